@@ -1,1 +1,50 @@
-int main() { return 0; }
+#include "app/AppPaths.h"
+#include "app/Clock.h"
+#include "app/Startup.h"
+#include "ui/Form1.h"
+#include "ui/QtPrompt.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace {
+
+// Settings written on Japanese Windows name its fonts; use this desktop's
+// Japanese fonts in their place.
+void substituteWindowsFonts()
+{
+    const QStringList japanese = {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                                  QStringLiteral("VL PGothic"), QStringLiteral("Sans Serif")};
+    for (const char* name : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS PGothic", "MS Gothic", "MS UI Gothic", "メイリオ",
+                             "Meiryo", "ＭＳ Ｐ明朝", "ＭＳ 明朝"})
+        QFont::insertSubstitutions(QString::fromUtf8(name), japanese);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillet"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
+
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+    substituteWindowsFonts();
+
+    QtPrompt prompt;
+    SystemClock clock;
+    StartupResult startup = Startup(prompt, AppPaths::myPath()).run(QApplication::arguments().mid(1));
+    if (!startup.proceed)
+        return 0;
+
+    Form1 window(std::move(startup), prompt, clock);
+    prompt.setParent(&window);
+    window.show();
+    window.finishStartup();
+    return QApplication::exec();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// Where Quillet keeps its databases, settings and profile folders, and the
+// paths of one profile.
+namespace AppPaths {
+
+inline constexpr const char* ProductName = "Quillet";
+// The executable's name without extension; profile files are named after it.
+inline constexpr const char* ExeName = "quillet";
+
+// QUILLET_HOME when set, else $XDG_DATA_HOME/quillet/ (~/.local/share/quillet/);
+// created when missing; always ends in '/'.
+QString myPath();
+
+} // namespace AppPaths
+
+// The files and folders of one profile, all named after its identifier.
+struct ProfilePaths
+{
+    QString id;
+    QString iniFilePath;  // settings file
+    QString iniBasePath;  // profile folder, ends in '/'
+    QString tmpBasePath;  // temporary folder, ends in '/'
+    QString restorePath;  // restore file of the main window
+
+    static ProfilePaths forId(const QString& myPath, const QString& id);
+};

@@ -1,0 +1,223 @@
+#include "app/CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+const iconv_t InvalidDescriptor = reinterpret_cast<iconv_t>(-1);
+const size_t ConversionFailed = static_cast<size_t>(-1);
+
+// One iconv descriptor, opened once per thread and reused: opening a descriptor
+// costs far more than converting a password or a settings file.
+class Converter
+{
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (m_cd != InvalidDescriptor)
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool isValid() const { return m_cd != InvalidDescriptor; }
+
+    // Converts the whole input. Without a replacement any invalid or truncated
+    // input fails the conversion; with one, each invalid byte is replaced and
+    // conversion resumes at the next byte, so one bad byte never swallows the
+    // character after it.
+    std::optional<QByteArray> convert(const QByteArray& input, const char* replacement = nullptr) const
+    {
+        if (!isValid())
+            return std::nullopt;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        QByteArray output;
+        output.reserve(input.size() * 2 + 16);
+        char* in = const_cast<char*>(input.constData());
+        size_t inLeft = size_t(input.size());
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* out = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t result = iconv(m_cd, &in, &inLeft, &out, &outLeft);
+            const int error = errno;
+            output.append(buffer, out - buffer);
+            if (result != ConversionFailed) {
+                // A non-zero count means an inexact mapping was made.
+                if (result > 0 && !replacement)
+                    return std::nullopt;
+                continue;
+            }
+            if (error == E2BIG)
+                continue;
+            if (!replacement || (error != EILSEQ && error != EINVAL))
+                return std::nullopt;
+            output.append(replacement);
+            if (error == EINVAL)
+                break; // a character cut off at the end of the input
+            ++in;
+            --inLeft;
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        }
+        return output;
+    }
+
+    // Converts a short input into a small fixed buffer; the whole input must
+    // convert. Returns the number of bytes written.
+    std::optional<size_t> convertShort(const char* input, size_t length, char* output, size_t capacity) const
+    {
+        if (!isValid())
+            return std::nullopt;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(input);
+        size_t inLeft = length;
+        char* out = output;
+        size_t outLeft = capacity;
+        const size_t result = iconv(m_cd, &in, &inLeft, &out, &outLeft);
+        if (result != 0 || inLeft != 0)
+            return std::nullopt;
+        return capacity - outLeft;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+const Converter& toCp932Converter()
+{
+    thread_local const Converter converter("CP932", "UTF-8");
+    return converter;
+}
+
+const Converter& fromCp932Converter()
+{
+    thread_local const Converter converter("UTF-8", "CP932");
+    return converter;
+}
+
+const char Utf8Bom[] = "\xEF\xBB\xBF";
+const char Utf8Replacement[] = "\xEF\xBF\xBD";
+
+} // namespace
+
+bool CodePage::isValidUtf8(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        int length;
+        char32_t code;
+        char32_t minimum;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, code = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, code = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, code = lead & 0x07, minimum = 0x10000;
+        } else {
+            return false; // a continuation byte or 0xF8..0xFF in lead position
+        }
+        if (end - p < length)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+QString CodePage::decodeText(const QByteArray& bytes)
+{
+    if (isValidUtf8(bytes)) {
+        if (bytes.startsWith(Utf8Bom))
+            return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+        return QString::fromUtf8(bytes);
+    }
+    if (auto utf8 = fromCp932Converter().convert(bytes, Utf8Replacement))
+        return QString::fromUtf8(*utf8);
+    // Without a CP932 converter the best left is lenient UTF-8.
+    return QString::fromUtf8(bytes);
+}
+
+std::optional<QByteArray> CodePage::toCp932(const QString& text)
+{
+    // QString::toUtf8 would quietly replace a lone surrogate, and a proper
+    // pair lies outside the BMP, which CP932 does not reach either.
+    for (QChar ch : text) {
+        if (ch.isSurrogate())
+            return std::nullopt;
+    }
+    return toCp932Converter().convert(text.toUtf8());
+}
+
+std::optional<QString> CodePage::fromCp932(const QByteArray& bytes)
+{
+    if (auto utf8 = fromCp932Converter().convert(bytes))
+        return QString::fromUtf8(*utf8);
+    return std::nullopt;
+}
+
+std::optional<quint16> CodePage::cp932Code(QChar ch)
+{
+    if (ch.isSurrogate())
+        return std::nullopt;
+    const char16_t u = ch.unicode();
+    char utf8[3];
+    size_t length;
+    if (u < 0x80) {
+        utf8[0] = char(u);
+        length = 1;
+    } else if (u < 0x800) {
+        utf8[0] = char(0xC0 | (u >> 6));
+        utf8[1] = char(0x80 | (u & 0x3F));
+        length = 2;
+    } else {
+        utf8[0] = char(0xE0 | (u >> 12));
+        utf8[1] = char(0x80 | ((u >> 6) & 0x3F));
+        utf8[2] = char(0x80 | (u & 0x3F));
+        length = 3;
+    }
+    unsigned char code[4];
+    const auto written =
+        toCp932Converter().convertShort(utf8, length, reinterpret_cast<char*>(code), sizeof code);
+    if (written == 1u)
+        return quint16(code[0]);
+    if (written == 2u)
+        return quint16((code[0] << 8) | code[1]);
+    return std::nullopt;
+}
+
+std::optional<QChar> CodePage::fromCp932Code(quint16 code)
+{
+    char bytes[2];
+    size_t length;
+    if (code <= 0xFF) {
+        bytes[0] = char(code);
+        length = 1;
+    } else {
+        bytes[0] = char(code >> 8);
+        bytes[1] = char(code & 0xFF);
+        length = 2;
+    }
+    char utf8[8];
+    const auto written = fromCp932Converter().convertShort(bytes, length, utf8, sizeof utf8);
+    if (!written)
+        return std::nullopt;
+    // Both bytes must make one character: 0x0141 is two characters, not one.
+    const QString decoded = QString::fromUtf8(utf8, qsizetype(*written));
+    if (decoded.size() != 1)
+        return std::nullopt;
+    return decoded.at(0);
+}

@@ -1,0 +1,360 @@
+#include "app/IniFile.h"
+
+#include "app/CodePage.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const int MaxTextBytes = 255;
+
+// Only ASCII blanks are trimmed: an ideographic space (U+3000) is part of a
+// Japanese value, not padding.
+bool isBlank(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    return u == ' ' || u == '\t' || u == '\v' || u == '\f' || u == '\r' || u == '\n';
+}
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool isAsciiDigit(QChar ch)
+{
+    return ch.unicode() >= '0' && ch.unicode() <= '9';
+}
+
+// What one line of the file means.
+struct Entry
+{
+    enum Kind
+    {
+        Other,
+        Section,
+        Key
+    };
+    Kind kind = Other;
+    QString name;
+    QString value;
+};
+
+Entry parseLine(const QString& line)
+{
+    const QString text = trimBlanks(line);
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.lastIndexOf(QLatin1Char(']'));
+        if (close > 0)
+            return {Entry::Section, trimBlanks(text.mid(1, close - 1)), {}};
+    }
+    if (text.isEmpty() || text.startsWith(QLatin1Char(';')))
+        return {};
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return {};
+    return {Entry::Key, trimBlanks(text.left(equals)), trimBlanks(text.mid(equals + 1))};
+}
+
+// A line with the line break that ended it in the file (empty for a last line
+// without one), so that a rewrite keeps every untouched line exactly.
+struct Line
+{
+    QString text;
+    QString ending;
+};
+
+struct Document
+{
+    QList<Line> lines;
+    QString newline = QStringLiteral("\r\n"); // for added lines: the file's first line break
+};
+
+Document splitLines(const QString& text)
+{
+    Document document;
+    bool newlineSeen = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\n'))
+            continue;
+        const bool crlf =
+            ch == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n');
+        const QString ending = crlf ? QStringLiteral("\r\n") : QString(ch);
+        document.lines.append({text.mid(start, i - start), ending});
+        if (!newlineSeen) {
+            document.newline = ending;
+            newlineSeen = true;
+        }
+        i += ending.size() - 1;
+        start = i + 1;
+    }
+    if (start < text.size())
+        document.lines.append({text.mid(start), QString()});
+    return document;
+}
+
+QString joinLines(const Document& document)
+{
+    QString text;
+    for (const Line& line : document.lines)
+        text += line.text + line.ending;
+    return text;
+}
+
+// Where a key is, or would go, in a file.
+struct Location
+{
+    qsizetype header = -1;      // the first section of the name
+    qsizetype lastContent = -1; // its last non-blank line (the header when it has none)
+    qsizetype keyLine = -1;     // the key's first line in that section
+    QString keySpelling;        // the key as spelled there
+    QString value;
+};
+
+Location locate(const QList<Line>& lines, const QString& section, const QString& key)
+{
+    Location at;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Entry entry = parseLine(lines.at(i).text);
+        if (at.header < 0) {
+            if (entry.kind == Entry::Section && sameName(entry.name, section))
+                at.header = at.lastContent = i;
+            continue;
+        }
+        if (entry.kind == Entry::Section)
+            break;
+        if (!trimBlanks(lines.at(i).text).isEmpty())
+            at.lastContent = i;
+        if (entry.kind == Entry::Key && at.keyLine < 0 && sameName(entry.name, key)) {
+            at.keyLine = i;
+            at.keySpelling = entry.name;
+            at.value = entry.value;
+        }
+    }
+    return at;
+}
+
+// The whole file; empty for a missing file, nullopt when it exists but cannot
+// be read (a write must then leave it alone rather than replace it).
+std::optional<QByteArray> readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// The stored value: trimmed, without one pair of matching surrounding quotes,
+// cut at its first NUL.
+std::optional<QString> lookup(const QString& file, const QString& section, const QString& key)
+{
+    const QString keyName = trimBlanks(key);
+    if (keyName.isEmpty())
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = readBytes(file);
+    if (!bytes || bytes->isEmpty())
+        return std::nullopt;
+    const Location at = locate(splitLines(CodePage::decodeText(*bytes)).lines, trimBlanks(section), keyName);
+    if (at.keyLine < 0)
+        return std::nullopt;
+    QString value = at.value;
+    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    const qsizetype nul = value.indexOf(QChar(0));
+    if (nul >= 0)
+        value.truncate(nul);
+    return value;
+}
+
+// At most `limit` bytes of UTF-8, never cutting through a character.
+QString cutToUtf8Bytes(const QString& text, int limit)
+{
+    int bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        int width = 3;
+        qsizetype units = 1;
+        if (u < 0x80) {
+            width = 1;
+        } else if (u < 0x800) {
+            width = 2;
+        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            width = 4;
+            units = 2;
+        }
+        if (bytes + width > limit)
+            return text.left(i);
+        bytes += width;
+        i += units - 1;
+    }
+    return text;
+}
+
+std::optional<int> parseInt16(const QString& text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    int value = 0;
+    for (; i < text.size(); ++i) {
+        if (!isAsciiDigit(text.at(i)))
+            return std::nullopt;
+        value = value * 10 + (text.at(i).unicode() - '0');
+        if (value > 32768)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > 32767)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseDecimal(const QString& text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        ++i;
+    qsizetype digits = 0;
+    for (; i < text.size() && isAsciiDigit(text.at(i)); ++i)
+        ++digits;
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        for (++i; i < text.size() && isAsciiDigit(text.at(i)); ++i)
+            ++digits;
+    }
+    if (digits == 0 || i != text.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok); // QString::toDouble always uses '.'
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool hasLineBreakOrNul(const QString& text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0));
+}
+
+// A section or key that would read back as something else is refused.
+bool isStorableSection(const QString& name)
+{
+    return !name.isEmpty() && !hasLineBreakOrNul(name);
+}
+
+bool isStorableKey(const QString& name)
+{
+    return !name.isEmpty() && !hasLineBreakOrNul(name) && !name.contains(QLatin1Char('=')) &&
+           !name.startsWith(QLatin1Char(';')) && !name.startsWith(QLatin1Char('['));
+}
+
+// A value is one line, and like any text read back it ends at a NUL.
+QString storableValue(const QString& value)
+{
+    QString text = value;
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+void insertLine(Document& document, qsizetype position, const QString& text)
+{
+    if (position > 0 && document.lines.at(position - 1).ending.isEmpty())
+        document.lines[position - 1].ending = document.newline;
+    document.lines.insert(position, {text, document.newline});
+}
+
+} // namespace
+
+QString IniFile::readText(const QString& file, const QString& section, const QString& key,
+                          const QString& defaultValue)
+{
+    if (const std::optional<QString> value = lookup(file, section, key))
+        return cutToUtf8Bytes(*value, MaxTextBytes);
+    return defaultValue;
+}
+
+int IniFile::readInt(const QString& file, const QString& section, const QString& key, int defaultValue)
+{
+    if (const std::optional<QString> value = lookup(file, section, key))
+        return parseInt16(*value).value_or(defaultValue);
+    return defaultValue;
+}
+
+double IniFile::readNumber(const QString& file, const QString& section, const QString& key,
+                           double defaultValue)
+{
+    if (const std::optional<QString> value = lookup(file, section, key))
+        return parseDecimal(*value).value_or(defaultValue);
+    return defaultValue;
+}
+
+bool IniFile::writeText(const QString& file, const QString& section, const QString& key, const QString& value)
+{
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    if (!isStorableSection(sectionName) || !isStorableKey(keyName))
+        return false;
+    const std::optional<QByteArray> original = readBytes(file);
+    if (!original)
+        return false;
+
+    Document document = splitLines(CodePage::decodeText(*original));
+    const QString text = storableValue(value);
+    const Location at = locate(document.lines, sectionName, keyName);
+    if (at.keyLine >= 0) {
+        document.lines[at.keyLine].text = at.keySpelling + QLatin1Char('=') + text;
+    } else if (at.header >= 0) {
+        insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + text);
+    } else {
+        insertLine(document, document.lines.size(), QLatin1Char('[') + sectionName + QLatin1Char(']'));
+        insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + text);
+    }
+
+    const QByteArray bytes = joinLines(document).toUtf8();
+    if (bytes == *original)
+        return true; // the file already says so
+    // Written beside the file and renamed over it: a failure or a crash part way
+    // leaves the old file whole.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}

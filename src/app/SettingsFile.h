@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// A settings key: its section, its name and its default. Every key Quillet
+// reads or writes is declared once in Settings.h.
+struct IntSetting
+{
+    const char* section;
+    const char* key;
+    int fallback;
+};
+// Sizes and positions in twips; written as a single-precision number ("2520", "1234.5").
+struct NumberSetting
+{
+    const char* section;
+    const char* key;
+    double fallback;
+};
+struct TextSetting
+{
+    const char* section;
+    const char* key;
+    const char* fallback; // UTF-8
+};
+// Colours as hexadecimal text without prefix ("FFFFFF", "8000000F"), read as a
+// 32-bit 0x00BBGGRR value; from 0x80000000 on a system colour.
+struct ColourSetting
+{
+    const char* section;
+    const char* key;
+    const char* fallback;
+};
+
+// One settings file. Every read and write goes to the file at once; a missing or
+// unreadable value gives the key's default.
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path) : m_path(std::move(path)) {}
+    QString path() const { return m_path; }
+
+    int read(const IntSetting& setting) const;
+    double read(const NumberSetting& setting) const;
+    // For keys whose default depends on the window's state at the moment of reading.
+    double read(const NumberSetting& setting, double computedDefault) const;
+    QString read(const TextSetting& setting) const;
+    quint32 read(const ColourSetting& setting) const;
+
+    bool write(const IntSetting& setting, int value) const;
+    bool write(const NumberSetting& setting, double value) const;
+    bool write(const TextSetting& setting, const QString& value) const;
+    bool write(const ColourSetting& setting, quint32 value) const;
+
+    static QString formatNumber(double value);
+    static QString formatColour(quint32 value);
+    // "&H" + text read as a 32-bit value; nullopt when it is not hexadecimal.
+    static std::optional<quint32> parseColour(const QString& text);
+
+private:
+    QString m_path;
+};

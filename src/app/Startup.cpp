@@ -1,0 +1,183 @@
+#include "app/Startup.h"
+
+#include "app/IniFile.h"
+#include "app/Prompt.h"
+#include "editing/PasswordScrambler.h"
+#include "store/DatabaseInfo.h"
+#include "store/MemoStore.h"
+#include "store/TemplateDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kEnding = QStringLiteral("\nQuilletを終了します。");
+
+QString asFolder(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+} // namespace
+
+StartupResult::StartupResult() = default;
+StartupResult::~StartupResult() = default;
+StartupResult::StartupResult(StartupResult&&) noexcept = default;
+StartupResult& StartupResult::operator=(StartupResult&&) noexcept = default;
+
+Startup::Startup(Prompt& prompt, QString myPath) : m_prompt(prompt), m_myPath(std::move(myPath)) {}
+
+QString Startup::baseCaption()
+{
+    return QStringLiteral("%1 v%2.%3.%4")
+        .arg(QLatin1String(AppPaths::ProductName))
+        .arg(QUILLET_VERSION_MAJOR)
+        .arg(QUILLET_VERSION_MINOR)
+        .arg(QUILLET_VERSION_PATCH);
+}
+
+bool Startup::endWith(const QString& message)
+{
+    m_prompt.critical(message + kEnding);
+    return false;
+}
+
+StartupResult Startup::run(const QStringList& arguments)
+{
+    StartupResult result;
+    result.myPath = m_myPath;
+    result.caption = baseCaption();
+
+    CommandLine line = CommandLine::parse(arguments);
+    if (line.form == CommandLine::Form::Unrecognised) {
+        m_prompt.warn(QStringLiteral("コマンドラインの「%1」はデータベース(.mdb)でもプロファイル(.ini)でもありません。\n"
+                                     "既定のデータベースで起動します。")
+                          .arg(line.openPath));
+        line = CommandLine{};
+    }
+
+    try {
+        bool resolved = false;
+        switch (line.form) {
+        case CommandLine::Form::Database:
+            resolved = resolveDatabase(result, line);
+            break;
+        case CommandLine::Form::Profile:
+            resolved = resolveProfile(result, line);
+            break;
+        case CommandLine::Form::Default:
+        case CommandLine::Form::Unrecognised:
+            resolved = resolveDefault(result);
+            break;
+        }
+        if (!resolved || !checkDatabase(result))
+            return result;
+
+        result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
+        QDir().mkpath(result.profile.iniBasePath);
+        QDir().mkpath(result.profile.tmpBasePath);
+        result.store = std::make_unique<MemoStore>(result.dbPath);
+    } catch (const DatabaseError& error) {
+        endWith(error.userMessage());
+        result.store.reset();
+        return result;
+    }
+    result.proceed = true;
+    return result;
+}
+
+bool Startup::resolveDefault(StartupResult& result)
+{
+    result.profile.id = QStringLiteral("default");
+    result.caption += QStringLiteral(" [default]");
+    result.dbPath = m_myPath + QStringLiteral("diary.mdb");
+    if (!QFileInfo::exists(result.dbPath))
+        TemplateDatabase::copyTo(m_myPath, result.dbPath);
+    return true;
+}
+
+bool Startup::resolveDatabase(StartupResult& result, const CommandLine& line)
+{
+    const QString fileName = CommandLine::fileNameOf(line.openPath);
+    QString id = fileName;
+    id.remove(QLatin1Char('\\'));
+    id.remove(QLatin1Char(':'));
+    result.profile.id = id;
+    result.openPath = line.openPath;
+    result.caption += QStringLiteral(" [") + fileName + QLatin1Char(']');
+    result.dbPath = line.openPath;
+
+    if (!QFileInfo(result.dbPath).isFile())
+        return endWith(QStringLiteral("データベースファイルが見つかりません。\n") + result.dbPath);
+    if (!ReadIsMemoPass(result.dbPath))
+        return true;
+    const QString entered = m_prompt.password(QStringLiteral("パスワードの入力"),
+                                              QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
+    if (entered.isEmpty())
+        return false;
+    if (!CheckDatabasePassword(entered, result.dbPath))
+        return endWith(QStringLiteral("パスワードが間違っています。"));
+    return true;
+}
+
+bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
+{
+    if (line.arguments.size() < 2)
+        return endWith(QStringLiteral("IDが指定されていません。"));
+    const QString& profileFile = line.openPath;
+    const QString id = line.arguments.at(1);
+    result.openPath = line.openPath;
+    if (IniFile::readText(profileFile, id, QStringLiteral("ID"), QString()) != id || id.isEmpty())
+        return endWith(QStringLiteral("コマンドラインで指定したIDが存在しません。"));
+
+    if (IniFile::readInt(profileFile, id, QStringLiteral("IsMemoPath"), 0) == 1) {
+        // The caller wraps the password in one extra character at each end.
+        QString entered;
+        if (line.arguments.size() >= 3) {
+            const QString& wrapped = line.arguments.at(2);
+            entered = wrapped.size() >= 2 ? wrapped.mid(1, wrapped.size() - 2) : QString();
+        } else {
+            entered = m_prompt.password(QStringLiteral("パスワードの入力"),
+                                        QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
+        }
+        const std::optional<QString> stored =
+            DecodePassword(IniFile::readText(profileFile, id, QStringLiteral("Pass"), QString()));
+        if (!stored || *stored != entered)
+            return endWith(QStringLiteral("パスワードが間違っています。"));
+    }
+    result.profile.id = id;
+    result.caption += QStringLiteral(" [") + id + QLatin1Char(']');
+    result.dbPath = asFolder(IniFile::readText(profileFile, id, QStringLiteral("Path"), QString())) +
+                    QStringLiteral("diary.mdb");
+    if (!QFileInfo(result.dbPath).isFile())
+        return endWith(QStringLiteral("データベースファイルが見つかりません。\n") + result.dbPath);
+    return true;
+}
+
+bool Startup::checkDatabase(StartupResult& result)
+{
+    const int version = ReadVersionInfo(result.dbPath);
+    if (version < CurrentDatabaseVersion) {
+        return endWith(QStringLiteral("このデータベースは古い形式(バージョン %1)のため開けません。\n%2")
+                           .arg(version)
+                           .arg(result.dbPath));
+    }
+    offerWriteAccess(result.dbPath);
+    return true;
+}
+
+void Startup::offerWriteAccess(const QString& dbPath)
+{
+    const QFileDevice::Permissions permissions = QFile::permissions(dbPath);
+    if (permissions & QFileDevice::WriteOwner)
+        return;
+    const bool clear = m_prompt.askYesNo(QStringLiteral("ファイルが読み取り専用になっています。読み取り専用を解除しますか？\n"
+                                                        "読み取り専用だとメモの保存ができません(強制終了します)。"));
+    if (clear)
+        QFile::setPermissions(dbPath, permissions | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+}

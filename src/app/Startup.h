@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "app/CommandLine.h"
+
+#include <QString>
+#include <memory>
+
+class Prompt;
+class MemoStore;
+
+// Everything start-up settles before the main window is built: the profile,
+// the database file, the checks on it, and the open connection.
+struct StartupResult
+{
+    bool proceed = false; // false: the program ends now, nothing has been written
+    QString caption;      // window caption, e.g. "Quillet v2.2.1 [default]"
+    QString myPath;
+    QString dbPath;
+    QString openPath;
+    ProfilePaths profile;
+    std::unique_ptr<MemoStore> store;
+
+    StartupResult();
+    ~StartupResult();
+    StartupResult(StartupResult&&) noexcept;
+    StartupResult& operator=(StartupResult&&) noexcept;
+};
+
+class Startup
+{
+public:
+    Startup(Prompt& prompt, QString myPath);
+
+    // Works out the profile and database from the command line, asks for the
+    // passwords, checks the database, creates the profile folders and opens the
+    // database. Every refusal has already been shown to the user when this
+    // returns with proceed false.
+    StartupResult run(const QStringList& arguments);
+
+    static QString baseCaption();
+
+private:
+    bool resolveDefault(StartupResult& result);
+    bool resolveDatabase(StartupResult& result, const CommandLine& line);
+    bool resolveProfile(StartupResult& result, const CommandLine& line);
+    bool checkDatabase(StartupResult& result);
+    void offerWriteAccess(const QString& dbPath);
+    bool endWith(const QString& message);
+
+    Prompt& m_prompt;
+    QString m_myPath;
+};

@@ -1,0 +1,469 @@
+#include "editing/MemoEditor.h"
+
+#include "app/Clock.h"
+#include "app/Prompt.h"
+#include "app/Timestamp.h"
+#include "editing/MemoText.h"
+#include "store/MemoStore.h"
+#include "tags/TagString.h"
+#include "ui/BusyCursor.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kNew = QStringLiteral("New");
+// A protected memo opened again within this many seconds asks no password.
+constexpr qint64 kPasswordGraceSeconds = 300;
+
+// Sets `flag` for the scope, so that the boxes' change handlers record nothing.
+class LoadingScope
+{
+public:
+    explicit LoadingScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~LoadingScope() { m_flag = m_previous; }
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+bool isCtrlOnly(const QKeyEvent* key)
+{
+    return (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
+}
+
+bool isEnter(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+MemoEditor::MemoEditor(MemoStore& store, Prompt& prompt, Clock& clock, QWidget* parent)
+    : QWidget(parent), m_store(store), m_prompt(prompt), m_clock(clock)
+{
+    setObjectName(QStringLiteral("Panel3"));
+    setAutoFillBackground(true);
+    buildBoxes();
+    InitUndoRedo();
+}
+
+void MemoEditor::buildBoxes()
+{
+    m_lblNo = new QLabel(kNew, this);
+    m_lblNo->setObjectName(QStringLiteral("lblNo"));
+    m_lblNo->setAccessibleName(QStringLiteral("メモ番号"));
+    m_lblNo->setToolTip(QStringLiteral("クリックすると現在のメモを保存します"));
+    m_lblNo->setCursor(Qt::PointingHandCursor);
+    m_lblNo->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+    m_lblNo->installEventFilter(this);
+
+    m_txtTitle = new QLineEdit(this);
+    m_txtTitle->setObjectName(QStringLiteral("txtTitle"));
+    m_txtTitle->setAccessibleName(QStringLiteral("タイトル"));
+    m_txtCategory = new QLineEdit(this);
+    m_txtCategory->setObjectName(QStringLiteral("txtCategory"));
+    m_txtCategory->setAccessibleName(QStringLiteral("タグ"));
+    m_txtContents = new QPlainTextEdit(this);
+    m_txtContents->setObjectName(QStringLiteral("txtContents"));
+    m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
+    // The box keeps its own histories; the widget's would only hold a second copy.
+    m_txtContents->setUndoRedoEnabled(false);
+    m_txtTitle->setMaxLength(32767);
+
+    for (QWidget* box : {static_cast<QWidget*>(m_txtTitle), static_cast<QWidget*>(m_txtCategory),
+                         static_cast<QWidget*>(m_txtContents)})
+        box->installEventFilter(this);
+
+    connect(m_txtTitle, &QLineEdit::textChanged, this, [this] { recordChange(Box::Title); });
+    connect(m_txtCategory, &QLineEdit::textChanged, this, [this] { recordChange(Box::Tags); });
+    connect(m_txtContents, &QPlainTextEdit::textChanged, this, [this] { recordChange(Box::Contents); });
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(4);
+    titleRow->addWidget(m_lblNo);
+    titleRow->addWidget(m_txtTitle, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    layout->addLayout(titleRow);
+    layout->addWidget(m_txtCategory);
+    layout->addWidget(m_txtContents, 1);
+}
+
+QString MemoEditor::memoNumber() const
+{
+    return m_lblNo->text();
+}
+
+bool MemoEditor::isNewMemo() const
+{
+    return m_lblNo->text() == kNew;
+}
+
+UndoHistory& MemoEditor::history(Box box)
+{
+    return m_histories[int(box)];
+}
+
+void MemoEditor::setEdit(bool edit)
+{
+    m_isEdit = edit;
+    Q_EMIT editStateChanged(edit);
+}
+
+void MemoEditor::setContentsStyle(const QFont& font, const QColor& textColour)
+{
+    m_contentsFont = font;
+    m_contentsColour = textColour;
+    ApplyContentsFont();
+}
+
+void MemoEditor::ApplyContentsFont()
+{
+    // One font and one colour for the whole contents.
+    m_txtContents->setFont(m_contentsFont);
+    if (m_contentsColour.isValid()) {
+        QPalette palette = m_txtContents->palette();
+        palette.setColor(QPalette::Text, m_contentsColour);
+        m_txtContents->setPalette(palette);
+    }
+}
+
+void MemoEditor::recordChange(Box box)
+{
+    if (m_isLoading)
+        return;
+    if (box == Box::Contents)
+        history(box).record(m_txtContents->toPlainText(), m_txtContents->textCursor().position());
+    else {
+        const QLineEdit* line = box == Box::Title ? m_txtTitle : m_txtCategory;
+        history(box).record(line->text(), line->cursorPosition());
+    }
+    setEdit(true);
+}
+
+void MemoEditor::InitUndoRedo()
+{
+    history(Box::Contents).reset(m_txtContents->toPlainText(), m_txtContents->textCursor().position());
+    history(Box::Title).reset(m_txtTitle->text(), m_txtTitle->cursorPosition());
+    history(Box::Tags).reset(m_txtCategory->text(), m_txtCategory->cursorPosition());
+}
+
+void MemoEditor::apply(Box box, const UndoHistory::TextEdit& edit)
+{
+    {
+        LoadingScope loading(m_isLoading);
+        if (box == Box::Contents) {
+            // Only the changed range is replaced, so long memos stay fast.
+            QTextCursor cursor(m_txtContents->document());
+            cursor.setPosition(edit.position);
+            cursor.setPosition(edit.position + edit.removeLength, QTextCursor::KeepAnchor);
+            cursor.insertText(edit.insertText);
+            cursor.setPosition(edit.caret);
+            m_txtContents->setTextCursor(cursor);
+        } else {
+            QLineEdit* line = box == Box::Title ? m_txtTitle : m_txtCategory;
+            QString text = line->text();
+            text.replace(edit.position, edit.removeLength, edit.insertText);
+            line->setText(text);
+            line->setCursorPosition(edit.caret);
+        }
+    }
+    m_isLoading = false;
+    setEdit(true);
+}
+
+void MemoEditor::undo(Box box)
+{
+    if (const auto edit = history(box).undo())
+        apply(box, *edit);
+}
+
+void MemoEditor::redo(Box box)
+{
+    if (const auto edit = history(box).redo())
+        apply(box, *edit);
+}
+
+void MemoEditor::showMemo(const QString& title, const QString& tags, const QString& storedBody)
+{
+    LoadingScope loading(m_isLoading);
+    m_txtTitle->setText(title);
+    m_txtContents->setPlainText(MemoText::toEditor(storedBody));
+    m_txtCategory->setText(tags);
+    QTextCursor start = m_txtContents->textCursor();
+    start.setPosition(0);
+    m_txtContents->setTextCursor(start);
+    ApplyContentsFont();
+}
+
+bool MemoEditor::askSecurityPassword()
+{
+    const QDateTime now = m_clock.now();
+    if (m_lastPasswordTime && m_lastPasswordTime->secsTo(now) <= kPasswordGraceSeconds)
+        return true;
+    const QString entered = m_prompt.password(QStringLiteral("パスワードの入力"),
+                                              QStringLiteral("このメモを開くためのパスワードを入力してください。"));
+    if (entered.isEmpty()) {
+        m_prompt.inform(QStringLiteral("パスワードが入力されていません。"));
+        return false;
+    }
+    if (entered != m_securityPassword) {
+        m_prompt.critical(QStringLiteral("パスワードが間違っています。"));
+        return false;
+    }
+    m_lastPasswordTime = now;
+    return true;
+}
+
+bool MemoEditor::LoadSelectedMemo(qint64 id)
+{
+    if (QString::number(id) == memoNumber())
+        return false;
+    if (QuerySaveModified() == 0)
+        return false;
+
+    std::optional<Memo> memo;
+    {
+        BusyCursor busy;
+        try {
+            memo = m_store.readMemo(id);
+        } catch (const DatabaseError& error) {
+            m_prompt.critical(error.userMessage());
+            return false;
+        }
+    }
+    if (memo) {
+        if (!m_securityPassword.isEmpty() && memo->isPass && !askSecurityPassword())
+            return false;
+        m_isPassword = memo->isPass;
+        m_lblNo->setText(QString::number(id));
+        showMemo(memo->title, memo->category, memo->body);
+    }
+    InitUndoRedo();
+    setEdit(false);
+    return memo.has_value();
+}
+
+int MemoEditor::QuerySaveModified()
+{
+    if (!m_isEdit)
+        return 1;
+    if (m_memoChangeAutoSave == 0) {
+        switch (m_prompt.askYesNoCancel(QStringLiteral("メモの内容が変更されています。保存しますか？"))) {
+        case PromptAnswer::Yes:
+            return WriteCurrentMemo() ? 1 : 0;
+        case PromptAnswer::No:
+            setEdit(false);
+            return 1;
+        default:
+            return 0;
+        }
+    }
+    if (m_memoChangeAutoSave == 1)
+        return WriteCurrentMemo() ? 1 : 0;
+    return 1;
+}
+
+bool MemoEditor::WriteCurrentMemo()
+{
+    BusyCursor busy;
+    LoadingScope loading(m_isLoading);
+
+    const QString contents = m_txtContents->toPlainText();
+    const QString title = MemoText::titleToSave(m_txtTitle->text(), contents, m_autoTitle == 1);
+    const QString tags = shortenTagString(m_txtCategory->text());
+    const QString time = formatTimestamp(m_clock.now());
+    WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time};
+    try {
+        if (written.isNew) {
+            written.id = m_store.insertMemo(title, MemoText::toStored(contents), tags, time);
+        } else {
+            written.id = memoNumber().toLongLong();
+            const std::optional<QString> previous =
+                m_store.updateMemo(written.id, title, MemoText::toStored(contents), tags, time);
+            if (!previous) {
+                m_prompt.critical(QStringLiteral("このメモ(%1)はデータベースにないため保存できません。\n"
+                                                 "新規メモを作成して内容を移してください。")
+                                      .arg(written.id));
+                return false;
+            }
+            written.previousTags = *previous;
+        }
+    } catch (const DatabaseError& error) {
+        m_prompt.critical(QStringLiteral("メモを保存できませんでした。\n") + error.userMessage());
+        return false;
+    }
+    // The boxes show what was stored.
+    if (m_txtTitle->text() != title)
+        m_txtTitle->setText(title);
+    if (m_txtCategory->text() != tags)
+        m_txtCategory->setText(tags);
+    m_lblNo->setText(QString::number(written.id));
+    Q_EMIT memoWritten(written);
+    setEdit(false);
+    return true;
+}
+
+void MemoEditor::clearForNewMemo(const QString& tags)
+{
+    LoadingScope loading(m_isLoading);
+    m_lblNo->setText(kNew);
+    m_txtTitle->clear();
+    m_txtCategory->setText(tags);
+    m_txtContents->clear();
+    m_isPassword = false;
+    Q_EMIT editStateChanged(false);
+}
+
+void MemoEditor::setTexts(const QString& title, const QString& tags, const QString& contents)
+{
+    LoadingScope loading(m_isLoading);
+    m_txtTitle->setText(title);
+    m_txtCategory->setText(tags);
+    m_txtContents->setPlainText(contents);
+}
+
+void MemoEditor::mnuAllUndo()
+{
+    if (isNewMemo())
+        return;
+    std::optional<Memo> memo;
+    {
+        BusyCursor busy;
+        try {
+            memo = m_store.readMemo(memoNumber().toLongLong());
+        } catch (const DatabaseError& error) {
+            m_prompt.critical(error.userMessage());
+            return;
+        }
+    }
+    if (memo)
+        showMemo(memo->title, memo->category, memo->body);
+    InitUndoRedo();
+    setEdit(false);
+}
+
+QString MemoEditor::selectedContents() const
+{
+    // The widget marks line breaks in a selection with U+2029.
+    return m_txtContents->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+void MemoEditor::showTextLength()
+{
+    m_prompt.inform(QStringLiteral("現在編集しているメモの文字数は %1文字です。\n(改行は除く)")
+                        .arg(MemoText::countCharacters(m_txtContents->toPlainText())));
+}
+
+void MemoEditor::showSelectedTextLength()
+{
+    m_prompt.inform(QStringLiteral("現在選択しているメモの文字数は %1文字です。\n(改行は除く)")
+                        .arg(MemoText::countCharacters(selectedContents())));
+}
+
+QString MemoEditor::wordUnderCaret() const
+{
+    const QString padded = QLatin1Char(' ') + m_txtCategory->text() + QLatin1Char(' ');
+    const int caret = m_txtCategory->cursorPosition() + 1;
+    const int start = int(padded.lastIndexOf(QLatin1Char(' '), caret - 1)) + 1;
+    const int end = int(padded.indexOf(QLatin1Char(' '), caret));
+    return trimBlanks(padded.mid(start, end - start));
+}
+
+bool MemoEditor::handleKey(Box box, QKeyEvent* key)
+{
+    const bool ctrl = isCtrlOnly(key);
+    if (ctrl && key->key() == Qt::Key_Z) {
+        undo(box);
+        return true;
+    }
+    if (ctrl && key->key() == Qt::Key_Y) {
+        redo(box);
+        return true;
+    }
+    switch (box) {
+    case Box::Title:
+        if (isEnter(key)) {
+            (ctrl ? static_cast<QWidget*>(m_txtContents) : m_txtCategory)->setFocus();
+            return true;
+        }
+        return false;
+    case Box::Tags:
+        if (isEnter(key)) {
+            if (ctrl)
+                Q_EMIT tagPickerRequested();
+            else
+                m_txtContents->setFocus();
+            return true;
+        }
+        return false;
+    case Box::Contents:
+        if (ctrl && key->key() == Qt::Key_S) {
+            Q_EMIT saveRequested();
+            return true;
+        }
+        if (ctrl && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            m_txtContents->moveCursor(key->key() == Qt::Key_Up ? QTextCursor::Start : QTextCursor::End);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+bool MemoEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lblNo) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            Q_EMIT saveRequested();
+        return false;
+    }
+    const Box box = watched == m_txtTitle ? Box::Title : watched == m_txtCategory ? Box::Tags : Box::Contents;
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Claim the keys before window shortcuts see them, then act on the press.
+        if (event->type() == QEvent::ShortcutOverride) {
+            const bool ours = isCtrlOnly(key) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y ||
+                                                  (box == Box::Contents && key->key() == Qt::Key_S));
+            if (ours)
+                event->accept();
+            return false;
+        }
+        return handleKey(box, key);
+    }
+    case QEvent::MouseButtonDblClick:
+        if (watched == m_txtCategory) {
+            Q_EMIT tagPickerRequested();
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_txtCategory && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            static_cast<QMouseEvent*>(event)->modifiers() == Qt::ControlModifier) {
+            const QString word = wordUnderCaret();
+            if (!word.isEmpty())
+                Q_EMIT tagClicked(word);
+        }
+        return false;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        if (watched == m_txtContents)
+            Q_EMIT contentsFocusChanged(event->type() == QEvent::FocusIn);
+        else if (watched == m_txtTitle || watched == m_txtCategory)
+            Q_EMIT fieldFocusChanged(event->type() == QEvent::FocusIn);
+        return false;
+    default:
+        return false;
+    }
+}

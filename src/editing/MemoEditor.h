@@ -1,0 +1,122 @@
+#pragma once
+
+#include "editing/UndoHistory.h"
+
+#include <QDateTime>
+#include <QWidget>
+#include <optional>
+
+class Clock;
+class MemoStore;
+class Prompt;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+// What a save wrote, for the lists to follow.
+struct WrittenMemo
+{
+    bool isNew = false;
+    qint64 id = 0;
+    QString title;
+    QString previousTags;
+    QString tags;
+    QString updateTime;
+};
+
+// The editing area of the main window: the memo number, the title, tag and
+// contents boxes, their undo histories, and loading and saving one memo.
+class MemoEditor : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Box { Title, Tags, Contents };
+
+    MemoEditor(MemoStore& store, Prompt& prompt, Clock& clock, QWidget* parent = nullptr);
+
+    QLabel* lblNo() const { return m_lblNo; }
+    QLineEdit* txtTitle() const { return m_txtTitle; }
+    QLineEdit* txtCategory() const { return m_txtCategory; }
+    QPlainTextEdit* txtContents() const { return m_txtContents; }
+
+    // "New", or the RecordID of the memo in the boxes.
+    QString memoNumber() const;
+    bool isNewMemo() const;
+    bool IsEdit() const { return m_isEdit; }
+    bool IsPassword() const { return m_isPassword; }
+    bool IsLoading() const { return m_isLoading; }
+    void setLoading(bool loading) { m_isLoading = loading; }
+
+    // Behaviour settings.
+    void setMemoChangeAutoSave(int mode) { m_memoChangeAutoSave = mode; }
+    void setAutoTitle(int mode) { m_autoTitle = mode; }
+    void setSecurityPassword(const QString& password) { m_securityPassword = password; }
+    void setContentsStyle(const QFont& font, const QColor& textColour);
+
+    // Shows the memo `id`, asking for the security password of a locked memo.
+    // Does nothing when it is already shown. False when it was not shown.
+    bool LoadSelectedMemo(qint64 id);
+    // Unsaved changes: 1 to go on, 0 when the user cancels (or the save failed).
+    int QuerySaveModified();
+    // Writes the boxes as a new memo or over the stored one; false on failure,
+    // which has been reported and leaves the boxes and the stored memo as they were.
+    bool WriteCurrentMemo();
+    // Empties the boxes for a new memo with `tags` in the tag box.
+    void clearForNewMemo(const QString& tags);
+    // Replaces the boxes' texts without touching the histories (new-memo commands).
+    void setTexts(const QString& title, const QString& tags, const QString& contents);
+
+    void InitUndoRedo();
+    void undo(Box box);
+    void redo(Box box);
+    // Reverts the boxes to the stored memo.
+    void mnuAllUndo();
+    void ApplyContentsFont();
+
+    void showTextLength();
+    void showSelectedTextLength();
+    QString selectedContents() const;
+
+Q_SIGNALS:
+    void memoWritten(const WrittenMemo& memo);
+    void editStateChanged(bool isEdit);
+    void saveRequested();
+    void tagPickerRequested();
+    void tagClicked(const QString& word);
+    void contentsFocusChanged(bool hasFocus);
+    void fieldFocusChanged(bool hasFocus);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildBoxes();
+    void recordChange(Box box);
+    void apply(Box box, const UndoHistory::TextEdit& edit);
+    void setEdit(bool edit);
+    void showMemo(const QString& title, const QString& tags, const QString& storedBody);
+    bool askSecurityPassword();
+    bool handleKey(Box box, class QKeyEvent* key);
+    QString wordUnderCaret() const;
+    UndoHistory& history(Box box);
+
+    MemoStore& m_store;
+    Prompt& m_prompt;
+    Clock& m_clock;
+
+    QLabel* m_lblNo = nullptr;
+    QLineEdit* m_txtTitle = nullptr;
+    QLineEdit* m_txtCategory = nullptr;
+    QPlainTextEdit* m_txtContents = nullptr;
+    UndoHistory m_histories[3];
+
+    bool m_isLoading = false;
+    bool m_isEdit = false;
+    bool m_isPassword = false;
+    int m_memoChangeAutoSave = 1;
+    int m_autoTitle = 0;
+    QString m_securityPassword;
+    std::optional<QDateTime> m_lastPasswordTime;
+    QFont m_contentsFont;
+    QColor m_contentsColour;
+};

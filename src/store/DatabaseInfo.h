@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Checks made on a database file before it is opened for the run; each opens
+// its own short connection. They throw DatabaseError for a file that is not a
+// readable database.
+
+// The layout version (VersionInfo); 0 when the file is missing or has no DBInfo.
+int ReadVersionInfo(const QString& path);
+// Whether a database password is set.
+bool ReadIsMemoPass(const QString& path);
+// Whether `entered` equals the stored database password exactly (case and width
+// count). False when DBInfo has no row.
+bool CheckDatabasePassword(const QString& entered, const QString& path);
+
+inline constexpr int CurrentDatabaseVersion = 250;

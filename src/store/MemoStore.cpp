@@ -1,0 +1,250 @@
+#include "store/MemoStore.h"
+
+#include "store/StatementCatalogue.h"
+
+namespace {
+
+bool hasTable(SqliteDatabase& db, const QString& name)
+{
+    Statement query(db, sql::TableExists);
+    query.bind(1, name);
+    return query.step();
+}
+
+// Reads the columns of sql::ReadMemo / sql::ReadAllMemos.
+Memo readMemoRow(const Statement& row)
+{
+    Memo memo;
+    memo.recordId = row.int64(0);
+    memo.no = row.int64(1);
+    memo.title = row.text(2);
+    memo.body = row.text(3);
+    memo.category = row.isNull(4) ? QString() : row.text(4);
+    memo.icon = row.isNull(5) ? -1 : row.int32(5);
+    memo.publishTime = row.text(6);
+    memo.updateTime = row.text(7);
+    memo.isPass = row.boolean(8);
+    memo.isTrash = row.boolean(9);
+    return memo;
+}
+
+// A single-row update; true when the memo existed.
+bool updateOne(SqliteDatabase& db, const char* text, qint64 id, qint64 value)
+{
+    Statement update(db, text);
+    update.bind(1, id).bind(2, value).run();
+    return db.changes() > 0;
+}
+
+} // namespace
+
+MemoStore::MemoStore(const QString& path) : m_db(path, SqliteDatabase::Access::ReadWrite)
+{
+    if (!hasTable(m_db, QStringLiteral("Memo")) || !hasTable(m_db, QStringLiteral("DBInfo")))
+        throw DatabaseError(QStringLiteral("このファイルはQuilletのデータベースではありません。\n") + path);
+    if (!m_db.isReadOnly()) {
+        m_db.execute(sql::ConfigureConnection);
+        m_db.execute(sql::CreateIndexes);
+    }
+}
+
+bool MemoStore::readIsMemoPass()
+{
+    Statement query(m_db, sql::ReadIsMemoPass);
+    return query.step() && query.boolean(0);
+}
+
+QString MemoStore::readDatabasePasswordScrambled()
+{
+    Statement query(m_db, sql::ReadDatabasePassword);
+    return query.step() ? query.text(0) : QString();
+}
+
+void MemoStore::writeDatabasePassword(bool isMemoPass, const QString& scrambled)
+{
+    Statement update(m_db, sql::WriteDatabasePassword);
+    update.bind(1, isMemoPass).bind(2, scrambled.isNull() ? QStringLiteral("") : scrambled).run();
+}
+
+std::optional<Memo> MemoStore::readMemo(qint64 id)
+{
+    Statement query(m_db, sql::ReadMemo);
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return readMemoRow(query);
+}
+
+std::optional<FloatingMemoText> MemoStore::readMemoText(qint64 id)
+{
+    Statement query(m_db, sql::ReadMemoForWindow);
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return FloatingMemoText{query.text(0), query.text(1), query.boolean(2)};
+}
+
+void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit)
+{
+    Statement query(m_db, sql::ListMemos);
+    query.bind(1, inTrash);
+    MemoListRow row;
+    while (query.step()) {
+        row.recordId = query.int64(0);
+        row.publishTime = query.text(1);
+        row.updateTime = query.text(2);
+        row.title = query.text(3);
+        row.icon = query.isNull(4) ? -1 : query.int32(4);
+        row.isPass = query.boolean(5);
+        row.categoryIsNull = query.isNull(6);
+        row.category = row.categoryIsNull ? QString() : query.text(6);
+        visit(row);
+    }
+}
+
+std::vector<CategoryGroup> MemoStore::readCategoryGroups()
+{
+    std::vector<CategoryGroup> groups;
+    Statement query(m_db, sql::CountMemosPerCategory);
+    while (query.step()) {
+        const bool isNull = query.isNull(0);
+        groups.push_back({isNull ? QString() : query.text(0), isNull, query.int32(1)});
+    }
+    return groups;
+}
+
+int MemoStore::countTrashedMemos()
+{
+    Statement query(m_db, sql::CountTrashedMemos);
+    return query.step() ? query.int32(0) : 0;
+}
+
+int MemoStore::countMemos()
+{
+    Statement query(m_db, sql::CountMemos);
+    return query.step() ? query.int32(0) : 0;
+}
+
+void MemoStore::forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit)
+{
+    Statement query(m_db, sql::ReadAllMemos);
+    query.bind(1, includeTrashed).bind(2, includeLocked);
+    while (query.step()) {
+        if (!visit(readMemoRow(query)))
+            break;
+    }
+}
+
+std::vector<MemoIdentity> MemoStore::readMemoIdentities()
+{
+    std::vector<MemoIdentity> identities;
+    Statement query(m_db, sql::ReadMemoIdentities);
+    while (query.step())
+        identities.push_back({query.int64(0), query.text(1), query.text(2)});
+    return identities;
+}
+
+bool MemoStore::isMemoLocked(qint64 id)
+{
+    Statement query(m_db, sql::IsMemoLocked);
+    query.bind(1, id);
+    return query.step();
+}
+
+std::optional<QString> MemoStore::readMemoCategory(qint64 id)
+{
+    Statement query(m_db, sql::ReadMemoCategory);
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return query.isNull(0) ? QStringLiteral("") : query.text(0);
+}
+
+std::vector<std::pair<qint64, QString>> MemoStore::readAllCategories()
+{
+    std::vector<std::pair<qint64, QString>> categories;
+    Statement query(m_db, sql::ReadAllCategories);
+    while (query.step())
+        categories.emplace_back(query.int64(0), query.isNull(1) ? QString() : query.text(1));
+    return categories;
+}
+
+qint64 MemoStore::insertMemo(const QString& title, const QString& body, const QString& category,
+                             const QString& time)
+{
+    Statement insert(m_db, sql::InsertMemo);
+    insert.bind(1, title).bind(2, body).bind(3, time).bind(4, category).run();
+    return m_db.lastInsertId();
+}
+
+qint64 MemoStore::insertWholeMemo(const Memo& memo)
+{
+    Statement insert(m_db, sql::InsertWholeMemo);
+    insert.bind(1, memo.no)
+        .bind(2, memo.title)
+        .bind(3, memo.body)
+        .bind(4, memo.category)
+        .bind(5, memo.icon)
+        .bind(6, memo.publishTime)
+        .bind(7, memo.updateTime)
+        .bind(8, memo.isPass)
+        .bind(9, memo.isTrash)
+        .run();
+    return m_db.lastInsertId();
+}
+
+std::optional<QString> MemoStore::updateMemo(qint64 id, const QString& title, const QString& body,
+                                             const QString& category, const QString& time)
+{
+    auto transaction = this->transaction();
+    std::optional<QString> previous = readMemoCategory(id);
+    if (!previous)
+        return std::nullopt;
+    Statement update(m_db, sql::UpdateMemo);
+    update.bind(1, id).bind(2, title).bind(3, body).bind(4, category).bind(5, time).run();
+    transaction.commit();
+    return previous;
+}
+
+void MemoStore::overwriteMemo(qint64 id, const Memo& from)
+{
+    Statement update(m_db, sql::OverwriteMemo);
+    update.bind(1, id)
+        .bind(2, from.no)
+        .bind(3, from.updateTime)
+        .bind(4, from.category)
+        .bind(5, from.title)
+        .bind(6, from.body)
+        .bind(7, from.isPass)
+        .bind(8, from.isTrash)
+        .run();
+}
+
+bool MemoStore::writeMemoCategory(qint64 id, const QString& category)
+{
+    Statement update(m_db, sql::WriteMemoCategory);
+    update.bind(1, id).bind(2, category).run();
+    return m_db.changes() > 0;
+}
+
+bool MemoStore::writeMemoTrash(qint64 id, bool inTrash)
+{
+    return updateOne(m_db, sql::WriteMemoTrash, id, inTrash ? 1 : 0);
+}
+
+bool MemoStore::writeMemoIcon(qint64 id, int icon)
+{
+    return updateOne(m_db, sql::WriteMemoIcon, id, icon);
+}
+
+bool MemoStore::writeMemoLock(qint64 id, bool locked)
+{
+    return updateOne(m_db, sql::WriteMemoLock, id, locked ? 1 : 0);
+}
+
+int MemoStore::deleteTrashedMemos()
+{
+    Statement remove(m_db, sql::DeleteTrashedMemos);
+    remove.run();
+    return m_db.changes();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "store/Memo.h"
+#include "store/SqliteDatabase.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The open memo database: one connection for the whole run, and one typed
+// operation per statement of the catalogue. Every failure throws DatabaseError.
+class MemoStore
+{
+public:
+    // Opens an existing database file. Throws DatabaseError when it is missing,
+    // not a database, or lacks the memo tables.
+    explicit MemoStore(const QString& path);
+
+    QString path() const { return m_db.path(); }
+    bool isReadOnly() const { return m_db.isReadOnly(); }
+    SqliteDatabase& database() { return m_db; }
+
+    // --- Database information ---
+    bool readIsMemoPass();
+    QString readDatabasePasswordScrambled(); // empty when DBInfo has no row
+    void writeDatabasePassword(bool isMemoPass, const QString& scrambled);
+
+    // --- Reading ---
+    std::optional<Memo> readMemo(qint64 id);
+    std::optional<FloatingMemoText> readMemoText(qint64 id);
+    void forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit);
+    std::vector<CategoryGroup> readCategoryGroups();
+    int countTrashedMemos();
+    int countMemos();
+    void forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit);
+    std::vector<MemoIdentity> readMemoIdentities();
+    bool isMemoLocked(qint64 id);
+    std::optional<QString> readMemoCategory(qint64 id); // nullopt: no such memo
+    std::vector<std::pair<qint64, QString>> readAllCategories();
+
+    // --- Writing ---
+    // Adds a memo the way the editor does (title, body, times, tags) and returns its RecordID.
+    qint64 insertMemo(const QString& title, const QString& body, const QString& category, const QString& time);
+    // Adds a memo with every column copied (merge, rebuild); returns its RecordID.
+    qint64 insertWholeMemo(const Memo& memo);
+    // Saves an existing memo; returns its previous tag string, or nullopt when the memo is gone.
+    std::optional<QString> updateMemo(qint64 id, const QString& title, const QString& body,
+                                      const QString& category, const QString& time);
+    void overwriteMemo(qint64 id, const Memo& from);
+    bool writeMemoCategory(qint64 id, const QString& category);
+    bool writeMemoTrash(qint64 id, bool inTrash);
+    bool writeMemoIcon(qint64 id, int icon);
+    bool writeMemoLock(qint64 id, bool locked);
+    int deleteTrashedMemos();
+
+    SqliteDatabase::Transaction transaction() { return SqliteDatabase::Transaction(m_db); }
+
+private:
+    SqliteDatabase m_db;
+};

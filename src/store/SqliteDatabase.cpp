@@ -1,0 +1,220 @@
+#include "store/SqliteDatabase.h"
+
+#include "store/StatementCatalogue.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <sqlite3.h>
+
+namespace {
+
+QString engineMessage(sqlite3* db, int code)
+{
+    if (db)
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    return QString::fromUtf8(sqlite3_errstr(code));
+}
+
+int openFlags(SqliteDatabase::Access access)
+{
+    switch (access) {
+    case SqliteDatabase::Access::ReadOnly:
+        return SQLITE_OPEN_READONLY;
+    case SqliteDatabase::Access::Create:
+        return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case SqliteDatabase::Access::ReadWrite:
+        break;
+    }
+    // SQLite falls back to read-only by itself when the file is write-protected.
+    return SQLITE_OPEN_READWRITE;
+}
+
+} // namespace
+
+SqliteDatabase::SqliteDatabase(const QString& path, Access access) : m_path(path)
+{
+    if (access != Access::Create && !QFileInfo(path).isFile())
+        throw DatabaseError(QStringLiteral("データベースファイルが見つかりません。\n") + path);
+
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                                   openFlags(access) | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = engineMessage(m_db, rc);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw DatabaseError(QStringLiteral("データベースファイルを開けません。\n") + path, text, rc);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    try {
+        // Reading the schema is the first moment SQLite looks at the file's
+        // contents, so a file that is not a database is refused here.
+        Statement probe(*this, sql::CountSchemaObjects);
+        probe.step();
+    } catch (const DatabaseError& e) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw DatabaseError(
+            QStringLiteral("データベースファイルを開けません。ファイルが壊れているか、データベースではありません。\n") +
+                path,
+            e.engineText(), e.code());
+    }
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void SqliteDatabase::fail(const QString& what) const
+{
+    const int code = sqlite3_extended_errcode(m_db);
+    throw DatabaseError(what, engineMessage(m_db, code), code);
+}
+
+void SqliteDatabase::execute(const char* sql)
+{
+    char* error = nullptr;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString text = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
+        sqlite3_free(error);
+        throw DatabaseError(QStringLiteral("データベースの操作に失敗しました。"), text, rc);
+    }
+}
+
+qint64 SqliteDatabase::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int SqliteDatabase::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+bool SqliteDatabase::isReadOnly() const
+{
+    return sqlite3_db_readonly(m_db, "main") == 1;
+}
+
+void SqliteDatabase::backupTo(const QString& target)
+{
+    const QString partial = target + QStringLiteral(".partial");
+    QFile::remove(partial);
+    {
+        SqliteDatabase destination(partial, Access::Create);
+        sqlite3_backup* backup = sqlite3_backup_init(destination.m_db, "main", m_db, "main");
+        if (!backup)
+            destination.fail(QStringLiteral("データベースのコピーに失敗しました。"));
+        sqlite3_backup_step(backup, -1);
+        const int rc = sqlite3_backup_finish(backup);
+        if (rc != SQLITE_OK)
+            destination.fail(QStringLiteral("データベースのコピーに失敗しました。"));
+        // The copy is a standalone file: no WAL to carry along.
+        destination.execute(sql::UseRollbackJournal);
+    }
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(partial);
+        throw DatabaseError(QStringLiteral("データベースのコピーに失敗しました。\n") + target);
+    }
+}
+
+// --- Statement ---
+
+SqliteDatabase::Statement::Statement(SqliteDatabase& db, const char* sql) : m_db(db), m_sql(sql)
+{
+    if (sqlite3_prepare_v2(db.m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+        db.fail(QStringLiteral("データベースの操作に失敗しました。"));
+}
+
+SqliteDatabase::Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+SqliteDatabase::Statement& SqliteDatabase::Statement::bind(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, index, value);
+    return *this;
+}
+
+SqliteDatabase::Statement& SqliteDatabase::Statement::bind(int index, const QString& value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+SqliteDatabase::Statement& SqliteDatabase::Statement::bindNull(int index)
+{
+    sqlite3_bind_null(m_stmt, index);
+    return *this;
+}
+
+bool SqliteDatabase::Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    m_db.fail(QStringLiteral("データベースの操作に失敗しました。"));
+}
+
+void SqliteDatabase::Statement::run()
+{
+    while (step()) {
+    }
+}
+
+void SqliteDatabase::Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+bool SqliteDatabase::Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+qint64 SqliteDatabase::Statement::int64(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QString SqliteDatabase::Statement::text(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    if (!data)
+        return {};
+    return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
+}
+
+// --- Transaction ---
+
+SqliteDatabase::Transaction::Transaction(SqliteDatabase& db) : m_db(db)
+{
+    m_db.execute(sql::BeginTransaction);
+}
+
+SqliteDatabase::Transaction::~Transaction()
+{
+    if (m_open) {
+        try {
+            m_db.execute(sql::RollbackTransaction);
+        } catch (const DatabaseError&) {
+            // Nothing more can be done while unwinding.
+        }
+    }
+}
+
+void SqliteDatabase::Transaction::commit()
+{
+    m_db.execute(sql::CommitTransaction);
+    m_open = false;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "store/DatabaseError.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One SQLite connection, with prepared statements that bind their values.
+// The SQL texts themselves live in the statement catalogue (StatementCatalogue.h).
+class SqliteDatabase
+{
+public:
+    enum class Access { ReadWrite, ReadOnly, Create };
+
+    // Opens an existing file (or creates one with Access::Create). Throws
+    // DatabaseError with a clear message when the file is missing, is not a
+    // database, or cannot be opened.
+    SqliteDatabase(const QString& path, Access access);
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    class Statement
+    {
+    public:
+        Statement(SqliteDatabase& db, const char* sql);
+        ~Statement();
+        Statement(const Statement&) = delete;
+        Statement& operator=(const Statement&) = delete;
+
+        // Parameters are numbered from 1.
+        Statement& bind(int index, qint64 value);
+        Statement& bind(int index, int value) { return bind(index, qint64(value)); }
+        Statement& bind(int index, bool value) { return bind(index, qint64(value ? 1 : 0)); }
+        Statement& bind(int index, const QString& value); // a null QString binds NULL
+        Statement& bindNull(int index);
+
+        // Advances to the next row; false at the end. Throws on failure.
+        bool step();
+        // Runs a statement that returns no rows.
+        void run();
+        void reset();
+
+        // Columns are numbered from 0.
+        bool isNull(int column) const;
+        qint64 int64(int column) const;
+        int int32(int column) const { return int(int64(column)); }
+        bool boolean(int column) const { return int64(column) != 0; }
+        QString text(int column) const; // NULL reads as a null QString
+
+    private:
+        SqliteDatabase& m_db;
+        sqlite3_stmt* m_stmt = nullptr;
+        const char* m_sql;
+    };
+
+    // A transaction that rolls back unless committed.
+    class Transaction
+    {
+    public:
+        explicit Transaction(SqliteDatabase& db);
+        ~Transaction();
+        void commit();
+
+    private:
+        SqliteDatabase& m_db;
+        bool m_open = true;
+    };
+
+    // Runs one or more statements without parameters (schema, pragmas).
+    void execute(const char* sql);
+    qint64 lastInsertId() const;
+    int changes() const;
+    bool isReadOnly() const;
+    QString path() const { return m_path; }
+
+    // Copies the whole database into a new file at `target` (SQLite's online
+    // backup, safe on a live WAL database). The target is replaced atomically.
+    void backupTo(const QString& target);
+
+    [[noreturn]] void fail(const QString& what) const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+using Statement = SqliteDatabase::Statement;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QTreeView>
+
+// A report-style list: one row per item, full-row selection, clickable column
+// headers that the owner sorts by, and column widths kept by the owner.
+class ReportListView : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit ReportListView(QWidget* parent = nullptr);
+
+    // Display position (from 0) of each logical column, and back.
+    void setColumnPositions(const QList<int>& positions);
+    QList<int> columnPositions() const;
+};

@@ -1,0 +1,166 @@
+#include "tags/MemoList.h"
+
+#include "store/MemoStore.h"
+#include "tags/ListViews.h"
+#include "tags/MemoListModel.h"
+#include "tags/TagString.h"
+#include "tags/TagTable.h"
+#include "ui/BusyCursor.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSet>
+
+MemoList::MemoList(ReportListView* view, MemoStore& store, QObject* parent)
+    : QObject(parent), m_view(view), m_model(new MemoListModel(view)), m_store(store)
+{
+    m_view->setModel(m_model);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->viewport()->installEventFilter(this);
+    m_view->installEventFilter(this);
+    connect(m_view->header(), &QHeaderView::sectionClicked, this, &MemoList::onHeaderClicked);
+    // A click shows its memo unless it was made with the right button or a
+    // modifier (those select rows); a keyboard move without modifiers shows it too.
+    connect(m_view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (m_lastButton != Qt::RightButton &&
+            !(m_lastModifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+            choose(index);
+    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (QApplication::mouseButtons() == Qt::NoButton &&
+                    !(QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+                    choose(current);
+            });
+}
+
+void MemoList::choose(const QModelIndex& index)
+{
+    if (!index.isValid() || m_selectingItself)
+        return;
+    Q_EMIT memoChosen(m_model->row(index.row()).id);
+}
+
+void MemoList::FillMemoList(const QString& name, const TagTable& table)
+{
+    BusyCursor busy;
+    std::vector<MemoListModel::Row> rows;
+    const auto take = [&rows](const MemoListRow& row) {
+        rows.push_back({row.recordId, row.publishTime, row.updateTime, row.title, row.icon, row.isPass});
+    };
+    if (name == TagTable::allName()) {
+        m_store.forEachListedMemo(false, take);
+    } else if (name == TagTable::trashName()) {
+        m_store.forEachListedMemo(true, take);
+    } else if (name == TagTable::findName()) {
+        // Found memos that were moved to the trash since are skipped.
+        QSet<qint64> found;
+        for (qint64 id : table.findIds())
+            found.insert(id);
+        m_store.forEachListedMemo(false, [&](const MemoListRow& row) {
+            if (found.contains(row.recordId))
+                take(row);
+        });
+    } else {
+        m_store.forEachListedMemo(false, [&](const MemoListRow& row) {
+            if (!row.categoryIsNull && holdsTag(row.category, name))
+                take(row);
+        });
+    }
+    m_model->setRows(std::move(rows));
+}
+
+void MemoList::clear()
+{
+    m_model->clear();
+}
+
+void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
+                                 const QString& tags)
+{
+    const bool belongs = name == TagTable::allName() || name == TagTable::findName() || splitTags(tags).contains(name);
+    if (!belongs)
+        return;
+    bool matched = false;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->row(row).id == id) {
+            m_model->updateRow(row, updateTime, title);
+            matched = true;
+        }
+    }
+    if (matched)
+        return;
+    const bool sorted = m_model->isTextSortOn();
+    m_model->addRow({id, updateTime, updateTime, title, -1, false});
+    if (!sorted)
+        m_model->setTextSortOn(true);
+}
+
+void MemoList::SelectAllMemos()
+{
+    m_selectingItself = true;
+    m_view->selectAll();
+    m_selectingItself = false;
+}
+
+QList<qint64> MemoList::selectedIds() const
+{
+    QList<qint64> ids;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows())
+        ids.append(m_model->row(index.row()).id);
+    return ids;
+}
+
+void MemoList::selectId(qint64 id)
+{
+    const int row = m_model->rowOfId(id);
+    if (row < 0)
+        return;
+    m_selectingItself = true;
+    const QModelIndex index = m_model->index(row, 0);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->scrollTo(index);
+    m_selectingItself = false;
+}
+
+void MemoList::onHeaderClicked(int column)
+{
+    if (column == MemoListModel::ColumnId) {
+        m_model->sortByIdNumber(m_numSortToggle);
+        return;
+    }
+    m_model->setTextSort(column, m_model->sortOrder() == Qt::DescendingOrder ? Qt::AscendingOrder
+                                                                             : Qt::DescendingOrder);
+}
+
+void MemoList::FitTitleColumn(int minimumTitleWidth)
+{
+    QHeaderView* header = m_view->header();
+    const int others = header->sectionSize(MemoListModel::ColumnId) + header->sectionSize(MemoListModel::ColumnPublish) +
+                       header->sectionSize(MemoListModel::ColumnUpdate);
+    const int available = m_view->viewport()->width() - others;
+    const int title = header->sectionSize(MemoListModel::ColumnTitle);
+    // A narrow title column keeps its width when the list is too small for it.
+    if (available > title || title >= minimumTitleWidth)
+        header->resizeSection(MemoListModel::ColumnTitle, std::max(available, 1));
+}
+
+bool MemoList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && watched == m_view->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_lastButton = mouse->button();
+        m_lastModifiers = mouse->modifiers();
+    } else if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == m_view) {
+        Q_EMIT focusChanged(event->type() == QEvent::FocusIn);
+    } else if (event->type() == QEvent::KeyPress && watched == m_view) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::SelectAll)) {
+            SelectAllMemos();
+            return true;
+        }
+    }
+    return false;
+}

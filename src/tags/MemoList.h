@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class MemoListModel;
+class MemoStore;
+class ReportListView;
+class TagTable;
+
+// The memo list: the memos of the chosen category with their times and titles,
+// sorted by a column, with any number of rows selected.
+class MemoList : public QObject
+{
+    Q_OBJECT
+public:
+    MemoList(ReportListView* view, MemoStore& store, QObject* parent = nullptr);
+
+    ReportListView* view() const { return m_view; }
+    MemoListModel* model() const { return m_model; }
+
+    // Fills the list with the memos of the category `name` ("[ALL]", "[Trash]",
+    // "[Find]" or a tag). Throws DatabaseError.
+    void FillMemoList(const QString& name, const TagTable& table);
+    void clear();
+    // After one memo was saved: updates its row, or adds one when the memo
+    // belongs to the category `name`.
+    void UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
+                           const QString& tags);
+    // Selects every row without showing a memo.
+    void SelectAllMemos();
+    QList<qint64> selectedIds() const;
+    // Selects the row of memo `id` without showing it.
+    void selectId(qint64 id);
+
+    void FitTitleColumn(int minimumTitleWidth);
+
+Q_SIGNALS:
+    // The user chose the memo `id` to be shown.
+    void memoChosen(qint64 id);
+    void focusChanged(bool hasFocus);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onHeaderClicked(int column);
+    void choose(const QModelIndex& index);
+
+    ReportListView* m_view;
+    MemoListModel* m_model;
+    MemoStore& m_store;
+    bool m_numSortToggle = false;
+    bool m_selectingItself = false; // "NotDispMode": selection changes show nothing
+    Qt::MouseButton m_lastButton = Qt::LeftButton;
+    Qt::KeyboardModifiers m_lastModifiers;
+};

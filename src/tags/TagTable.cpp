@@ -1,0 +1,122 @@
+#include "tags/TagTable.h"
+
+#include "tags/TagString.h"
+
+// The lookup key of a name: every code point case-folded on its own, which is the
+// same folding QString::compare uses with Qt::CaseInsensitive, so two names have
+// the same key exactly when they compare equal ignoring case.
+static QString foldedKey(QStringView name)
+{
+    QString key;
+    key.reserve(name.size());
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < size && name[i + 1].isLowSurrogate()) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, name[i + 1]));
+            key.append(QStringView(QChar::fromUcs4(folded)));
+            ++i;
+        } else {
+            key.append(QChar(static_cast<char16_t>(QChar::toCaseFolded(c.unicode()))));
+        }
+    }
+    return key;
+}
+
+TagTable::TagTable()
+{
+    clearNames();
+}
+
+void TagTable::clearNames()
+{
+    m_names = QStringList{importName()};
+    m_counts = QList<int>{0};
+    m_indexByKey.clear();
+    m_indexByKey.insert(foldedKey(importName()), 0);
+}
+
+void TagTable::addName(const QString& name, int count)
+{
+    QString key = foldedKey(name);
+    const auto it = m_indexByKey.constFind(key);
+    if (it != m_indexByKey.constEnd()) {
+        m_counts[it.value()] += count;
+        return;
+    }
+    m_indexByKey.insert(std::move(key), static_cast<int>(m_names.size()));
+    m_names.append(name);
+    m_counts.append(count);
+}
+
+void TagTable::load(const std::vector<CategoryGroup>& groups, int trashCount)
+{
+    clearNames();
+    m_totalCount = 0;
+    for (const CategoryGroup& group : groups) {
+        if (!group.isNull) {
+            for (const QString& name : splitTags(group.category))
+                addName(name, group.count);
+        }
+        m_totalCount += group.count;
+    }
+    m_trashCount = trashCount;
+}
+
+int TagTable::findCatIndex(QStringView name) const
+{
+    return m_indexByKey.value(foldedKey(name), -1);
+}
+
+void TagTable::updateTagCounts(const QString& oldTags, const QString& newTags)
+{
+    for (const QString& name : splitTags(oldTags)) {
+        const int index = findCatIndex(name);
+        if (index != -1)
+            --m_counts[index];
+    }
+    for (const QString& name : splitTags(newTags))
+        addName(name, 1);
+}
+
+QString TagTable::catNamesJoined() const
+{
+    return m_names.join(u' ');
+}
+
+void TagTable::addToCount(int index, int delta)
+{
+    if (index >= 0 && index < m_counts.size())
+        m_counts[index] += delta;
+}
+
+std::vector<TagTable::CategoryRow> TagTable::rows() const
+{
+    std::vector<CategoryRow> rows;
+    rows.reserve(m_names.size() + 3);
+    rows.push_back({AllRowId, allName(), m_totalCount});
+    rows.push_back({TrashRowId, trashName(), m_trashCount});
+    rows.push_back({FindRowId, findName(), findCount()});
+    rows.push_back({ImportRowId, importName(), m_counts[0]});
+    for (qsizetype i = 1; i < m_names.size(); ++i) {
+        if (!m_names[i].isEmpty())
+            rows.push_back({rowIdOfIndex(static_cast<int>(i)), m_names[i], m_counts[i]});
+    }
+    return rows;
+}
+
+int TagTable::rowIdToSelect(const QString& rememberedName) const
+{
+    // Names are unique ignoring case, so the only candidate for an exact match is
+    // the entry the case-insensitive lookup finds; entry 0 is the "[Import]" row.
+    const int index = findCatIndex(rememberedName);
+    if (index >= 1 && !rememberedName.isEmpty() && m_names[index] == rememberedName)
+        return rowIdOfIndex(index);
+    if (rememberedName == trashName())
+        return TrashRowId;
+    if (rememberedName == findName())
+        return FindRowId;
+    if (rememberedName == importName())
+        return ImportRowId;
+    return AllRowId;
+}

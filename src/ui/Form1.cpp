@@ -1,0 +1,410 @@
+#include "ui/Form1.h"
+
+#include "app/Clock.h"
+#include "app/Prompt.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "editing/MemoEditor.h"
+#include "store/MemoStore.h"
+#include "tags/CategoryList.h"
+#include "tags/ListViews.h"
+#include "tags/MemoList.h"
+#include "ui/OuterEditHolder.h"
+#include "ui/PaneLayout.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QWidget* makeListPanel(QWidget* parent, const char* name, QWidget* list)
+{
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(panel);
+    // The lists sit inset in their panes.
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(list);
+    return panel;
+}
+
+} // namespace
+
+Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_prompt(prompt), m_clock(clock), m_store(std::move(startup.store)),
+      m_myPath(startup.myPath), m_dbPath(startup.dbPath), m_openPath(startup.openPath), m_profile(startup.profile),
+      m_settings(startup.profile.iniFilePath)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(startup.caption);
+    setAccessibleName(startup.caption);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor")));
+
+    buildPanels();
+    buildActions();
+    buildMenus();
+    buildToolbar();
+    connectParts();
+
+    m_editor->setLoading(true);
+    LoadCategoryCounts();
+    CatList_Add();
+    StartNewMemo(QString());
+    applyLayoutSettings();
+    applyStyleSettings();
+    applyGeneralSettings();
+    m_editor->InitUndoRedo();
+    m_editor->setLoading(false);
+}
+
+Form1::~Form1()
+{
+    // The boxes and lists still report focus changes while the window is torn down.
+    for (QObject* part : std::initializer_list<QObject*>{m_catList, m_memoList, m_editor})
+        part->disconnect();
+}
+
+QAction* Form1::makeAction(const char* name, const QString& text)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    m_actions.insert(action->objectName(), action);
+    return action;
+}
+
+void Form1::buildPanels()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(central);
+
+    m_catListView = new ReportListView;
+    m_catListView->setObjectName(QStringLiteral("CatList"));
+    m_catListView->setAccessibleName(QStringLiteral("カテゴリリスト"));
+    m_catList = new CategoryList(m_catListView, *m_store, this);
+    m_panel1 = makeListPanel(central, "Panel1", m_catListView);
+
+    m_memoListView = new ReportListView;
+    m_memoListView->setObjectName(QStringLiteral("MemoList"));
+    m_memoListView->setAccessibleName(QStringLiteral("メモリスト"));
+    m_memoList = new MemoList(m_memoListView, *m_store, this);
+    m_panel2 = makeListPanel(central, "Panel2", m_memoListView);
+
+    m_editor = new MemoEditor(*m_store, m_prompt, m_clock, central);
+
+    m_panes = new PaneLayout(central, m_panel1, m_panel2, m_editor);
+    connect(m_panes, &PaneLayout::sepalatorMoved, this, &Form1::onSepalatorMoved);
+    connect(m_panes, &PaneLayout::sepalator3Moved, this, &Form1::fitTitleColumn);
+}
+
+void Form1::buildActions()
+{
+    connect(makeAction("mnuQuit", QStringLiteral("終了(&X)")), &QAction::triggered, this, &Form1::quit);
+
+    QAction* undo = makeAction("mnuUndo", QStringLiteral("元に戻す"));
+    connect(undo, &QAction::triggered, this, [this] { m_editor->undo(MemoEditor::Box::Contents); });
+    QAction* redo = makeAction("mnuRedo", QStringLiteral("やり直し"));
+    connect(redo, &QAction::triggered, this, [this] { m_editor->redo(MemoEditor::Box::Contents); });
+    connect(makeAction("mnuAllUndo", QStringLiteral("メモを読み込み時の状態に戻す")), &QAction::triggered, m_editor,
+            &MemoEditor::mnuAllUndo);
+    connect(makeAction("mnuGetSelTextLength", QStringLiteral("選択文字列の文字数を取得")), &QAction::triggered,
+            m_editor, &MemoEditor::showSelectedTextLength);
+
+    QAction* newMemo = makeAction("mnuNewMemo", QStringLiteral("新規メモを作成(&N)"));
+    newMemo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newMemo, &QAction::triggered, this, &Form1::newMemo);
+    QAction* save = makeAction("mnuSaveMemo", QStringLiteral("現在のメモを保存(&S)"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, &Form1::SaveCurrentMemo);
+    connect(makeAction("mnuNewMemoCopy", QStringLiteral("コピーを作成")), &QAction::triggered, this,
+            &Form1::newMemoCopy);
+    connect(makeAction("mnuNewMemoCopySelected", QStringLiteral("選択部をコピーして新規メモを作成")),
+            &QAction::triggered, this, &Form1::newMemoCopySelected);
+    connect(makeAction("mnuGetTextLength", QStringLiteral("文字数を表示")), &QAction::triggered, m_editor,
+            &MemoEditor::showTextLength);
+    connect(makeAction("mnuSelectMemoAll", QStringLiteral("すべて選択")), &QAction::triggered, m_memoList,
+            &MemoList::SelectAllMemos);
+
+    m_windowTypes = new QActionGroup(this);
+    const std::pair<const char*, QString> types[] = {{"mnuWindowNormal", QStringLiteral("ノーマルタイプ")},
+                                                     {"mnuWindowMailer", QStringLiteral("メーラータイプ")},
+                                                     {"mnuWindowWide", QStringLiteral("ワイドタイプ")}};
+    int type = 0;
+    for (const auto& [name, text] : types) {
+        QAction* action = makeAction(name, text);
+        action->setCheckable(true);
+        m_windowTypes->addAction(action);
+        connect(action, &QAction::triggered, this, [this, type] { SetWindowType(type); });
+        ++type;
+    }
+
+    // Toolbar buttons, named by their keys.
+    const struct
+    {
+        const char* name;
+        QString text;
+        QString toolTip;
+        const char* icon;
+    } buttons[] = {
+        {"Save", QStringLiteral("保存"), QStringLiteral("現在のメモの内容を保存します"), "document-save"},
+        {"New", QStringLiteral("新規"), QStringLiteral("新規メモを作成します"), "document-new"},
+        {"Copy2NewMemo", QStringLiteral("コピー"), QStringLiteral("現在のメモをコピーして新規メモを作ります"),
+         "edit-copy"},
+        {"SelectedCopy2NewMemo", QStringLiteral("選択部から"),
+         QStringLiteral("現在のメモで選択した部分をコピーして新規メモを作ります"), "edit-select-all"},
+        {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
+    };
+    for (const auto& button : buttons) {
+        QAction* action = makeAction(button.name, button.text);
+        action->setToolTip(button.toolTip);
+        action->setIcon(QIcon::fromTheme(QString::fromLatin1(button.icon)));
+    }
+    connect(action("Save"), &QAction::triggered, this, &Form1::SaveCurrentMemo);
+    connect(action("New"), &QAction::triggered, this, &Form1::newMemo);
+    connect(action("Copy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopy);
+    connect(action("SelectedCopy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopySelected);
+    action("AlwaysOnTop")->setCheckable(true);
+    connect(action("AlwaysOnTop"), &QAction::toggled, this, &Form1::setAlwaysOnTop);
+    for (const char* name : {"Save", "Copy2NewMemo", "SelectedCopy2NewMemo"})
+        action(name)->setEnabled(false);
+
+    auto* kita = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this);
+    connect(kita, &QShortcut::activated, this, [this] { m_prompt.inform(QStringLiteral("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!")); });
+}
+
+void Form1::buildMenus()
+{
+    const auto addMenu = [this](const char* name, const QString& title, std::initializer_list<const char*> items) {
+        QMenu* menu = menuBar()->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        for (const char* item : items)
+            menu->addAction(action(item));
+        return menu;
+    };
+    addMenu("mnuFile", QStringLiteral("ファイル(&F)"), {"mnuQuit"});
+    addMenu("mnuEdit", QStringLiteral("編集(&E)"), {"mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength"});
+    addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
+            {"mnuNewMemo", "mnuSaveMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength"});
+    addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuSelectMemoAll"});
+    QMenu* tool = addMenu("mnuTool", QStringLiteral("ツール(&T)"), {});
+    QMenu* windowMode = tool->addMenu(QStringLiteral("ウィンドウモード"));
+    windowMode->setObjectName(QStringLiteral("mnuWindowMode"));
+    windowMode->addActions(m_windowTypes->actions());
+}
+
+void Form1::buildToolbar()
+{
+    m_toolbar = addToolBar(QStringLiteral("ツールバー"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->addAction(action("Save"));
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(action("New"));
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(action("Copy2NewMemo"));
+    m_toolbar->addAction(action("SelectedCopy2NewMemo"));
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(action("AlwaysOnTop"));
+}
+
+void Form1::connectParts()
+{
+    connect(m_catList, &CategoryList::rowChosen, this, &Form1::FillMemoList);
+    connect(m_memoList, &MemoList::memoChosen, m_editor, &MemoEditor::LoadSelectedMemo);
+    connect(m_editor, &MemoEditor::memoWritten, this, &Form1::UpdateLists);
+    connect(m_editor, &MemoEditor::editStateChanged, action("Save"), &QAction::setEnabled);
+    connect(m_editor, &MemoEditor::saveRequested, this, &Form1::SaveCurrentMemo);
+    connect(m_editor, &MemoEditor::tagClicked, this, &Form1::jumpToTag);
+    connect(m_editor, &MemoEditor::contentsFocusChanged, action("SelectedCopy2NewMemo"), &QAction::setEnabled);
+    connect(m_memoList, &MemoList::focusChanged, action("Copy2NewMemo"), &QAction::setEnabled);
+}
+
+void Form1::reportDatabaseError(const DatabaseError& error)
+{
+    m_prompt.critical(error.userMessage());
+}
+
+void Form1::LoadCategoryCounts()
+{
+    m_memoList->clear();
+    m_catList->LoadCategoryCounts();
+}
+
+void Form1::CatList_Add()
+{
+    m_catList->CatList_Add();
+}
+
+QString Form1::GetCatName() const
+{
+    return m_catList->GetCatName();
+}
+
+void Form1::FillMemoList()
+{
+    try {
+        m_memoList->FillMemoList(m_catList->selectedName(), m_catList->table());
+    } catch (const DatabaseError& error) {
+        reportDatabaseError(error);
+    }
+}
+
+void Form1::UpdateLists(const WrittenMemo& memo)
+{
+    TagTable& table = m_catList->table();
+    if (memo.isNew)
+        table.addToTotal(1);
+    table.updateTagCounts(memo.isNew ? QString() : memo.previousTags, memo.tags);
+    m_catList->UpdatePseudoCounts();
+    m_memoList->UpdateMemoListRow(m_catList->selectedName(), memo.id, memo.title, memo.updateTime, memo.tags);
+    CatList_Add();
+}
+
+void Form1::StartNewMemo(const QString& category)
+{
+    const bool mergeIntoAll = category == TagTable::allName() || category == TagTable::findName();
+    m_editor->clearForNewMemo(mergeIntoAll ? QString() : category);
+    FillMemoList();
+    m_catList->UpdatePseudoCounts();
+    m_editor->InitUndoRedo();
+}
+
+void Form1::SaveCurrentMemo()
+{
+    if (m_editor->WriteCurrentMemo())
+        m_catList->UpdatePseudoCounts();
+}
+
+void Form1::quit()
+{
+    if (m_editor->QuerySaveModified() == 1)
+        close();
+}
+
+void Form1::newMemo()
+{
+    if (m_editor->QuerySaveModified() != 1)
+        return;
+    m_editor->setLoading(true);
+    StartNewMemo(m_catList->selectedName());
+    m_editor->setLoading(false);
+}
+
+void Form1::newMemoCopy()
+{
+    const QString title = QStringLiteral("コピー ") + m_editor->txtTitle()->text();
+    const QString contents = m_editor->txtContents()->toPlainText();
+    const QString tags = m_editor->txtCategory()->text();
+    StartNewMemo(QString());
+    m_editor->setTexts(title, tags, contents);
+    SaveCurrentMemo();
+}
+
+void Form1::newMemoCopySelected()
+{
+    if (m_editor->QuerySaveModified() != 1)
+        return;
+    const QString title = m_editor->txtTitle()->text();
+    const QString selection = m_editor->selectedContents();
+    StartNewMemo(QString());
+    m_editor->setTexts(title, QString(), selection);
+    SaveCurrentMemo();
+}
+
+void Form1::jumpToTag(const QString& word)
+{
+    const int index = m_catList->FindCatIndex(word);
+    if (index < 0)
+        return;
+    if (m_catList->selectRowId(TagTable::rowIdOfIndex(index)))
+        FillMemoList();
+}
+
+int Form1::PaneMode() const
+{
+    return m_panes->windowType();
+}
+
+void Form1::SetWindowType(int type)
+{
+    m_panes->setWindowType(type);
+    m_windowTypes->actions().at(m_panes->windowType())->setChecked(true);
+    if (m_panes->windowType() != 1)
+        fitTitleColumn();
+}
+
+void Form1::setAlwaysOnTop(bool on)
+{
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing window flags hides the window; show it again where it was.
+    if (visible)
+        show();
+}
+
+void Form1::AlwaysOnTop2()
+{
+    setAlwaysOnTop(action("AlwaysOnTop")->isChecked());
+}
+
+void Form1::onSepalatorMoved()
+{
+    m_catList->FitCategoryColumn();
+    if (PaneMode() == 0)
+        fitTitleColumn();
+}
+
+void Form1::fitTitleColumn()
+{
+    m_memoList->FitTitleColumn(toPixels(2400));
+}
+
+void Form1::finishStartup()
+{
+    switch (m_settings.read(Settings::General::Focus)) {
+    case 0:
+        m_editor->txtTitle()->setFocus();
+        break;
+    case 1:
+        m_editor->txtCategory()->setFocus();
+        break;
+    case 2:
+        m_editor->txtContents()->setFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+bool Form1::memoHeldByExternalEditor() const
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (const auto* holder = dynamic_cast<const OuterEditHolder*>(*it); holder && holder->IsOuterEdit())
+            return true;
+    }
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (memoHeldByExternalEditor()) {
+        m_prompt.inform(QStringLiteral("外部エディタで開いているメモがあるため、終了できません。"));
+        event->ignore();
+        return;
+    }
+    writeLayoutSettings();
+    event->accept();
+}

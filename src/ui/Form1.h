@@ -1,0 +1,133 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "app/SettingsFile.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+class CategoryList;
+class Clock;
+class MemoEditor;
+class MemoList;
+class MemoStore;
+class PaneLayout;
+class Prompt;
+class QAction;
+class QActionGroup;
+class QToolBar;
+class ReportListView;
+struct StartupResult;
+struct WrittenMemo;
+
+// The main window: the category list, the memo list and the editing area in
+// one of three arrangements, with the menus and the toolbar.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Builds the window and fills the lists. Throws DatabaseError when the
+    // database cannot be read.
+    Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The profile and application paths fixed at start-up.
+    const QString& MyPath() const { return m_myPath; }
+    const QString& DBPath() const { return m_dbPath; }
+    const QString& OpenPath() const { return m_openPath; }
+    const ProfilePaths& profile() const { return m_profile; }
+    QString IniFilePath() const { return m_profile.iniFilePath; }
+
+    MemoStore& store() { return *m_store; }
+    const SettingsFile& settings() const { return m_settings; }
+    CategoryList& categoryList() { return *m_catList; }
+    MemoList& memoList() { return *m_memoList; }
+    MemoEditor& editor() { return *m_editor; }
+
+    // Window type: 0 normal, 1 mailer, 2 wide.
+    int PaneMode() const;
+    void SetWindowType(int type);
+    // Re-applies the always-on-top state after a modal dialog.
+    void AlwaysOnTop2();
+
+    // After one memo was saved (here or in a floating window): tag counts, the
+    // memo's row and the category rows follow.
+    void UpdateLists(const WrittenMemo& memo);
+    void CatList_Add();
+    QString GetCatName() const;
+    // Rebuilds the tag counts from the database and empties the memo list.
+    void LoadCategoryCounts();
+    void FillMemoList();
+    void StartNewMemo(const QString& category);
+    void SaveCurrentMemo();
+
+    // Start-up steps that need the window to be shown: the initial focus.
+    void finishStartup();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildActions();
+    void buildMenus();
+    void buildToolbar();
+    QAction* makeAction(const char* name, const QString& text);
+    void connectParts();
+
+    void applyLayoutSettings();
+    void applyStyleSettings();
+    void applyGeneralSettings();
+    void writeLayoutSettings();
+    bool memoHeldByExternalEditor() const;
+    void reportDatabaseError(const class DatabaseError& error);
+
+    void quit();
+    void newMemo();
+    void newMemoCopy();
+    void newMemoCopySelected();
+    void jumpToTag(const QString& word);
+    void setAlwaysOnTop(bool on);
+    void fitTitleColumn();
+    void onSepalatorMoved();
+
+    double dpi() const;
+    int toPixels(double twips) const;
+    int panelsTop() const;
+    // Sizes in twips as read at start, by key, so that close writes back
+    // unchanged sizes exactly instead of drifting by pixel rounding.
+    double readTwips(const NumberSetting& setting, double computedDefault);
+    double writeTwips(const NumberSetting& setting, int pixels);
+
+    Prompt& m_prompt;
+    Clock& m_clock;
+    std::unique_ptr<MemoStore> m_store;
+    QString m_myPath;
+    QString m_dbPath;
+    QString m_openPath;
+    ProfilePaths m_profile;
+    SettingsFile m_settings;
+
+    QWidget* m_panel1 = nullptr;
+    QWidget* m_panel2 = nullptr;
+    ReportListView* m_catListView = nullptr;
+    ReportListView* m_memoListView = nullptr;
+    CategoryList* m_catList = nullptr;
+    MemoList* m_memoList = nullptr;
+    MemoEditor* m_editor = nullptr;
+    PaneLayout* m_panes = nullptr;
+    QToolBar* m_toolbar = nullptr;
+
+    QHash<QString, QAction*> m_actions;
+    QActionGroup* m_windowTypes = nullptr;
+    QAction* action(const char* name) const { return m_actions.value(QString::fromLatin1(name)); }
+
+    QHash<QString, double> m_readTwips;
+    int m_lastSepalator2Y = -1; // form coordinates, kept while the wide type hides the bar
+
+    QString m_floatingMemoFontName;
+    double m_floatingMemoFontSize = 10;
+    int m_isTrash = 0;
+    quint32 m_securityMemoColour = 0xC00000;
+};

@@ -1,0 +1,272 @@
+// Form1: reading the settings at start and writing the layout at close.
+#include "ui/Form1.h"
+
+#include "app/Settings.h"
+#include "app/Twips.h"
+#include "editing/MemoEditor.h"
+#include "editing/PasswordScrambler.h"
+#include "tags/CategoryListModel.h"
+#include "tags/CategoryList.h"
+#include "tags/ListViews.h"
+#include "tags/MemoList.h"
+#include "tags/MemoListModel.h"
+#include "ui/PaneLayout.h"
+#include "ui/VbColour.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QToolBar>
+
+namespace {
+
+using namespace Settings;
+
+// Room for a list's border and vertical scroll bar, in twips.
+constexpr double kListChrome = 276;
+
+const NumberSetting kMemoListWidths[] = {FormPosition::MemoListColumn_ID_Width,
+                                         FormPosition::MemoListColumn_Publish_Width,
+                                         FormPosition::MemoListColumn_Update_Width,
+                                         FormPosition::MemoListColumn_Title_Width};
+const IntSetting kMemoListPositions[] = {FormPosition::MemoListColumnPos_ID, FormPosition::MemoListColumnPos_PublishTime,
+                                         FormPosition::MemoListColumnPos_UpdateTime, FormPosition::MemoListColumnPos_Title};
+// Category list columns in model order: ID, Category, Num.
+const IntSetting kCatListPositions[] = {FormPosition::CatListColumnPos_ID, FormPosition::CatListColumnPos_Category,
+                                        FormPosition::CatListColumnPos_Num};
+
+// Display positions (from 0) of a list's columns; a stored position outside
+// 1..column count gives that column its default place.
+QList<int> readColumnPositions(const SettingsFile& file, const IntSetting* keys, int count)
+{
+    QList<int> positions;
+    for (int i = 0; i < count; ++i) {
+        const int position = file.read(keys[i]);
+        positions.append(position >= 1 && position <= count ? position - 1 : keys[i].fallback - 1);
+    }
+    return positions;
+}
+
+void writeColumnPositions(const SettingsFile& file, const IntSetting* keys, const QList<int>& positions)
+{
+    for (int i = 0; i < positions.size(); ++i)
+        file.write(keys[i], positions[i] + 1);
+}
+
+QFont readFont(const SettingsFile& file, const AreaStyle& style)
+{
+    QFont font(file.read(style.font));
+    double size = file.read(style.fontSize);
+    if (size <= 0)
+        size = style.fontSize.fallback;
+    font.setPointSizeF(size);
+    return font;
+}
+
+// Font, text colour and background of one area.
+void applyAreaStyle(const SettingsFile& file, const AreaStyle& style, QWidget* widget)
+{
+    widget->setFont(readFont(file, style));
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, vbColourToQColor(file.read(style.fontColour)));
+    palette.setColor(QPalette::Base, vbColourToQColor(file.read(style.backColour)));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+double Form1::dpi() const
+{
+    return logicalDpiX();
+}
+
+int Form1::toPixels(double twips) const
+{
+    return Twips::toPixels(twips, dpi());
+}
+
+int Form1::panelsTop() const
+{
+    // The toolbar's preferred height, the same before and after the window is
+    // shown, so that the horizontal bar is read and written in one system.
+    return m_toolbar->sizeHint().height();
+}
+
+double Form1::readTwips(const NumberSetting& setting, double computedDefault)
+{
+    const double value = m_settings.read(setting, computedDefault);
+    m_readTwips.insert(QString::fromLatin1(setting.key), value);
+    return value;
+}
+
+double Form1::writeTwips(const NumberSetting& setting, int pixels)
+{
+    const double previous = m_readTwips.value(QString::fromLatin1(setting.key), -1);
+    const double twips = Twips::toStore(pixels, previous, dpi());
+    m_settings.write(setting, twips);
+    return twips;
+}
+
+void Form1::applyLayoutSettings()
+{
+    using namespace Settings::FormPosition;
+    const int state = m_settings.read(WindowMaximize);
+    const double top = readTwips(Top, Top.fallback);
+    const double left = readTwips(Left, Left.fallback);
+    const double height = readTwips(Height, Height.fallback);
+    const double width = readTwips(Width, Width.fallback);
+    move(left >= 0 ? toPixels(left) : x(), top >= 0 ? toPixels(top) : y());
+    resize(width >= 0 ? toPixels(width) : this->width(), height >= 0 ? toPixels(height) : this->height());
+    if (state == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (state == 1)
+        setWindowState(Qt::WindowMinimized);
+
+    // The arrangement first, so that the bars exist when they are placed.
+    const double sepalatorX = readTwips(SepalatorXPos, SepalatorXPos.fallback);
+    double panel1Height = m_settings.read(Panel1Height);
+    if (panel1Height <= 0)
+        panel1Height = Panel1Height.fallback;
+    const double panelsTopTwips = Twips::fromPixels(panelsTop(), dpi());
+    const double panel1Bottom = panelsTopTwips + panel1Height;
+    double sepalator2Y = readTwips(Sepalator2YPos, panel1Bottom);
+    if (sepalator2Y <= 0 || sepalator2Y > panel1Bottom)
+        sepalator2Y = panel1Bottom;
+    const int windowType = m_settings.read(WindowType);
+    m_panes->setWindowType(windowType);
+    m_windowTypes->actions().at(m_panes->windowType())->setChecked(true);
+    // The panes' own geometry follows the bars; the stored pane top and height
+    // of the normal type are read for completeness but the bars decide.
+    if (m_panes->windowType() == 0) {
+        m_settings.read(Panel2Top);
+        m_settings.read(Panel2Height, 0);
+    }
+    const int sepalatorPx = sepalatorX > 0 ? toPixels(sepalatorX) : toPixels(SepalatorXPos.fallback);
+    m_panes->moveSepalator(sepalatorPx);
+    m_lastSepalator2Y = toPixels(sepalator2Y);
+    m_panes->moveSepalator2(m_lastSepalator2Y - panelsTop());
+
+    // Column widths and positions. The name and title columns default to the
+    // room the list leaves them.
+    const int catListWidth = sepalatorPx - 4;
+    const int memoListWidth = m_panes->windowType() == 0 ? catListWidth : this->width() - sepalatorPx - 9;
+    QHeaderView* catHeader = m_catListView->header();
+    const double catId = readTwips(CatListColumn_ID_Width, CatListColumn_ID_Width.fallback);
+    const double catNum = readTwips(CatListColumn_Num_Width, CatListColumn_Num_Width.fallback);
+    const double catName = readTwips(CatListColumn_Category_Width,
+                                     Twips::fromPixels(catListWidth, dpi()) - std::max(catId, 0.0) -
+                                         std::max(catNum, 0.0) - kListChrome);
+    const std::pair<int, double> catWidths[] = {{CategoryListModel::ColumnId, catId},
+                                                {CategoryListModel::ColumnNum, catNum},
+                                                {CategoryListModel::ColumnCategory, catName}};
+    for (const auto& [column, twips] : catWidths)
+        if (twips >= 0)
+            catHeader->resizeSection(column, toPixels(twips));
+    m_catListView->setColumnPositions(readColumnPositions(m_settings, kCatListPositions, CategoryListModel::ColumnCount));
+
+    QHeaderView* memoHeader = m_memoListView->header();
+    double fixedWidths = 0;
+    for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column) {
+        const double twips = readTwips(kMemoListWidths[column], kMemoListWidths[column].fallback);
+        if (twips >= 0) {
+            memoHeader->resizeSection(column, toPixels(twips));
+            fixedWidths += twips;
+        }
+    }
+    const double title = readTwips(MemoListColumn_Title_Width,
+                                   Twips::fromPixels(memoListWidth, dpi()) - fixedWidths - kListChrome);
+    if (title >= 0)
+        memoHeader->resizeSection(MemoListModel::ColumnTitle, toPixels(title));
+    m_memoListView->setColumnPositions(readColumnPositions(m_settings, kMemoListPositions, MemoListModel::ColumnCount));
+
+    MemoListModel* memoModel = m_memoList->model();
+    const int sortOrder = m_settings.read(Settings::MemoList::Sort_Order);
+    const int sortKey = m_settings.read(Settings::MemoList::Sort_Key);
+    memoModel->setTextSort(sortKey >= 0 && sortKey < MemoListModel::ColumnCount ? sortKey : 0,
+                           sortOrder == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void Form1::applyStyleSettings()
+{
+    // Labels and the frame areas between the panes.
+    QPalette frame = palette();
+    frame.setColor(QPalette::WindowText, vbColourToQColor(m_settings.read(Form::FontColor)));
+    frame.setColor(QPalette::Window, vbColourToQColor(m_settings.read(Form::BackColor)));
+    for (QWidget* area : {centralWidget(), m_panel1, m_panel2, static_cast<QWidget*>(m_editor)}) {
+        area->setAutoFillBackground(true);
+        area->setPalette(frame);
+    }
+
+    applyAreaStyle(m_settings, CatListStyle, m_catListView);
+    applyAreaStyle(m_settings, MemoTitleStyle, m_editor->txtTitle());
+    applyAreaStyle(m_settings, MemoTagStyle, m_editor->txtCategory());
+    applyAreaStyle(m_settings, ContentsStyle, m_editor->txtContents());
+    applyAreaStyle(m_settings, MemoListStyle, m_memoListView);
+    // The contents box is given its font and colour again whenever a memo is shown.
+    m_editor->setContentsStyle(readFont(m_settings, ContentsStyle),
+                               vbColourToQColor(m_settings.read(ContentsStyle.fontColour)));
+
+    m_floatingMemoFontName = m_settings.read(FloatingMemo::Font);
+    m_floatingMemoFontSize = m_settings.read(FloatingMemo::FontSize);
+    if (m_floatingMemoFontSize <= 0)
+        m_floatingMemoFontSize = FloatingMemo::FontSize.fallback;
+
+    action("AlwaysOnTop")->setChecked(m_settings.read(Form::AlwaysOnTop) == 1);
+}
+
+void Form1::applyGeneralSettings()
+{
+    m_editor->setMemoChangeAutoSave(m_settings.read(General::MemoChangeAutoSave));
+    m_editor->setAutoTitle(m_settings.read(General::MemoSaveAutoTitle));
+    m_isTrash = m_settings.read(General::IsTrash);
+    // A stored password that cannot be unscrambled counts as none.
+    m_editor->setSecurityPassword(DecodePassword(m_settings.read(Security::Password)).value_or(QString()));
+    m_securityMemoColour = m_settings.read(Security::MemoColor);
+    m_memoList->model()->setSecurityColour(vbColourToQColor(m_securityMemoColour));
+}
+
+void Form1::writeLayoutSettings()
+{
+    using namespace Settings::FormPosition;
+    m_settings.write(WindowType, PaneMode());
+
+    QHeaderView* memoHeader = m_memoListView->header();
+    for (int column = 0; column < MemoListModel::ColumnCount; ++column)
+        writeTwips(kMemoListWidths[column], memoHeader->sectionSize(column));
+    QHeaderView* catHeader = m_catListView->header();
+    writeTwips(CatListColumn_ID_Width, catHeader->sectionSize(CategoryListModel::ColumnId));
+    writeTwips(CatListColumn_Num_Width, catHeader->sectionSize(CategoryListModel::ColumnNum));
+    writeTwips(CatListColumn_Category_Width, catHeader->sectionSize(CategoryListModel::ColumnCategory));
+
+    writeTwips(SepalatorXPos, m_panes->sepalatorX());
+    if (m_panes->innerSplitter())
+        m_lastSepalator2Y = panelsTop() + m_panes->sepalator2Y();
+    const double sepalator2Y = writeTwips(Sepalator2YPos, m_lastSepalator2Y);
+    // Written so that the bar's position survives the next start, which never
+    // places it below the first pane's stored height.
+    m_settings.write(Panel1Height, sepalator2Y - Twips::fromPixels(panelsTop(), dpi()));
+
+    const Qt::WindowStates state = windowState();
+    const int maximize = state & Qt::WindowMaximized ? 2 : (state & Qt::WindowMinimized ? 1 : 0);
+    m_settings.write(WindowMaximize, maximize);
+    writeTwips(CatListHeight, m_catListView->height());
+    writeTwips(MemoListTop, m_memoListView->mapTo(this, QPoint(0, 0)).y());
+    writeTwips(MemoListHeight, m_memoListView->height());
+    if (maximize == 0) {
+        writeTwips(Top, y());
+        writeTwips(Left, x());
+        writeTwips(Height, height());
+        writeTwips(Width, width());
+    }
+
+    const MemoListModel* memoModel = m_memoList->model();
+    m_settings.write(Settings::MemoList::Sort_Order, memoModel->sortOrder() == Qt::DescendingOrder ? 1 : 0);
+    m_settings.write(Settings::MemoList::Sort_Key, memoModel->sortColumn());
+    writeColumnPositions(m_settings, kCatListPositions, m_catListView->columnPositions());
+    writeColumnPositions(m_settings, kMemoListPositions, m_memoListView->columnPositions());
+    m_settings.write(Form::AlwaysOnTop, action("AlwaysOnTop")->isChecked() ? 1 : 0);
+}

@@ -1,0 +1,47 @@
+#include "MemoFixtures.h"
+
+#include "editing/PasswordScrambler.h"
+#include "store/MemoStore.h"
+#include "store/SqliteDatabase.h"
+#include "store/TemplateDatabase.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace MemoFixtures {
+
+void createDatabase(const QString& folder, const QString& path)
+{
+    TemplateDatabase::copyTo(folder, path);
+}
+
+void setDatabasePassword(const QString& path, const QString& password)
+{
+    MemoStore store(path);
+    const std::optional<QString> scrambled = EncodePassword(password);
+    ASSERT_TRUE(scrambled.has_value());
+    store.writeDatabasePassword(true, *scrambled);
+}
+
+void execute(const QString& path, const char* sql)
+{
+    SqliteDatabase db(path, SqliteDatabase::Access::Create);
+    db.execute(sql);
+}
+
+void writeText(const QString& path, const QString& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace MemoFixtures

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Small helpers that build real database files for tests.
+namespace MemoFixtures {
+
+// A fresh database made from the template at `path`.
+void createDatabase(const QString& folder, const QString& path);
+// Sets the database password (stored scrambled) of the file at `path`.
+void setDatabasePassword(const QString& path, const QString& password);
+// Runs raw SQL on a file, for preparing files the program would not write itself.
+void execute(const QString& path, const char* sql);
+// Writes a text file as UTF-8.
+void writeText(const QString& path, const QString& text);
+QByteArray readBytes(const QString& path);
+
+} // namespace MemoFixtures

@@ -1,0 +1,219 @@
+#include "MemoFixtures.h"
+#include "ScriptedPrompt.h"
+#include "TestHome.h"
+#include "app/Clock.h"
+#include "app/IniFile.h"
+#include "app/Startup.h"
+#include "app/Twips.h"
+#include "ui/Form1.h"
+#include "ui/OuterEditHolder.h"
+#include "ui/VbColour.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Form1Test : public ::testing::Test
+{
+protected:
+    TestHome home;
+    ScriptedPrompt prompt;
+    SystemClock clock;
+    QString ini = home.file(QStringLiteral("quillet_default.ini"));
+
+    std::unique_ptr<Form1> open()
+    {
+        StartupResult startup = Startup(prompt, home.path()).run({});
+        EXPECT_TRUE(startup.proceed);
+        auto window = std::make_unique<Form1>(std::move(startup), prompt, clock);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->finishStartup();
+        return window;
+    }
+
+    QString value(const char* section, const char* key)
+    {
+        return IniFile::readText(ini, QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<none>"));
+    }
+    void set(const char* section, const char* key, const QString& text)
+    {
+        ASSERT_TRUE(IniFile::writeText(ini, QString::fromLatin1(section), QString::fromLatin1(key), text));
+    }
+};
+
+int px(const QWidget& widget, double twips)
+{
+    return Twips::toPixels(twips, widget.logicalDpiX());
+}
+
+TEST_F(Form1Test, FirstStartUsesDefaultsAndCloseWritesTheLayout)
+{
+    auto window = open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillet v2.2.1 [default]"));
+    EXPECT_EQ(window->size(), QSize(px(*window, 7700), px(*window, 6000)));
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+    EXPECT_EQ(window->PaneMode(), 0);
+    auto* outer = window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"));
+    ASSERT_TRUE(outer);
+    EXPECT_EQ(outer->splitter()->sizes().value(0), px(*window, 2520));
+    EXPECT_TRUE(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2")));
+    EXPECT_FALSE(QFile::exists(ini));
+    // Focus setting 0: the title box.
+    EXPECT_EQ(QApplication::focusWidget(), window->findChild<QLineEdit*>(QStringLiteral("txtTitle")));
+
+    window->close();
+    EXPECT_EQ(value("FormPosition", "Width"), QStringLiteral("7700"));
+    EXPECT_EQ(value("FormPosition", "Height"), QStringLiteral("6000"));
+    EXPECT_EQ(value("FormPosition", "Top"), QStringLiteral("0"));
+    EXPECT_EQ(value("FormPosition", "Left"), QStringLiteral("0"));
+    EXPECT_EQ(value("FormPosition", "SepalatorXPos"), QStringLiteral("2520"));
+    EXPECT_EQ(value("FormPosition", "WindowMaximize"), QStringLiteral("0"));
+    EXPECT_EQ(value("FormPosition", "WindowType"), QStringLiteral("0"));
+    EXPECT_EQ(value("FormPosition", "CatListColumn_ID_Width"), QStringLiteral("400"));
+    EXPECT_EQ(value("FormPosition", "MemoListColumn_Publish_Width"), QStringLiteral("1080"));
+    EXPECT_EQ(value("FormPosition", "MemoListColumnPos_Title"), QStringLiteral("4"));
+    EXPECT_EQ(value("FormPosition", "CatListColumnPos_Num"), QStringLiteral("3"));
+    EXPECT_EQ(value("MemoList", "Sort_Key"), QStringLiteral("0"));
+    EXPECT_EQ(value("MemoList", "Sort_Order"), QStringLiteral("0"));
+    EXPECT_EQ(value("Form", "AlwaysOnTop"), QStringLiteral("0"));
+    EXPECT_NE(value("FormPosition", "Sepalator2YPos"), QStringLiteral("<none>"));
+
+    // The second start reads back what the first wrote, and writes it unchanged.
+    const QByteArray first = MemoFixtures::readBytes(ini);
+    auto again = open();
+    EXPECT_EQ(again->size(), QSize(px(*again, 7700), px(*again, 6000)));
+    again->close();
+    EXPECT_EQ(MemoFixtures::readBytes(ini), first);
+}
+
+TEST_F(Form1Test, MaximisedWindowLeavesThePositionKeysAlone)
+{
+    set("FormPosition", "WindowMaximize", QStringLiteral("2"));
+    set("FormPosition", "Top", QStringLiteral("150"));
+    set("FormPosition", "Width", QStringLiteral("9000"));
+    auto window = open();
+    EXPECT_TRUE(window->isMaximized());
+    window->close();
+    EXPECT_EQ(value("FormPosition", "WindowMaximize"), QStringLiteral("2"));
+    EXPECT_EQ(value("FormPosition", "Top"), QStringLiteral("150"));
+    EXPECT_EQ(value("FormPosition", "Width"), QStringLiteral("9000"));
+    EXPECT_EQ(value("FormPosition", "Left"), QStringLiteral("<none>"));
+}
+
+TEST_F(Form1Test, StoredLayoutIsAppliedAndBadValuesFallBack)
+{
+    MemoFixtures::writeText(ini, QStringLiteral("\xFF\xFEgarbage line\n[FormPosition]\nTop=-5\nLeft=abc\n"
+                                                "Width=8000\nHeight=7000.5\nWindowType=1\nSepalatorXPos=3000\n"
+                                                "CatListColumnPos_Num=7\nMemoListColumnPos_Title=1\nMemoListColumn_ID_Width=-1\n"
+                                                "[CatList]\nFontSize=0\n[MemoList]\nFontSize=0\nSort_Key=3\nSort_Order=1\n"
+                                                "[Form]\nBackColor=8000000F\nAlwaysOnTop=1\n[General]\nFocus=3\n"));
+    auto window = open();
+    EXPECT_EQ(window->PaneMode(), 1);
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("mnuWindowMailer"))->isChecked());
+    EXPECT_EQ(window->width(), px(*window, 8000));
+    EXPECT_EQ(window->height(), px(*window, 7000.5));
+    EXPECT_EQ(window->x(), 0);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("AlwaysOnTop"))->isChecked());
+
+    auto* catList = window->findChild<QTreeView*>(QStringLiteral("CatList"));
+    auto* memoList = window->findChild<QTreeView*>(QStringLiteral("MemoList"));
+    EXPECT_EQ(catList->font().pointSizeF(), 10);
+    EXPECT_EQ(memoList->font().pointSizeF(), 9);
+    // An impossible place leaves "Num" at its default; "Title" moves to the front.
+    EXPECT_EQ(catList->header()->visualIndex(2), 2);
+    EXPECT_EQ(memoList->header()->visualIndex(3), 0);
+    EXPECT_EQ(memoList->header()->visualIndex(0), 1);
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("Panel1"))->palette().color(QPalette::Window),
+              QGuiApplication::palette().color(QPalette::Button));
+    // Focus setting 3 leaves the focus where it is.
+    EXPECT_NE(QApplication::focusWidget(), window->findChild<QLineEdit*>(QStringLiteral("txtTitle")));
+
+    window->close();
+    EXPECT_EQ(value("FormPosition", "WindowType"), QStringLiteral("1"));
+    EXPECT_EQ(value("FormPosition", "SepalatorXPos"), QStringLiteral("3000"));
+    EXPECT_EQ(value("MemoList", "Sort_Key"), QStringLiteral("3"));
+    EXPECT_EQ(value("MemoList", "Sort_Order"), QStringLiteral("1"));
+    EXPECT_EQ(value("FormPosition", "CatListColumnPos_Num"), QStringLiteral("3"));
+    EXPECT_EQ(value("FormPosition", "MemoListColumnPos_Title"), QStringLiteral("1"));
+    EXPECT_EQ(value("FormPosition", "MemoListColumnPos_ID"), QStringLiteral("2"));
+    EXPECT_EQ(value("Form", "AlwaysOnTop"), QStringLiteral("1"));
+}
+
+TEST_F(Form1Test, WindowTypesRearrangeThePanesAndComeBack)
+{
+    auto window = open();
+    auto* normal = window->findChild<QAction*>(QStringLiteral("mnuWindowNormal"));
+    auto* wide = window->findChild<QAction*>(QStringLiteral("mnuWindowWide"));
+    auto* panel3 = window->findChild<QWidget*>(QStringLiteral("Panel3"));
+    const QRect normalGeometry = panel3->geometry();
+    const int sepalatorX = window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0];
+
+    wide->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(window->PaneMode(), 2);
+    EXPECT_TRUE(wide->isChecked());
+    EXPECT_FALSE(normal->isChecked());
+    EXPECT_TRUE(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator3")));
+    EXPECT_FALSE(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2")));
+
+    normal->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(window->PaneMode(), 0);
+    EXPECT_EQ(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0], sepalatorX);
+    EXPECT_EQ(panel3->geometry().width(), normalGeometry.width());
+}
+
+TEST_F(Form1Test, ControlsCarryTheirNamesForTestsAndScreenReaders)
+{
+    auto window = open();
+    const std::pair<const char*, const char*> named[] = {
+        {"CatList", "カテゴリリスト"}, {"MemoList", "メモリスト"}, {"txtTitle", "タイトル"},
+        {"txtCategory", "タグ"},       {"txtContents", "メモの内容"}, {"lblNo", "メモ番号"}};
+    for (const auto& [name, accessible] : named) {
+        auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(widget) << name;
+        EXPECT_EQ(widget->accessibleName(), QString::fromUtf8(accessible));
+    }
+    for (const char* name : {"Panel1", "Panel2", "Panel3"})
+        EXPECT_TRUE(window->findChild<QWidget*>(QString::fromLatin1(name))) << name;
+    for (const char* name : {"mnuQuit", "mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide", "AlwaysOnTop"})
+        EXPECT_TRUE(window->findChild<QAction*>(QString::fromLatin1(name))) << name;
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("lblNo"))->text(), QStringLiteral("New"));
+}
+
+class HeldWindow : public QWidget, public OuterEditHolder
+{
+public:
+    bool held = true;
+    bool IsOuterEdit() const override { return held; }
+};
+
+TEST_F(Form1Test, ClosingIsRefusedWhileAMemoIsInAnExternalEditor)
+{
+    auto window = open();
+    HeldWindow other;
+    other.show();
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(prompt.messageTexts(), QStringList{QStringLiteral("外部エディタで開いているメモがあるため、終了できません。")});
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Information);
+    EXPECT_FALSE(QFile::exists(ini));
+
+    other.held = false;
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(QFile::exists(ini));
+}
+
+} // namespace
