@@ -80,7 +80,9 @@ void MemoList::clear()
 void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
                                  const QString& tags)
 {
-    const bool belongs = name == TagTable::allName() || name == TagTable::findName() || splitTags(tags).contains(name);
+    // A saved memo is never in the trash, whatever its tags say.
+    const bool belongs = name == TagTable::allName() || name == TagTable::findName() ||
+                         (name != TagTable::trashName() && splitTags(tags).contains(name));
     if (!belongs)
         return;
     bool matched = false;

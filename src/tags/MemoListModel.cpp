@@ -108,8 +108,8 @@ void MemoListModel::setRows(std::vector<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
-    if (m_textSortOn)
-        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) { return sortsBefore(a, b); });
+    m_textSortOn = true;
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) { return sortsBefore(a, b); });
     endResetModel();
 }
 

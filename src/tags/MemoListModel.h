@@ -32,7 +32,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Replaces every row; the text sort, when on, orders them.
+    // Replaces every row and switches the text sort on, which orders them.
     void setRows(std::vector<Row> rows);
     void clear() { setRows({}); }
     int rowOfId(qint64 id) const;

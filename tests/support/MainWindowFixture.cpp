@@ -1,0 +1,162 @@
+#include "MainWindowFixture.h"
+
+#include "app/IniFile.h"
+#include "app/Startup.h"
+#include "store/MemoStore.h"
+#include "store/TemplateDatabase.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeView>
+
+void MainWindowFixture::prepare(const QString& settings)
+{
+    if (!QFile::exists(dbPath()))
+        TemplateDatabase::copyTo(home.path(), dbPath());
+    if (!settings.isEmpty()) {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Append));
+        file.write(settings.toUtf8());
+    }
+}
+
+qint64 MainWindowFixture::addMemo(const QString& title, const QString& tags, const QString& body, bool trashed,
+                                  bool locked)
+{
+    prepare();
+    MemoStore store(dbPath());
+    const qint64 id = store.insertMemo(title, body, tags, QStringLiteral("2026/01/01 00:00:00"));
+    if (trashed)
+        store.writeMemoTrash(id, true);
+    if (locked)
+        store.writeMemoLock(id, true);
+    return id;
+}
+
+void MainWindowFixture::open()
+{
+    StartupResult startup = Startup(prompt, home.path()).run({});
+    ASSERT_TRUE(startup.proceed);
+    window = std::make_unique<Form1>(std::move(startup), prompt, clock);
+    window->resize(1000, 700);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->finishStartup();
+}
+
+QTreeView* MainWindowFixture::catList() const
+{
+    return window->findChild<QTreeView*>(QStringLiteral("CatList"));
+}
+
+QTreeView* MainWindowFixture::memoList() const
+{
+    return window->findChild<QTreeView*>(QStringLiteral("MemoList"));
+}
+
+QLineEdit* MainWindowFixture::title() const
+{
+    return window->findChild<QLineEdit*>(QStringLiteral("txtTitle"));
+}
+
+QLineEdit* MainWindowFixture::tags() const
+{
+    return window->findChild<QLineEdit*>(QStringLiteral("txtCategory"));
+}
+
+QPlainTextEdit* MainWindowFixture::contents() const
+{
+    return window->findChild<QPlainTextEdit*>(QStringLiteral("txtContents"));
+}
+
+QString MainWindowFixture::lblNo() const
+{
+    return window->findChild<QLabel*>(QStringLiteral("lblNo"))->text();
+}
+
+void MainWindowFixture::clickRow(QAbstractItemView* view, int row)
+{
+    const QModelIndex index = view->model()->index(row, 1);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    ASSERT_TRUE(rect.isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void MainWindowFixture::chooseCategory(const QString& name)
+{
+    QAbstractItemModel* model = catList()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 1).data().toString() == name) {
+            clickRow(catList(), row);
+            return;
+        }
+    }
+    FAIL() << "no category row " << name.toStdString();
+}
+
+void MainWindowFixture::chooseMemo(qint64 id)
+{
+    QAbstractItemModel* model = memoList()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == QString::number(id)) {
+            clickRow(memoList(), row);
+            return;
+        }
+    }
+    FAIL() << "no memo row " << id;
+}
+
+void MainWindowFixture::triggerAction(const char* name)
+{
+    auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
+    ASSERT_TRUE(action) << name;
+    ASSERT_TRUE(action->isEnabled()) << name;
+    action->trigger();
+}
+
+void MainWindowFixture::type(QWidget* box, const QString& text)
+{
+    box->setFocus();
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(box, ch.toLatin1());
+        } else {
+            // Characters without a key of their own arrive as text, as from an input method.
+            QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+    }
+}
+
+QStringList MainWindowFixture::categoryRows() const
+{
+    QStringList rows;
+    QAbstractItemModel* model = catList()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.append(QStringLiteral("%1 %2 %3")
+                        .arg(model->index(row, 0).data().toString(), model->index(row, 1).data().toString(),
+                             model->index(row, 2).data().toString()));
+    return rows;
+}
+
+QList<qint64> MainWindowFixture::memoRowIds() const
+{
+    QList<qint64> ids;
+    QAbstractItemModel* model = memoList()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        ids.append(model->index(row, 0).data().toString().toLongLong());
+    return ids;
+}
+
+QStringList MainWindowFixture::memoRowTexts(int column) const
+{
+    QStringList texts;
+    QAbstractItemModel* model = memoList()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts.append(model->index(row, column).data().toString());
+    return texts;
+}
