@@ -85,15 +85,10 @@ void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& 
                          (name != TagTable::trashName() && splitTags(tags).contains(name));
     if (!belongs)
         return;
-    bool matched = false;
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->row(row).id == id) {
-            m_model->updateRow(row, updateTime, title);
-            matched = true;
-        }
-    }
-    if (matched)
+    if (const int row = m_model->rowOfId(id); row >= 0) {
+        m_model->updateRow(row, updateTime, title);
         return;
+    }
     const bool sorted = m_model->isTextSortOn();
     m_model->addRow({id, updateTime, updateTime, title, -1, false});
     if (!sorted)

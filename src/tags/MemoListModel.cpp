@@ -3,24 +3,33 @@
 #include "tags/NumericSort.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
-#include <cstring>
+#include <numeric>
 
 namespace {
 
-// IDs compare as their decimal text ("10" before "9"), without building strings.
-int compareIdsAsText(qint64 a, qint64 b)
+// An ID's decimal text, zero-padded on the right, so that comparing keys
+// compares the texts.
+using IdTextKey = std::array<char, 20>;
+IdTextKey idTextKey(qint64 id)
 {
-    char left[24];
-    char right[24];
-    const auto leftEnd = std::to_chars(left, left + sizeof left, a).ptr;
-    const auto rightEnd = std::to_chars(right, right + sizeof right, b).ptr;
-    const size_t leftLength = size_t(leftEnd - left);
-    const size_t rightLength = size_t(rightEnd - right);
-    const int common = std::memcmp(left, right, std::min(leftLength, rightLength));
-    if (common != 0)
-        return common;
-    return leftLength < rightLength ? -1 : (leftLength > rightLength ? 1 : 0);
+    IdTextKey key{};
+    std::to_chars(key.data(), key.data() + key.size(), id);
+    return key;
+}
+
+// The stable order of rows by precomputed keys.
+template <typename Key>
+std::vector<int> orderByKeys(const std::vector<Key>& keys, bool descending)
+{
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (descending)
+        std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(b)] < keys[size_t(a)]; });
+    else
+        std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+    return order;
 }
 
 const QString kHeaders[] = {QStringLiteral("ID"), QStringLiteral("Publish"), QStringLiteral("Update"),
@@ -89,13 +98,13 @@ bool MemoListModel::textLess(const Row& a, const Row& b, int column)
 {
     switch (column) {
     case ColumnId:
-        return compareIdsAsText(a.id, b.id) < 0;
+        return idTextKey(a.id) < idTextKey(b.id); // "10" before "9"
     case ColumnPublish:
         return a.publishTime < b.publishTime;
     case ColumnUpdate:
         return a.updateTime < b.updateTime;
     default:
-        return QString::compare(a.title, b.title, Qt::CaseInsensitive) < 0;
+        return a.title.toCaseFolded() < b.title.toCaseFolded();
     }
 }
 
@@ -104,21 +113,52 @@ bool MemoListModel::sortsBefore(const Row& a, const Row& b) const
     return m_sortOrder == Qt::AscendingOrder ? textLess(a, b, m_sortColumn) : textLess(b, a, m_sortColumn);
 }
 
+std::vector<int> MemoListModel::textOrder() const
+{
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    // The two costly comparisons get their keys computed once per row.
+    if (m_sortColumn == ColumnId) {
+        std::vector<IdTextKey> keys;
+        keys.reserve(m_rows.size());
+        for (const Row& row : m_rows)
+            keys.push_back(idTextKey(row.id));
+        return orderByKeys(keys, descending);
+    }
+    if (m_sortColumn == ColumnTitle) {
+        std::vector<QString> keys;
+        keys.reserve(m_rows.size());
+        for (const Row& row : m_rows)
+            keys.push_back(row.title.toCaseFolded());
+        return orderByKeys(keys, descending);
+    }
+    return stableOrder([this](const Row& a, const Row& b) { return sortsBefore(a, b); });
+}
+
 void MemoListModel::setRows(std::vector<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
     m_textSortOn = true;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) { return sortsBefore(a, b); });
+    const std::vector<int> order = textOrder();
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (int index : order)
+        sorted.push_back(std::move(m_rows[size_t(index)]));
+    m_rows = std::move(sorted);
+    m_rowById.clear();
     endResetModel();
 }
 
 int MemoListModel::rowOfId(qint64 id) const
 {
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].id == id)
-            return int(i);
-    return -1;
+    // Built on first use after the rows moved, so that repeated saves find
+    // their row at once.
+    if (m_rowById.isEmpty() && !m_rows.empty()) {
+        m_rowById.reserve(qsizetype(m_rows.size()));
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            m_rowById.insert(m_rows[i].id, int(i));
+    }
+    return m_rowById.value(id, -1);
 }
 
 void MemoListModel::updateRow(int index, const QString& updateTime, const QString& title)
@@ -138,6 +178,7 @@ int MemoListModel::addRow(Row row)
     const int index = int(position - m_rows.begin());
     beginInsertRows({}, index, index);
     m_rows.insert(position, std::move(row));
+    m_rowById.clear();
     endInsertRows();
     return index;
 }
@@ -152,8 +193,10 @@ void MemoListModel::setTextSort(int column, Qt::SortOrder order)
 void MemoListModel::setTextSortOn(bool on)
 {
     m_textSortOn = on;
-    if (on)
-        reorder(stableOrder([this](const Row& a, const Row& b) { return sortsBefore(a, b); }));
+    if (on) {
+        reorder(textOrder());
+        m_rowById.clear();
+    }
 }
 
 void MemoListModel::sortByIdNumber(bool& toggle)
@@ -164,6 +207,7 @@ void MemoListModel::sortByIdNumber(bool& toggle)
     for (const Row& row : m_rows)
         ids.push_back(QString::number(row.id));
     reorder(numericSortOrder(ids, toggle));
+    m_rowById.clear();
 }
 
 void MemoListModel::setSecurityColour(const QColor& colour)

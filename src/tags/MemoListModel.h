@@ -3,6 +3,7 @@
 #include "tags/RowTableModel.h"
 
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <functional>
 
@@ -58,6 +59,7 @@ public:
 
 private:
     bool sortsBefore(const Row& a, const Row& b) const;
+    std::vector<int> textOrder() const;
     QString cellText(const Row& row, int column) const;
 
     bool m_textSortOn = false;
@@ -65,4 +67,5 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QColor m_securityColour;
     std::function<QIcon(int)> m_iconProvider;
+    mutable QHash<qint64, int> m_rowById; // empty until asked for, and after rows move
 };
