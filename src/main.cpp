@@ -1,6 +1,7 @@
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Startup.h"
+#include "store/DatabaseError.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompt.h"
 
@@ -42,9 +43,15 @@ int main(int argc, char** argv)
     if (!startup.proceed)
         return 0;
 
-    Form1 window(std::move(startup), prompt, clock);
-    prompt.setParent(&window);
-    window.show();
-    window.finishStartup();
+    std::unique_ptr<Form1> window;
+    try {
+        window = std::make_unique<Form1>(std::move(startup), prompt, clock);
+    } catch (const DatabaseError& error) {
+        prompt.critical(error.userMessage() + QStringLiteral("\nQuilletを終了します。"));
+        return 1;
+    }
+    prompt.setParent(window.get());
+    window->show();
+    window->finishStartup();
     return QApplication::exec();
 }

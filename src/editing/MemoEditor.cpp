@@ -76,7 +76,6 @@ void MemoEditor::buildBoxes()
     m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
     // The box keeps its own histories; the widget's would only hold a second copy.
     m_txtContents->setUndoRedoEnabled(false);
-    m_txtTitle->setMaxLength(32767);
 
     for (QWidget* box : {static_cast<QWidget*>(m_txtTitle), static_cast<QWidget*>(m_txtCategory),
                          static_cast<QWidget*>(m_txtContents)})

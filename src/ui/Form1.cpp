@@ -405,6 +405,12 @@ void Form1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Unsaved edits are not to be lost by closing the window; they are saved
+    // (or the user is asked) as when another memo is chosen.
+    if (m_editor->QuerySaveModified() != 1) {
+        event->ignore();
+        return;
+    }
     writeLayoutSettings();
     event->accept();
 }

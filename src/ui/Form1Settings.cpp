@@ -139,12 +139,8 @@ void Form1::applyLayoutSettings()
     const int windowType = m_settings.read(WindowType);
     m_panes->setWindowType(windowType);
     m_windowTypes->actions().at(m_panes->windowType())->setChecked(true);
-    // The panes' own geometry follows the bars; the stored pane top and height
-    // of the normal type are read for completeness but the bars decide.
-    if (m_panes->windowType() == 0) {
-        m_settings.read(Panel2Top);
-        m_settings.read(Panel2Height, 0);
-    }
+    // The memo list's pane always fills the room below or beside the bars, so
+    // its stored top and height (Panel2Top, Panel2Height) have nothing to add.
     const int sepalatorPx = sepalatorX > 0 ? toPixels(sepalatorX) : toPixels(SepalatorXPos.fallback);
     m_panes->moveSepalator(sepalatorPx);
     m_lastSepalator2Y = toPixels(sepalator2Y);

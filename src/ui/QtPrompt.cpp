@@ -2,6 +2,7 @@
 
 #include "editing/frmInputOption.h"
 #include "ui/BusyCursor.h"
+#include "ui/VbColour.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -117,10 +118,8 @@ QString QtPrompt::chooseFolder(const FileDialogRequest& request)
 std::optional<quint32> QtPrompt::chooseColour(quint32 initial)
 {
     BusyCursor::Pause normalPointer;
-    // Colours travel as 0x00BBGGRR.
-    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
-    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    const QColor chosen = QColorDialog::getColor(vbColourToQColor(initial), m_parent);
     if (!chosen.isValid())
         return std::nullopt;
-    return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
+    return qColorToVbColour(chosen);
 }

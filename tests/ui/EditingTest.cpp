@@ -303,4 +303,23 @@ TEST_F(EditingTest, FailedSaveIsReportedAndKeepsTheText)
     EXPECT_EQ(stored(id)->body, QStringLiteral("unsaved stored"));
 }
 
+TEST_F(EditingTest, ClosingTheWindowKeepsUnsavedEdits)
+{
+    const qint64 id = addMemo(QStringLiteral("t"), QString(), QStringLiteral("body"));
+    prepare(QStringLiteral("[General]\nMemoChangeAutoSave=0\n"));
+    open();
+    chooseMemo(id);
+    QTest::keyClicks(contents(), QStringLiteral("more "));
+
+    prompt.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(stored(id)->body, QStringLiteral("body"));
+
+    prompt.answers = {PromptAnswer::Yes};
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(stored(id)->body, QStringLiteral("more body"));
+    EXPECT_EQ(prompt.messageTexts(), QStringList(2, QStringLiteral("メモの内容が変更されています。保存しますか？")));
+}
+
 } // namespace
