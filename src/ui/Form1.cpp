@@ -25,10 +25,11 @@
 
 namespace {
 
-QWidget* makeListPanel(QWidget* parent, const char* name, QWidget* list)
+QWidget* makeListPanel(QWidget* parent, const char* name, const QString& accessibleName, QWidget* list)
 {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QString::fromLatin1(name));
+    panel->setAccessibleName(accessibleName);
     panel->setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(panel);
     // The lists sit inset in their panes.
@@ -91,15 +92,16 @@ void Form1::buildPanels()
     m_catListView->setObjectName(QStringLiteral("CatList"));
     m_catListView->setAccessibleName(QStringLiteral("カテゴリリスト"));
     m_catList = new CategoryList(m_catListView, *m_store, this);
-    m_panel1 = makeListPanel(central, "Panel1", m_catListView);
+    m_panel1 = makeListPanel(central, "Panel1", QStringLiteral("カテゴリ欄"), m_catListView);
 
     m_memoListView = new ReportListView;
     m_memoListView->setObjectName(QStringLiteral("MemoList"));
     m_memoListView->setAccessibleName(QStringLiteral("メモリスト"));
     m_memoList = new MemoList(m_memoListView, *m_store, this);
-    m_panel2 = makeListPanel(central, "Panel2", m_memoListView);
+    m_panel2 = makeListPanel(central, "Panel2", QStringLiteral("メモリスト欄"), m_memoListView);
 
     m_editor = new MemoEditor(*m_store, m_prompt, m_clock, central);
+    m_editor->setAccessibleName(QStringLiteral("編集欄"));
 
     m_panes = new PaneLayout(central, m_panel1, m_panel2, m_editor);
     connect(m_panes, &PaneLayout::sepalatorMoved, this, &Form1::onSepalatorMoved);
@@ -119,9 +121,8 @@ void Form1::buildActions()
     connect(makeAction("mnuGetSelTextLength", QStringLiteral("選択文字列の文字数を取得")), &QAction::triggered,
             m_editor, &MemoEditor::showSelectedTextLength);
 
-    QAction* newMemo = makeAction("mnuNewMemo", QStringLiteral("新規メモを作成(&N)"));
-    newMemo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(newMemo, &QAction::triggered, this, &Form1::newMemo);
+    connect(makeAction("mnuNewMemo", QStringLiteral("新規メモを作成(&N)")), &QAction::triggered, this,
+            &Form1::newMemo);
     QAction* save = makeAction("mnuSaveMemo", QStringLiteral("現在のメモを保存(&S)"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, &Form1::SaveCurrentMemo);
@@ -194,7 +195,12 @@ void Form1::buildMenus()
     addMenu("mnuEdit", QStringLiteral("編集(&E)"), {"mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength"});
     addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
             {"mnuNewMemo", "mnuSaveMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength"});
-    addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuSelectMemoAll"});
+    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuSelectMemoAll"});
+    // The memo list's own menu doubles as its context menu.
+    m_memoListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_memoListView, &QWidget::customContextMenuRequested, this, [this, memoListMenu](const QPoint& point) {
+        memoListMenu->popup(m_memoListView->viewport()->mapToGlobal(point));
+    });
     QMenu* tool = addMenu("mnuTool", QStringLiteral("ツール(&T)"), {});
     QMenu* windowMode = tool->addMenu(QStringLiteral("ウィンドウモード"));
     windowMode->setObjectName(QStringLiteral("mnuWindowMode"));

@@ -15,12 +15,23 @@ QSplitter* makeSplitter(Qt::Orientation orientation, QWidget* parent)
 
 // The splitter bars carry the main window's bar names so that tests and
 // screen readers find them.
-void nameHandles(QSplitter* splitter, std::initializer_list<const char*> names)
+struct BarName
+{
+    const char* name;
+    const char* accessible;
+};
+const BarName kSepalator{"Sepalator", "左右の区切り"};
+const BarName kSepalator2{"Sepalator2", "上下の区切り"};
+const BarName kSepalator3{"Sepalator3", "メモリストと編集欄の区切り"};
+
+void nameHandles(QSplitter* splitter, std::initializer_list<BarName> names)
 {
     int index = 1;
-    for (const char* name : names) {
-        if (index < splitter->count())
-            splitter->handle(index)->setObjectName(QString::fromLatin1(name));
+    for (const BarName& bar : names) {
+        if (index < splitter->count()) {
+            splitter->handle(index)->setObjectName(QString::fromLatin1(bar.name));
+            splitter->handle(index)->setAccessibleName(QString::fromUtf8(bar.accessible));
+        }
         ++index;
     }
 }
@@ -96,9 +107,9 @@ void PaneLayout::rebuild()
     }
     m_outer->setStretchFactor(0, 0);
     m_outer->setStretchFactor(m_outer->count() - 1, 1);
-    nameHandles(m_outer, {"Sepalator", "Sepalator3"});
+    nameHandles(m_outer, {kSepalator, kSepalator3});
     if (m_inner)
-        nameHandles(m_inner, {"Sepalator2"});
+        nameHandles(m_inner, {kSepalator2});
     for (QWidget* panel : m_panels)
         panel->show();
     m_host->layout()->addWidget(m_outer);

@@ -175,6 +175,27 @@ TEST_F(Form1Test, WindowTypesRearrangeThePanesAndComeBack)
     EXPECT_EQ(panel3->geometry().width(), normalGeometry.width());
 }
 
+TEST_F(Form1Test, BarsMovedByTheUserComeBackAtTheNextStart)
+{
+    set("FormPosition", "Height", QStringLiteral("9000"));
+    set("FormPosition", "WindowType", QStringLiteral("1"));
+    auto window = open();
+    auto* sepalator2 = window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2"));
+    ASSERT_TRUE(sepalator2);
+    QSplitter* inner = sepalator2->splitter();
+    // Drag the horizontal bar well below the first pane's default height.
+    const int lower = px(*window, 4000);
+    const int total = inner->sizes()[0] + inner->sizes()[1];
+    inner->setSizes({lower, total - lower});
+    window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->setSizes({px(*window, 3000), 400});
+    window->close();
+
+    auto again = open();
+    EXPECT_EQ(again->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2"))->splitter()->sizes()[0], lower);
+    EXPECT_EQ(again->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0],
+              px(*again, 3000));
+}
+
 TEST_F(Form1Test, ControlsCarryTheirNamesForTestsAndScreenReaders)
 {
     auto window = open();
@@ -186,10 +207,22 @@ TEST_F(Form1Test, ControlsCarryTheirNamesForTestsAndScreenReaders)
         ASSERT_TRUE(widget) << name;
         EXPECT_EQ(widget->accessibleName(), QString::fromUtf8(accessible));
     }
-    for (const char* name : {"Panel1", "Panel2", "Panel3"})
-        EXPECT_TRUE(window->findChild<QWidget*>(QString::fromLatin1(name))) << name;
-    for (const char* name : {"mnuQuit", "mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide", "AlwaysOnTop"})
-        EXPECT_TRUE(window->findChild<QAction*>(QString::fromLatin1(name))) << name;
+    const std::pair<const char*, const char*> containers[] = {
+        {"Panel1", "カテゴリ欄"}, {"Panel2", "メモリスト欄"}, {"Panel3", "編集欄"},
+        {"Sepalator", "左右の区切り"}, {"Sepalator2", "上下の区切り"}};
+    for (const auto& [name, accessible] : containers) {
+        auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(widget) << name;
+        EXPECT_EQ(widget->accessibleName(), QString::fromUtf8(accessible));
+    }
+    for (const char* name : {"mnuQuit", "mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength", "mnuNewMemo",
+                             "mnuSaveMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength",
+                             "mnuSelectMemoAll", "mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide", "Save", "New",
+                             "Copy2NewMemo", "SelectedCopy2NewMemo", "AlwaysOnTop"}) {
+        auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_TRUE(action) << name;
+        EXPECT_FALSE(action->text().isEmpty()) << name;
+    }
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("lblNo"))->text(), QStringLiteral("New"));
 }
 
