@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -29,7 +30,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillet"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.png")));
+    QApplication::setDesktopFileName(QStringLiteral("quillet"));
 
     QTranslator qtTranslations;
     if (qtTranslations.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -48,7 +48,6 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(startup.caption);
     setAccessibleName(startup.caption);
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("accessories-text-editor")));
 
     buildPanels();
     buildActions();
