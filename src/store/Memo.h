@@ -17,15 +17,21 @@ struct Memo
     bool isTrash = false;
 };
 
-// The columns the memo list shows and filters on.
-struct MemoListRow
+// What the memo list shows of one memo.
+struct MemoListEntry
 {
-    qint64 recordId = 0;
+    qint64 id = 0;
     QString publishTime;
     QString updateTime;
     QString title;
-    int icon = -1;
+    int icon = -1; // -1: no icon
     bool isPass = false;
+};
+
+// One memo as the memo list reads it: what it shows, and the tags it filters on.
+struct MemoListRow
+{
+    MemoListEntry entry;
     QString category;
     bool categoryIsNull = true;
 };

@@ -90,12 +90,12 @@ void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const M
     query.bind(1, inTrash);
     MemoListRow row;
     while (query.step()) {
-        row.recordId = query.int64(0);
-        row.publishTime = query.text(1);
-        row.updateTime = query.text(2);
-        row.title = query.text(3);
-        row.icon = query.isNull(4) ? -1 : query.int32(4);
-        row.isPass = query.boolean(5);
+        row.entry.id = query.int64(0);
+        row.entry.publishTime = query.text(1);
+        row.entry.updateTime = query.text(2);
+        row.entry.title = query.text(3);
+        row.entry.icon = query.isNull(4) ? -1 : query.int32(4);
+        row.entry.isPass = query.boolean(5);
         row.categoryIsNull = query.isNull(6);
         row.category = row.categoryIsNull ? QString() : query.text(6);
         visit(row);

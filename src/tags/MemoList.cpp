@@ -47,9 +47,7 @@ void MemoList::FillMemoList(const QString& name, const TagTable& table)
 {
     BusyCursor busy;
     std::vector<MemoListModel::Row> rows;
-    const auto take = [&rows](const MemoListRow& row) {
-        rows.push_back({row.recordId, row.publishTime, row.updateTime, row.title, row.icon, row.isPass});
-    };
+    const auto take = [&rows](const MemoListRow& row) { rows.push_back(row.entry); };
     if (name == TagTable::allName()) {
         m_store.forEachListedMemo(false, take);
     } else if (name == TagTable::trashName()) {
@@ -60,7 +58,7 @@ void MemoList::FillMemoList(const QString& name, const TagTable& table)
         for (qint64 id : table.findIds())
             found.insert(id);
         m_store.forEachListedMemo(false, [&](const MemoListRow& row) {
-            if (found.contains(row.recordId))
+            if (found.contains(row.entry.id))
                 take(row);
         });
     } else {

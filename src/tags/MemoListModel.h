@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Memo.h"
 #include "tags/RowTableModel.h"
 
 #include <QColor>
@@ -10,22 +11,12 @@
 // The rows of the memo list: ID, creation time, update time and title of each
 // memo, its icon, and the security colour for locked memos. Holds its own text
 // sort (column and direction) which keeps rows ordered, also rows added later.
-struct MemoListModelRow
-{
-    qint64 id = 0;
-    QString publishTime;
-    QString updateTime;
-    QString title;
-    int icon = -1;
-    bool isPass = false;
-};
-
-class MemoListModel : public RowTableModel<MemoListModelRow>
+class MemoListModel : public RowTableModel<MemoListEntry>
 {
     Q_OBJECT
 public:
     enum Column { ColumnId, ColumnPublish, ColumnUpdate, ColumnTitle, ColumnCount };
-    using Row = MemoListModelRow;
+    using Row = MemoListEntry;
 
     explicit MemoListModel(QObject* parent = nullptr);
 

@@ -58,6 +58,9 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     m_editor->setLoading(true);
     LoadCategoryCounts();
     CatList_Add();
+    // The stored sort order is known before the first fill, so that fill
+    // orders the rows once.
+    applyMemoListSort();
     StartNewMemo(QString());
     applyLayoutSettings();
     applyStyleSettings();

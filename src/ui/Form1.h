@@ -77,6 +77,7 @@ private:
     void connectParts();
 
     void applyLayoutSettings();
+    void applyMemoListSort();
     void applyStyleSettings();
     void applyGeneralSettings();
     void writeLayoutSettings();

@@ -178,12 +178,14 @@ void Form1::applyLayoutSettings()
     if (title >= 0)
         memoHeader->resizeSection(MemoListModel::ColumnTitle, toPixels(title));
     m_memoListView->setColumnPositions(readColumnPositions(m_settings, kMemoListPositions, MemoListModel::ColumnCount));
+}
 
-    MemoListModel* memoModel = m_memoList->model();
+void Form1::applyMemoListSort()
+{
     const int sortOrder = m_settings.read(Settings::MemoList::Sort_Order);
     const int sortKey = m_settings.read(Settings::MemoList::Sort_Key);
-    memoModel->setTextSort(sortKey >= 0 && sortKey < MemoListModel::ColumnCount ? sortKey : 0,
-                           sortOrder == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_memoList->model()->setTextSort(sortKey >= 0 && sortKey < MemoListModel::ColumnCount ? sortKey : 0,
+                                     sortOrder == 1 ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void Form1::applyStyleSettings()

@@ -164,12 +164,12 @@ TEST_F(MemoStoreTest, CountsListsAndFlags)
     std::vector<MemoListRow> listed;
     store.forEachListedMemo(false, [&](const MemoListRow& row) { listed.push_back(row); });
     ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(listed[0].recordId, a);
-    EXPECT_EQ(listed[0].icon, 3);
-    EXPECT_TRUE(listed[1].isPass);
+    EXPECT_EQ(listed[0].entry.id, a);
+    EXPECT_EQ(listed[0].entry.icon, 3);
+    EXPECT_TRUE(listed[1].entry.isPass);
     EXPECT_TRUE(listed[2].categoryIsNull);
     std::vector<qint64> trashed;
-    store.forEachListedMemo(true, [&](const MemoListRow& row) { trashed.push_back(row.recordId); });
+    store.forEachListedMemo(true, [&](const MemoListRow& row) { trashed.push_back(row.entry.id); });
     EXPECT_EQ(trashed, std::vector<qint64>{d});
 
     struct Filter
