@@ -36,6 +36,9 @@ void nameHandles(QSplitter* splitter, std::initializer_list<BarName> names)
     }
 }
 
+// Below this width a pane counts as not placed yet.
+constexpr int kMinimumPane = 40;
+
 int splitterExtent(QSplitter* splitter)
 {
     return splitter->orientation() == Qt::Horizontal ? splitter->width() : splitter->height();
@@ -130,15 +133,17 @@ void PaneLayout::setFirstSize(QSplitter* splitter, int first)
     int total = 0;
     for (int size : sizes)
         total += size;
-    if (total <= 0)
-        total = std::max(splitterExtent(splitter), first + 1);
+    if (total <= 0) // not laid out yet: the window's width is the best guess
+        total = std::max(splitterExtent(splitter), splitter->window()->width());
     first = std::max(first, 1);
+    const int rest = std::max(total - first, 1);
     if (sizes.size() == 2) {
-        sizes = {first, std::max(total - first, 1)};
+        sizes = {first, rest};
     } else if (sizes.size() == 3) {
-        // Moving the first bar keeps the middle pane's size where it fits.
-        const int middle = std::min(sizes[1], std::max(total - first - 1, 1));
-        sizes = {first, middle, std::max(total - first - middle, 1)};
+        // Moving the first bar keeps the middle pane's size where it fits; a
+        // middle pane that has no size yet gets half of the room.
+        const int middle = sizes[1] >= kMinimumPane ? std::min(sizes[1], rest) : rest / 2;
+        sizes = {first, middle, std::max(rest - middle, 1)};
     }
     splitter->setSizes(sizes);
 }

@@ -167,6 +167,8 @@ TEST_F(Form1Test, WindowTypesRearrangeThePanesAndComeBack)
     EXPECT_FALSE(normal->isChecked());
     EXPECT_TRUE(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator3")));
     EXPECT_FALSE(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2")));
+    // The memo list, which has no stored width in this type, gets a usable share.
+    EXPECT_GE(window->findChild<QWidget*>(QStringLiteral("Panel2"))->width(), panel3->width() / 2);
 
     normal->trigger();
     QApplication::processEvents();
