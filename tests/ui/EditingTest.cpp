@@ -303,6 +303,20 @@ TEST_F(EditingTest, FailedSaveIsReportedAndKeepsTheText)
     EXPECT_EQ(stored(id)->body, QStringLiteral("unsaved stored"));
 }
 
+TEST_F(EditingTest, HiddenGreetingAnswersCtrlAlt0Everywhere)
+{
+    prepare();
+    open();
+    for (QWidget* target : {static_cast<QWidget*>(contents()), static_cast<QWidget*>(memoList()),
+                            static_cast<QWidget*>(title())}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_0, Qt::ControlModifier | Qt::AltModifier);
+    }
+    EXPECT_EQ(prompt.messageTexts(), QStringList(3, QStringLiteral("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!")));
+    EXPECT_TRUE(contents()->toPlainText().isEmpty());
+    EXPECT_TRUE(title()->text().isEmpty());
+}
+
 TEST_F(EditingTest, ClosingTheWindowKeepsUnsavedEdits)
 {
     const qint64 id = addMemo(QStringLiteral("t"), QString(), QStringLiteral("body"));
