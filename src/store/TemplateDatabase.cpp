@@ -9,7 +9,7 @@
 
 QString TemplateDatabase::ensure(const QString& folder)
 {
-    const QString path = folder + fileName();
+    QString path = folder + fileName();
     if (QFileInfo::exists(path))
         return path;
     // Built beside its final name and renamed, so a crash never leaves half a template.

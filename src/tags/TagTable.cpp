@@ -38,13 +38,13 @@ void TagTable::clearNames()
 
 void TagTable::addName(const QString& name, int count)
 {
-    QString key = foldedKey(name);
+    const QString key = foldedKey(name);
     const auto it = m_indexByKey.constFind(key);
     if (it != m_indexByKey.constEnd()) {
         m_counts[it.value()] += count;
         return;
     }
-    m_indexByKey.insert(std::move(key), static_cast<int>(m_names.size()));
+    m_indexByKey.insert(key, static_cast<int>(m_names.size()));
     m_names.append(name);
     m_counts.append(count);
 }
