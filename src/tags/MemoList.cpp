@@ -22,15 +22,17 @@ MemoList::MemoList(ReportListView* view, MemoStore& store, QObject* parent)
     m_view->installEventFilter(this);
     connect(m_view->header(), &QHeaderView::sectionClicked, this, &MemoList::onHeaderClicked);
     // A click shows its memo unless it was made with the right button or a
-    // modifier (those select rows); a keyboard move without modifiers shows it too.
+    // modifier (those select rows); a keyboard move without modifiers from one
+    // row to another shows it too (the list giving itself a current row when it
+    // gets the focus does not).
     connect(m_view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (m_lastButton != Qt::RightButton &&
             !(m_lastModifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
             choose(index);
     });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (QApplication::mouseButtons() == Qt::NoButton &&
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                if (previous.isValid() && QApplication::mouseButtons() == Qt::NoButton &&
                     !(QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
                     choose(current);
             });

@@ -187,6 +187,19 @@ TEST_F(ListsTest, ColumnSortsAndSelectAll)
     EXPECT_EQ(categoryRows().first(), QStringLiteral("1 [ALL] 11"));
     EXPECT_EQ(categoryRows().at(1), QStringLiteral("2 [Trash] 0"));
 
+    // Tabbing into the freshly filled list shows nothing by itself.
+    const QString shown = lblNo();
+    title()->setFocus();
+    memoList()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(lblNo(), shown);
+
+    // Moving with the keyboard shows the memo of the new row.
+    chooseMemo(3);
+    memoList()->setFocus();
+    QTest::keyClick(memoList(), Qt::Key_Down);
+    EXPECT_EQ(lblNo(), memoRowTexts(0).at(memoList()->currentIndex().row()));
+    EXPECT_NE(lblNo(), QStringLiteral("3"));
+
     // Ctrl+A selects every row and leaves the memo in the boxes alone.
     chooseMemo(3);
     memoList()->setFocus();
