@@ -87,9 +87,9 @@ bool CategoryListModel::nameLess(const Row& a, const Row& b) const
 void CategoryListModel::sortByNumber(int column, bool& toggle)
 {
     m_textSortOn = false;
-    std::vector<QString> cells;
+    std::vector<qint64> cells;
     cells.reserve(m_rows.size());
     for (const Row& row : m_rows)
-        cells.push_back(QString::number(column == ColumnId ? row.id : row.count));
-    reorder(numericSortOrder(cells, toggle));
+        cells.push_back(column == ColumnId ? row.id : row.count);
+    reorder(numericValueOrder(cells, toggle));
 }

@@ -202,11 +202,11 @@ void MemoListModel::setTextSortOn(bool on)
 void MemoListModel::sortByIdNumber(bool& toggle)
 {
     m_textSortOn = false;
-    std::vector<QString> ids;
+    std::vector<qint64> ids;
     ids.reserve(m_rows.size());
     for (const Row& row : m_rows)
-        ids.push_back(QString::number(row.id));
-    reorder(numericSortOrder(ids, toggle));
+        ids.push_back(row.id);
+    reorder(numericValueOrder(ids, toggle));
     m_rowById.clear();
 }
 

@@ -12,3 +12,7 @@
 // present relative order. Texts that are not finite numbers go after all numbers,
 // in their present order, in both directions.
 std::vector<int> numericSortOrder(const std::vector<QString>& cellTexts, bool& toggle);
+
+// The same for cells that hold numbers already (IDs and counts), without
+// formatting them as text first.
+std::vector<int> numericValueOrder(const std::vector<qint64>& values, bool& toggle);
