@@ -41,6 +41,19 @@ QString Startup::baseCaption()
         .arg(QUILLET_VERSION_PATCH);
 }
 
+QString Startup::askDatabasePassword()
+{
+    return m_prompt.password(QStringLiteral("パスワードの入力"),
+                             QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
+}
+
+bool Startup::databaseFileExists(const QString& path)
+{
+    if (QFileInfo(path).isFile())
+        return true;
+    return endWith(QStringLiteral("データベースファイルが見つかりません。\n") + path);
+}
+
 bool Startup::endWith(const QString& message)
 {
     m_prompt.critical(message + kEnding);
@@ -112,12 +125,11 @@ bool Startup::resolveDatabase(StartupResult& result, const CommandLine& line)
     result.caption += QStringLiteral(" [") + fileName + QLatin1Char(']');
     result.dbPath = line.openPath;
 
-    if (!QFileInfo(result.dbPath).isFile())
-        return endWith(QStringLiteral("データベースファイルが見つかりません。\n") + result.dbPath);
+    if (!databaseFileExists(result.dbPath))
+        return false;
     if (!ReadIsMemoPass(result.dbPath))
         return true;
-    const QString entered = m_prompt.password(QStringLiteral("パスワードの入力"),
-                                              QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
+    const QString entered = askDatabasePassword();
     if (entered.isEmpty())
         return false;
     if (!CheckDatabasePassword(entered, result.dbPath))
@@ -142,8 +154,7 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
             const QString& wrapped = line.arguments.at(2);
             entered = wrapped.size() >= 2 ? wrapped.mid(1, wrapped.size() - 2) : QString();
         } else {
-            entered = m_prompt.password(QStringLiteral("パスワードの入力"),
-                                        QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
+            entered = askDatabasePassword();
         }
         const std::optional<QString> stored =
             DecodePassword(IniFile::readText(profileFile, id, QStringLiteral("Pass"), QString()));
@@ -154,9 +165,7 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
     result.caption += QStringLiteral(" [") + id + QLatin1Char(']');
     result.dbPath = asFolder(IniFile::readText(profileFile, id, QStringLiteral("Path"), QString())) +
                     QStringLiteral("diary.mdb");
-    if (!QFileInfo(result.dbPath).isFile())
-        return endWith(QStringLiteral("データベースファイルが見つかりません。\n") + result.dbPath);
-    return true;
+    return databaseFileExists(result.dbPath);
 }
 
 bool Startup::checkDatabase(StartupResult& result)

@@ -46,6 +46,9 @@ private:
     bool resolveProfile(StartupResult& result, const CommandLine& line);
     bool checkDatabase(StartupResult& result);
     void offerWriteAccess(const QString& dbPath);
+    QString askDatabasePassword();
+    // False, after telling the user, when no file is at `path`.
+    bool databaseFileExists(const QString& path);
     bool endWith(const QString& message);
 
     Prompt& m_prompt;
