@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
@@ -32,6 +33,40 @@ public:
 private:
     bool& m_flag;
     bool m_previous;
+};
+
+// Keeps a line box on one line: CR and LF that enter it by typing, pasting or
+// dropping are dropped. Texts the program itself puts in are left alone.
+class SingleLineValidator : public QValidator
+{
+public:
+    SingleLineValidator(const bool& loading, QObject* parent) : QValidator(parent), m_loading(loading) {}
+
+    State validate(QString& input, int& position) const override
+    {
+        if (m_loading)
+            return Acceptable;
+        QString kept;
+        kept.reserve(input.size());
+        int keptPosition = position;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const QChar ch = input.at(i);
+            if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
+                if (i < position)
+                    --keptPosition;
+                continue;
+            }
+            kept.append(ch);
+        }
+        if (kept.size() != input.size()) {
+            input = kept;
+            position = keptPosition;
+        }
+        return Acceptable;
+    }
+
+private:
+    const bool& m_loading;
 };
 
 bool isCtrlOnly(const QKeyEvent* key)
@@ -71,6 +106,8 @@ void MemoEditor::buildBoxes()
     m_txtCategory = new QLineEdit(this);
     m_txtCategory->setObjectName(QStringLiteral("txtCategory"));
     m_txtCategory->setAccessibleName(QStringLiteral("タグ"));
+    for (QLineEdit* line : {m_txtTitle, m_txtCategory})
+        line->setValidator(new SingleLineValidator(m_isLoading, line));
     m_txtContents = new QPlainTextEdit(this);
     m_txtContents->setObjectName(QStringLiteral("txtContents"));
     m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
@@ -136,24 +173,57 @@ void MemoEditor::ApplyContentsFont()
     }
 }
 
+QString MemoEditor::boxText(Box box) const
+{
+    switch (box) {
+    case Box::Title:
+        return m_txtTitle->text();
+    case Box::Tags:
+        return m_txtCategory->text();
+    default:
+        // The document's own characters: toPlainText() would turn no-break
+        // spaces into blanks and line separators into line breaks. Only the
+        // paragraph separator between the box's lines is a line break.
+        return m_txtContents->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
+}
+
+int MemoEditor::caret(Box box) const
+{
+    switch (box) {
+    case Box::Title:
+        return m_txtTitle->cursorPosition();
+    case Box::Tags:
+        return m_txtCategory->cursorPosition();
+    default:
+        return m_txtContents->textCursor().position();
+    }
+}
+
 void MemoEditor::recordChange(Box box)
 {
     if (m_isLoading)
         return;
-    if (box == Box::Contents)
-        history(box).record(m_txtContents->toPlainText(), m_txtContents->textCursor().position());
-    else {
-        const QLineEdit* line = box == Box::Title ? m_txtTitle : m_txtCategory;
-        history(box).record(line->text(), line->cursorPosition());
-    }
+    history(box).record(boxText(box), caret(box));
     setEdit(true);
 }
 
 void MemoEditor::InitUndoRedo()
 {
-    history(Box::Contents).reset(m_txtContents->toPlainText(), m_txtContents->textCursor().position());
-    history(Box::Title).reset(m_txtTitle->text(), m_txtTitle->cursorPosition());
-    history(Box::Tags).reset(m_txtCategory->text(), m_txtCategory->cursorPosition());
+    for (Box box : {Box::Contents, Box::Title, Box::Tags})
+        history(box).reset(boxText(box), caret(box));
+}
+
+void MemoEditor::rewriteLine(Box box, const QString& text)
+{
+    QLineEdit* line = box == Box::Title ? m_txtTitle : m_txtCategory;
+    if (line->text() == text)
+        return;
+    {
+        LoadingScope loading(m_isLoading);
+        line->setText(text);
+    }
+    history(box).record(text, line->cursorPosition());
 }
 
 void MemoEditor::apply(Box box, const UndoHistory::TextEdit& edit)
@@ -198,14 +268,32 @@ void MemoEditor::showMemo(const QString& title, const QString& tags, const QStri
     m_txtTitle->setText(title);
     m_txtContents->setPlainText(MemoText::toEditor(storedBody));
     m_txtCategory->setText(tags);
+    m_storedBody = storedBody;
+    m_shownBody = boxText(Box::Contents);
     QTextCursor start = m_txtContents->textCursor();
     start.setPosition(0);
     m_txtContents->setTextCursor(start);
     ApplyContentsFont();
 }
 
+QString MemoEditor::storedContents() const
+{
+    return MemoText::toStoredKeeping(m_storedBody, m_shownBody, boxText(Box::Contents));
+}
+
+void MemoEditor::setSecurityPassword(const std::optional<QString>& password)
+{
+    m_securityPassword = password.value_or(QString());
+    m_securityPasswordUnreadable = !password.has_value();
+}
+
 bool MemoEditor::askSecurityPassword()
 {
+    if (m_securityPasswordUnreadable) {
+        m_prompt.critical(QStringLiteral("設定ファイルのセキュリティパスワードを読み取れないため、このメモは開けません。\n"
+                                         "オプションでセキュリティパスワードを設定し直してください。"));
+        return false;
+    }
     const QDateTime now = m_clock.now();
     if (m_lastPasswordTime && m_lastPasswordTime->secsTo(now) <= kPasswordGraceSeconds)
         return true;
@@ -241,9 +329,11 @@ bool MemoEditor::LoadSelectedMemo(qint64 id)
         }
     }
     if (memo) {
-        if (!m_securityPassword.isEmpty() && memo->isPass && !askSecurityPassword())
+        const bool passwordSet = !m_securityPassword.isEmpty() || m_securityPasswordUnreadable;
+        if (passwordSet && memo->isPass && !askSecurityPassword())
             return false;
         m_isPassword = memo->isPass;
+        m_isTrash = memo->isTrash;
         m_lblNo->setText(QString::number(id));
         showMemo(memo->title, memo->category, memo->body);
     }
@@ -259,7 +349,7 @@ int MemoEditor::QuerySaveModified()
     if (m_memoChangeAutoSave == 0) {
         switch (m_prompt.askYesNoCancel(QStringLiteral("メモの内容が変更されています。保存しますか？"))) {
         case PromptAnswer::Yes:
-            return WriteCurrentMemo() ? 1 : 0;
+            return writeOrOfferDiscard() ? 1 : 0;
         case PromptAnswer::No:
             setEdit(false);
             return 1;
@@ -268,8 +358,23 @@ int MemoEditor::QuerySaveModified()
         }
     }
     if (m_memoChangeAutoSave == 1)
-        return WriteCurrentMemo() ? 1 : 0;
+        return writeOrOfferDiscard() ? 1 : 0;
     return 1;
+}
+
+bool MemoEditor::writeOrOfferDiscard()
+{
+    if (WriteCurrentMemo())
+        return true;
+    // The failure was reported. A save that keeps failing must not keep the
+    // user from going on: they choose whether the edits may go.
+    const bool discard = m_prompt.askYesNo(QStringLiteral("メモを保存できなかったため、変更はまだ保存されていません。\n"
+                                                          "変更を破棄して続けますか？\n"
+                                                          "「いいえ」を選ぶと、変更は入力欄にそのまま残ります。"),
+                                           PromptIcon::Exclamation);
+    if (discard)
+        setEdit(false);
+    return discard;
 }
 
 bool MemoEditor::WriteCurrentMemo()
@@ -277,18 +382,18 @@ bool MemoEditor::WriteCurrentMemo()
     BusyCursor busy;
     LoadingScope loading(m_isLoading);
 
-    const QString contents = m_txtContents->toPlainText();
+    const QString contents = boxText(Box::Contents);
+    const QString body = storedContents();
     const QString title = MemoText::titleToSave(m_txtTitle->text(), contents, m_autoTitle == 1);
     const QString tags = shortenTagString(m_txtCategory->text());
     const QString time = formatTimestamp(m_clock.now());
-    WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time};
+    WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time, !isNewMemo() && m_isTrash};
     try {
         if (written.isNew) {
-            written.id = m_store.insertMemo(title, MemoText::toStored(contents), tags, time);
+            written.id = m_store.insertMemo(title, body, tags, time);
         } else {
             written.id = memoNumber().toLongLong();
-            const std::optional<QString> previous =
-                m_store.updateMemo(written.id, title, MemoText::toStored(contents), tags, time);
+            const std::optional<QString> previous = m_store.updateMemo(written.id, title, body, tags, time);
             if (!previous) {
                 m_prompt.critical(QStringLiteral("このメモ(%1)はデータベースにないため保存できません。\n"
                                                  "新規メモを作成して内容を移してください。")
@@ -301,11 +406,12 @@ bool MemoEditor::WriteCurrentMemo()
         m_prompt.critical(QStringLiteral("メモを保存できませんでした。\n") + error.userMessage());
         return false;
     }
-    // The boxes show what was stored.
-    if (m_txtTitle->text() != title)
-        m_txtTitle->setText(title);
-    if (m_txtCategory->text() != tags)
-        m_txtCategory->setText(tags);
+    // The boxes show what was stored; their histories follow, so that undo
+    // returns to the text the box had before.
+    rewriteLine(Box::Title, title);
+    rewriteLine(Box::Tags, tags);
+    m_storedBody = body;
+    m_shownBody = contents;
     m_lblNo->setText(QString::number(written.id));
     Q_EMIT memoWritten(written);
     setEdit(false);
@@ -319,16 +425,25 @@ void MemoEditor::clearForNewMemo(const QString& tags)
     m_txtTitle->clear();
     m_txtCategory->setText(tags);
     m_txtContents->clear();
+    m_storedBody.clear();
+    m_shownBody.clear();
     m_isPassword = false;
+    m_isTrash = false;
     Q_EMIT editStateChanged(false);
 }
 
-void MemoEditor::setTexts(const QString& title, const QString& tags, const QString& contents)
+void MemoEditor::setTexts(const QString& title, const QString& tags, const QString& storedBody)
 {
-    LoadingScope loading(m_isLoading);
-    m_txtTitle->setText(title);
-    m_txtCategory->setText(tags);
-    m_txtContents->setPlainText(contents);
+    {
+        LoadingScope loading(m_isLoading);
+        m_txtTitle->setText(title);
+        m_txtCategory->setText(tags);
+        m_txtContents->setPlainText(MemoText::toEditor(storedBody));
+        m_storedBody = storedBody;
+        m_shownBody = boxText(Box::Contents);
+    }
+    InitUndoRedo();
+    setEdit(true);
 }
 
 void MemoEditor::mnuAllUndo()
@@ -360,7 +475,7 @@ QString MemoEditor::selectedContents() const
 void MemoEditor::showTextLength()
 {
     m_prompt.inform(QStringLiteral("現在編集しているメモの文字数は %1文字です。\n(改行は除く)")
-                        .arg(MemoText::countCharacters(m_txtContents->toPlainText())));
+                        .arg(MemoText::countCharacters(boxText(Box::Contents))));
 }
 
 void MemoEditor::showSelectedTextLength()
@@ -408,6 +523,12 @@ bool MemoEditor::handleKey(Box box, QKeyEvent* key)
     case Box::Contents:
         if (ctrl && key->key() == Qt::Key_S) {
             Q_EMIT saveRequested();
+            return true;
+        }
+        // Shift+Enter breaks the line as Enter does, instead of inserting a
+        // line separator that would be stored as a character of its own.
+        if (isEnter(key) && key->modifiers() == Qt::ShiftModifier) {
+            m_txtContents->insertPlainText(QStringLiteral("\n"));
             return true;
         }
         if (ctrl && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {

@@ -22,6 +22,7 @@ struct WrittenMemo
     QString previousTags;
     QString tags;
     QString updateTime;
+    bool inTrash = false; // the memo was in the trash when it was saved
 };
 
 // The editing area of the main window: the memo number, the title, tag and
@@ -50,23 +51,35 @@ public:
     // Behaviour settings.
     void setMemoChangeAutoSave(int mode) { m_memoChangeAutoSave = mode; }
     void setAutoTitle(int mode) { m_autoTitle = mode; }
-    void setSecurityPassword(const QString& password) { m_securityPassword = password; }
+    // The security password; nullopt when a stored one could not be
+    // unscrambled, which no answer matches: protected memos then stay closed.
+    void setSecurityPassword(const std::optional<QString>& password);
     void setContentsStyle(const QFont& font, const QColor& textColour);
 
     // Shows the memo `id`, asking for the security password of a locked memo.
     // Does nothing when it is already shown. False when it was not shown.
     bool LoadSelectedMemo(qint64 id);
-    // Unsaved changes: 1 to go on, 0 when the user cancels (or the save failed).
+    // Unsaved changes: 1 to go on, 0 when the user cancels. A failed save is
+    // reported, then the user chooses between discarding the edits (go on) and
+    // keeping them in the boxes (cancel).
     int QuerySaveModified();
     // Writes the boxes as a new memo or over the stored one; false on failure,
     // which has been reported and leaves the boxes and the stored memo as they were.
     bool WriteCurrentMemo();
     // Empties the boxes for a new memo with `tags` in the tag box.
     void clearForNewMemo(const QString& tags);
-    // Replaces the boxes' texts without touching the histories (new-memo commands).
-    void setTexts(const QString& title, const QString& tags, const QString& contents);
+    // Fills the boxes of a new memo (the copy commands): `storedBody` is the
+    // contents in stored form. The histories start from these texts, and the
+    // memo counts as modified until it is saved.
+    void setTexts(const QString& title, const QString& tags, const QString& storedBody);
+    // The contents in stored form: the text the user did not touch keeps the
+    // line breaks it was loaded with.
+    QString storedContents() const;
 
     void InitUndoRedo();
+    const UndoHistory& undoHistory(Box box) const { return m_histories[int(box)]; }
+    // The text of a box as the user sees it (the contents with '\n' line breaks).
+    QString boxText(Box box) const;
     void undo(Box box);
     void redo(Box box);
     // Reverts the boxes to the stored memo.
@@ -92,9 +105,13 @@ protected:
 private:
     void buildBoxes();
     void recordChange(Box box);
+    int caret(Box box) const;
     void apply(Box box, const UndoHistory::TextEdit& edit);
     void setEdit(bool edit);
     void showMemo(const QString& title, const QString& tags, const QString& storedBody);
+    bool writeOrOfferDiscard();
+    // Puts a text into a line box as the program's own change, kept in its history.
+    void rewriteLine(Box box, const QString& text);
     bool askSecurityPassword();
     bool handleKey(Box box, class QKeyEvent* key);
     QString wordUnderCaret() const;
@@ -116,6 +133,12 @@ private:
     int m_memoChangeAutoSave = 1;
     int m_autoTitle = 0;
     QString m_securityPassword;
+    bool m_securityPasswordUnreadable = false;
+    bool m_isTrash = false;
+    // The contents as last loaded or saved, stored and as the box showed them,
+    // so that a save changes only what the user changed.
+    QString m_storedBody;
+    QString m_shownBody;
     std::optional<QDateTime> m_lastPasswordTime;
     QFont m_contentsFont;
     QColor m_contentsColour;

@@ -1,13 +1,66 @@
 #include "editing/MemoText.h"
 
+#include <algorithm>
+
 namespace MemoText {
+
+namespace {
+
+// Length of the stored line break at `position`, 0 when there is none.
+qsizetype storedBreakLength(const QString& stored, qsizetype position)
+{
+    const QChar ch = stored.at(position);
+    if (ch == QLatin1Char('\r'))
+        return position + 1 < stored.size() && stored.at(position + 1) == QLatin1Char('\n') ? 2 : 1;
+    return ch == QLatin1Char('\n') || ch == QChar::ParagraphSeparator ? 1 : 0;
+}
+
+// The stored offset of the box offset `edited` (counted from the start).
+qsizetype storedOffset(const QString& stored, qsizetype edited)
+{
+    qsizetype position = 0;
+    for (qsizetype i = 0; i < edited && position < stored.size(); ++i)
+        position += std::max<qsizetype>(1, storedBreakLength(stored, position));
+    return position;
+}
+
+} // namespace
 
 QString toEditor(const QString& stored)
 {
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString text;
+    text.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size();) {
+        const qsizetype lineBreak = storedBreakLength(stored, i);
+        text.append(lineBreak ? QLatin1Char('\n') : stored.at(i));
+        i += std::max<qsizetype>(1, lineBreak);
+    }
     return text;
+}
+
+QString toStoredKeeping(const QString& storedBefore, const QString& editedBefore, const QString& edited)
+{
+    if (edited == editedBefore)
+        return storedBefore;
+    // Without a known correspondence between box and stored text, the box wins.
+    if (toEditor(storedBefore) != editedBefore)
+        return toStored(edited);
+    // The changed range in the box's terms: what is left after the common
+    // prefix and suffix.
+    const qsizetype shorter = std::min(editedBefore.size(), edited.size());
+    qsizetype prefix = 0;
+    while (prefix < shorter && editedBefore.at(prefix) == edited.at(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           editedBefore.at(editedBefore.size() - 1 - suffix) == edited.at(edited.size() - 1 - suffix))
+        ++suffix;
+    // Box offsets map to stored offsets by walking the stored text, where a
+    // line break may take two characters.
+    const qsizetype storedPrefix = storedOffset(storedBefore, prefix);
+    const qsizetype storedSuffixStart = storedOffset(storedBefore, editedBefore.size() - suffix);
+    return storedBefore.left(storedPrefix) + toStored(edited.mid(prefix, edited.size() - prefix - suffix)) +
+           storedBefore.mid(storedSuffixStart);
 }
 
 QString toStored(const QString& edited)

@@ -9,8 +9,16 @@ namespace MemoText {
 
 inline constexpr int MaxTitleLength = 255;
 
+// The box's text for a stored body: every CR LF, lone CR, lone LF and U+2029
+// becomes one '\n'; every other character stays as it is.
 QString toEditor(const QString& stored);
+// The stored form of text typed in the box: each '\n' becomes CR LF.
 QString toStored(const QString& edited);
+// The stored form of `edited`, a later state of the box that showed
+// `editedBefore` == toEditor(storedBefore): the text outside the changed range
+// keeps its stored characters (a lone CR or LF stays one), and only the changed
+// range is converted by toStored. Unchanged text gives storedBefore itself.
+QString toStoredKeeping(const QString& storedBefore, const QString& editedBefore, const QString& edited);
 
 // The title a save writes: with automatic titles on, an empty title becomes the
 // first line of the contents; any title is cut to its first 255 characters.

@@ -97,6 +97,18 @@ std::optional<UndoHistory::TextEdit> UndoHistory::redo()
                     redone.caret};
 }
 
+QString UndoHistory::currentText() const
+{
+    // Walk back from the last entry, undoing each change after the current one.
+    QString text = m_lastText;
+    for (int k = count(); k > m_current; --k) {
+        const Entry& entry = m_entries[size_t(k - 1)];
+        text.replace(entry.position, entry.insertedLength,
+                     QStringView(m_changeTexts).mid(entry.textOffset, entry.removedLength).toString());
+    }
+    return text;
+}
+
 qsizetype UndoHistory::memoryBytes() const
 {
     // A string's heap block: its capacity plus the terminating null and a header.

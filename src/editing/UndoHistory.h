@@ -43,6 +43,8 @@ public:
     int current() const { return m_current; }
     // The text of the last entry (the one record() diffs against).
     const QString& lastText() const { return m_lastText; }
+    // The text of the current entry: the text the box is meant to show.
+    QString currentText() const;
 
     // An estimate of the bytes the history holds: the stored texts' capacities
     // plus the per-entry bookkeeping.

@@ -78,8 +78,9 @@ void MemoList::clear()
 }
 
 void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
-                                 const QString& tags)
+                                 const QString& tags, bool inTrash)
 {
+    Q_UNUSED(inTrash);
     // A saved memo is never in the trash, whatever its tags say.
     const bool belongs = name == TagTable::allName() || name == TagTable::findName() ||
                          (name != TagTable::trashName() && splitTags(tags).contains(name));

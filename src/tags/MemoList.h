@@ -26,7 +26,7 @@ public:
     // After one memo was saved: updates its row, or adds one when the memo
     // belongs to the category `name`.
     void UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
-                           const QString& tags);
+                           const QString& tags, bool inTrash = false);
     // Selects every row without showing a memo.
     void SelectAllMemos();
     QList<qint64> selectedIds() const;

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "editing/MemoEditor.h"
+#include "editing/MemoText.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
 #include "tags/ListViews.h"
@@ -269,12 +270,17 @@ void Form1::FillMemoList()
 
 void Form1::UpdateLists(const WrittenMemo& memo)
 {
-    TagTable& table = m_catList->table();
-    if (memo.isNew)
-        table.addToTotal(1);
-    table.updateTagCounts(memo.isNew ? QString() : memo.previousTags, memo.tags);
+    // The tag counts are those of memos outside the trash; a trashed memo's
+    // tags were never counted.
+    if (!memo.inTrash) {
+        TagTable& table = m_catList->table();
+        if (memo.isNew)
+            table.addToTotal(1);
+        table.updateTagCounts(memo.isNew ? QString() : memo.previousTags, memo.tags);
+    }
     m_catList->UpdatePseudoCounts();
-    m_memoList->UpdateMemoListRow(m_catList->selectedName(), memo.id, memo.title, memo.updateTime, memo.tags);
+    m_memoList->UpdateMemoListRow(m_catList->selectedName(), memo.id, memo.title, memo.updateTime, memo.tags,
+                                  memo.inTrash);
     CatList_Add();
 }
 
@@ -311,10 +317,10 @@ void Form1::newMemo()
 void Form1::newMemoCopy()
 {
     const QString title = QStringLiteral("コピー ") + m_editor->txtTitle()->text();
-    const QString contents = m_editor->txtContents()->toPlainText();
+    const QString body = m_editor->storedContents();
     const QString tags = m_editor->txtCategory()->text();
     StartNewMemo(QString());
-    m_editor->setTexts(title, tags, contents);
+    m_editor->setTexts(title, tags, body);
     SaveCurrentMemo();
 }
 
@@ -325,7 +331,7 @@ void Form1::newMemoCopySelected()
     const QString title = m_editor->txtTitle()->text();
     const QString selection = m_editor->selectedContents();
     StartNewMemo(QString());
-    m_editor->setTexts(title, QString(), selection);
+    m_editor->setTexts(title, QString(), MemoText::toStored(selection));
     SaveCurrentMemo();
 }
 

@@ -221,8 +221,8 @@ void Form1::applyGeneralSettings()
     m_editor->setMemoChangeAutoSave(m_settings.read(General::MemoChangeAutoSave));
     m_editor->setAutoTitle(m_settings.read(General::MemoSaveAutoTitle));
     m_isTrash = m_settings.read(General::IsTrash);
-    // A stored password that cannot be unscrambled counts as none.
-    m_editor->setSecurityPassword(DecodePassword(m_settings.read(Security::Password)).value_or(QString()));
+    // A stored password that cannot be unscrambled keeps protected memos closed.
+    m_editor->setSecurityPassword(DecodePassword(m_settings.read(Security::Password)));
     m_securityMemoColour = m_settings.read(Security::MemoColor);
     m_memoList->model()->setSecurityColour(vbColourToQColor(m_securityMemoColour));
 }

@@ -4,7 +4,10 @@
 #include "store/MemoStore.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeView>
@@ -334,6 +337,202 @@ TEST_F(EditingTest, ClosingTheWindowKeepsUnsavedEdits)
     EXPECT_TRUE(window->close());
     EXPECT_EQ(stored(id)->body, QStringLiteral("more body"));
     EXPECT_EQ(prompt.messageTexts(), QStringList(2, QStringLiteral("メモの内容が変更されています。保存しますか？")));
+}
+
+// A database that refuses every write to its memos, as a full disk or a
+// locked file would.
+void refuseMemoWrites(const QString& path)
+{
+    MemoFixtures::execute(path, "CREATE TRIGGER RefuseInsert BEFORE INSERT ON Memo "
+                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"
+                                "CREATE TRIGGER RefuseUpdate BEFORE UPDATE ON Memo "
+                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+}
+
+const QString kDiscardQuestion = QStringLiteral("メモを保存できなかったため、変更はまだ保存されていません。\n"
+                                                "変更を破棄して続けますか？\n"
+                                                "「いいえ」を選ぶと、変更は入力欄にそのまま残ります。");
+
+class FailedSaveTest;
+
+// One way of leaving the memo on screen, and how to tell it was taken.
+struct WayOut
+{
+    const char* name;
+    const char* autoSave; // the MemoChangeAutoSave setting
+    std::function<void(FailedSaveTest&)> act;
+    std::function<bool(FailedSaveTest&)> done;
+};
+
+class FailedSaveTest : public EditingTest, public ::testing::WithParamInterface<WayOut>
+{
+public:
+    using MainWindowFixture::chooseMemo;
+    using MainWindowFixture::lblNo;
+    using MainWindowFixture::triggerAction;
+    using MainWindowFixture::window;
+    qint64 other = 0;
+};
+
+TEST_P(FailedSaveTest, FailedSaveOffersToDiscardTheEdits)
+{
+    const WayOut& way = GetParam();
+    const qint64 id = addMemo(QStringLiteral("t"), QString(), QStringLiteral("stored"));
+    other = addMemo(QStringLiteral("other"), QString(), QStringLiteral("two"));
+    prepare(QStringLiteral("[General]\nMemoChangeAutoSave=%1\n").arg(QLatin1String(way.autoSave)));
+    open();
+    chooseMemo(id);
+    QTest::keyClicks(contents(), QStringLiteral("typed "));
+    refuseMemoWrites(dbPath());
+    const bool asksFirst = QLatin1String(way.autoSave) == QLatin1String("0");
+
+    // No keeps the boxes as they are, and the window where it was.
+    prompt.answers = {PromptAnswer::No};
+    if (asksFirst)
+        prompt.answers.push_front(PromptAnswer::Yes);
+    way.act(*this);
+    QStringList texts = prompt.messageTexts();
+    if (asksFirst)
+        texts.removeFirst();
+    ASSERT_EQ(texts.size(), 2) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("メモを保存できませんでした。")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("disk full")));
+    EXPECT_EQ(texts[1], kDiscardQuestion);
+    EXPECT_EQ(prompt.shown.last().buttons, PromptButtons::YesNo);
+    EXPECT_FALSE(way.done(*this));
+    EXPECT_EQ(lblNo(), QString::number(id));
+    EXPECT_EQ(contents()->toPlainText(), QStringLiteral("typed stored"));
+    EXPECT_TRUE(window->editor().IsEdit());
+    EXPECT_TRUE(saveEnabled());
+
+    // Yes lets the user out; the stored memo is as it was.
+    prompt.shown.clear();
+    prompt.answers = {PromptAnswer::Yes};
+    if (asksFirst)
+        prompt.answers.push_front(PromptAnswer::Yes);
+    way.act(*this);
+    EXPECT_TRUE(prompt.allAnswersUsed());
+    EXPECT_EQ(prompt.messageTexts().last(), kDiscardQuestion);
+    EXPECT_TRUE(way.done(*this));
+    EXPECT_EQ(stored(id)->body, QStringLiteral("stored"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WaysOut, FailedSaveTest,
+    ::testing::Values(
+        WayOut{"closeBox", "1", [](FailedSaveTest& t) { t.window->close(); },
+               [](FailedSaveTest& t) { return !t.window->isVisible(); }},
+        WayOut{"quit", "1", [](FailedSaveTest& t) { t.triggerAction("mnuQuit"); },
+               [](FailedSaveTest& t) { return !t.window->isVisible(); }},
+        WayOut{"newMemo", "1", [](FailedSaveTest& t) { t.triggerAction("mnuNewMemo"); },
+               [](FailedSaveTest& t) { return t.lblNo() == QStringLiteral("New"); }},
+        WayOut{"chooseMemo", "1",
+               [](FailedSaveTest& t) { t.chooseMemo(t.other); },
+               [](FailedSaveTest& t) { return t.lblNo() == QString::number(t.other); }},
+        WayOut{"askedThenChooseMemo", "0",
+               [](FailedSaveTest& t) { t.chooseMemo(t.other); },
+               [](FailedSaveTest& t) { return t.lblNo() == QString::number(t.other); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EditingTest, SavingKeepsTheBodyByteForByte)
+{
+    // No-break space, line separator, tab, lone CR, lone LF, an emoji (a
+    // surrogate pair) and CR LF at the end.
+    const QString body = QStringLiteral("a\u00A0b\u2028c\td\re\nf") + QString::fromUcs4(U"\U0001F600") +
+                         QStringLiteral("g\r\n");
+    const qint64 id = addMemo(QStringLiteral("t"), QString(), body);
+    open();
+    chooseMemo(id);
+    type(title(), QStringLiteral("x"));
+    triggerAction("mnuSaveMemo");
+    ASSERT_FALSE(window->editor().IsEdit());
+    EXPECT_EQ(stored(id)->body.toUtf8(), body.toUtf8());
+    EXPECT_EQ(stored(id)->title, QStringLiteral("tx"));
+
+    // A copy carries the body as it was stored.
+    triggerAction("mnuNewMemoCopy");
+    const qint64 copy = lblNo().toLongLong();
+    ASSERT_NE(copy, id);
+    EXPECT_EQ(stored(copy)->body.toUtf8(), body.toUtf8());
+
+    // Text typed at the end keeps the line ends before it; the new line break is CR LF.
+    chooseMemo(id);
+    contents()->setFocus();
+    contents()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(contents(), QStringLiteral("Z"));
+    QTest::keyClick(contents(), Qt::Key_Return);
+    QTest::keyClicks(contents(), QStringLiteral("W"));
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(stored(id)->body.toUtf8(), (body + QStringLiteral("Z\r\nW")).toUtf8());
+
+    // Shift+Enter is a line break like Enter, not a line separator.
+    QTest::keyClick(contents(), Qt::Key_Return, Qt::ShiftModifier);
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(stored(id)->body.toUtf8(), (body + QStringLiteral("Z\r\nW\r\n")).toUtf8());
+}
+
+TEST_F(EditingTest, TitleAndTagBoxesStaySingleLine)
+{
+    prepare();
+    open();
+    QGuiApplication::clipboard()->setText(QStringLiteral("one\r\ntwo\nthree\r"));
+    title()->setFocus();
+    QTest::keyClick(title(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(title()->text(), QStringLiteral("onetwothree"));
+
+    QMimeData data;
+    data.setText(QStringLiteral("x\ny"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tags(), &enter);
+    QDragMoveEvent move(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tags(), &move);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tags(), &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    EXPECT_EQ(tags()->text(), QStringLiteral("xy"));
+    EXPECT_EQ(window->editor().undoHistory(MemoEditor::Box::Tags).currentText(), QStringLiteral("xy"));
+}
+
+TEST_F(EditingTest, SavingATrashedMemoLeavesTheLiveTagCountsAlone)
+{
+    addMemo(QStringLiteral("live"), QStringLiteral("x"));
+    const qint64 trashed = addMemo(QStringLiteral("old"), QStringLiteral("x y"), QStringLiteral("b"), true);
+    open();
+    const QStringList before = categoryRows();
+    EXPECT_EQ(before, (QStringList{QStringLiteral("1 [ALL] 1"), QStringLiteral("2 [Trash] 1"),
+                                   QStringLiteral("3 [Find] 0"), QStringLiteral("4 [Import] 0"),
+                                   QStringLiteral("5 x 1")}));
+    chooseCategory(QStringLiteral("[Trash]"));
+    chooseMemo(trashed);
+    tags()->setText(QStringLiteral("x z"));
+    type(title(), QStringLiteral("er"));
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(stored(trashed)->category, QStringLiteral("x z"));
+    EXPECT_EQ(categoryRows(), before);
+    // The trash list shows the memo's new title.
+    EXPECT_EQ(memoRowIds(), QList<qint64>{trashed});
+    EXPECT_EQ(memoRowTexts(3), QStringList{QStringLiteral("older")});
+    // And the counts are those a fresh count gives.
+    window->LoadCategoryCounts();
+    window->CatList_Add();
+    EXPECT_EQ(categoryRows(), before);
+}
+
+TEST_F(EditingTest, UnreadableSecurityPasswordKeepsProtectedMemosClosed)
+{
+    const qint64 plain = addMemo(QStringLiteral("plain"), QString(), QStringLiteral("open"));
+    const qint64 locked = addMemo(QStringLiteral("locked"), QString(), QStringLiteral("hidden"), false, true);
+    // A character without a CP932 code cannot be unscrambled.
+    prepare(QStringLiteral("[Security]\nPassword=\U0001F600\n"));
+    open();
+    chooseMemo(plain);
+    chooseMemo(locked);
+    EXPECT_EQ(lblNo(), QString::number(plain));
+    EXPECT_EQ(contents()->toPlainText(), QStringLiteral("open"));
+    EXPECT_EQ(prompt.messageTexts(),
+              QStringList{QStringLiteral("設定ファイルのセキュリティパスワードを読み取れないため、このメモは開けません。\n"
+                                         "オプションでセキュリティパスワードを設定し直してください。")});
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
 }
 
 } // namespace

@@ -1,0 +1,174 @@
+// The undo histories of the three boxes always hold the text their box shows,
+// whatever filled the box: typing, undo and redo, saves that rewrite a box,
+// and the commands that start a memo from another.
+#include "MainWindowFixture.h"
+#include "editing/MemoEditor.h"
+#include "store/MemoStore.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <random>
+
+namespace {
+
+using Box = MemoEditor::Box;
+constexpr Box kBoxes[] = {Box::Title, Box::Tags, Box::Contents};
+
+class UndoInStepTest : public MainWindowFixture
+{
+protected:
+    MemoEditor& editor() { return window->editor(); }
+    QWidget* box(Box which) const
+    {
+        switch (which) {
+        case Box::Title:
+            return title();
+        case Box::Tags:
+            return tags();
+        default:
+            return contents();
+        }
+    }
+    void undo(Box which) { QTest::keyClick(box(which), Qt::Key_Z, Qt::ControlModifier); }
+    void redo(Box which) { QTest::keyClick(box(which), Qt::Key_Y, Qt::ControlModifier); }
+    // Empty when every box shows what its history says it shows.
+    std::string outOfStep()
+    {
+        std::string report;
+        for (Box which : kBoxes) {
+            const QString shown = editor().boxText(which);
+            const QString held = editor().undoHistory(which).currentText();
+            if (shown != held)
+                report += "box " + std::to_string(int(which)) + " shows \"" + shown.toStdString() +
+                          "\" but its history holds \"" + held.toStdString() + "\"; ";
+        }
+        return report;
+    }
+};
+
+TEST_F(UndoInStepTest, UndoAfterTheCopyCommandsReturnsToTheCopiedText)
+{
+    const qint64 id = addMemo(QStringLiteral("Plan"), QStringLiteral("work"), QStringLiteral("alpha\r\nbeta"));
+    open();
+    chooseMemo(id);
+    triggerAction("mnuNewMemoCopy");
+    EXPECT_EQ(outOfStep(), "");
+    QTest::keyClicks(contents(), QStringLiteral("x"));
+    undo(Box::Contents);
+    EXPECT_EQ(contents()->toPlainText(), QStringLiteral("alpha\nbeta"));
+    undo(Box::Title);
+    EXPECT_EQ(title()->text(), QStringLiteral("コピー Plan"));
+
+    QTextCursor cursor = contents()->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    contents()->setTextCursor(cursor);
+    triggerAction("mnuNewMemoCopySelected");
+    EXPECT_EQ(outOfStep(), "");
+    QTest::keyClicks(contents(), QStringLiteral("y"));
+    undo(Box::Contents);
+    EXPECT_EQ(contents()->toPlainText(), QStringLiteral("alpha"));
+}
+
+TEST_F(UndoInStepTest, UndoAfterASaveThatRewroteTheBoxes)
+{
+    prepare(QStringLiteral("[General]\nMemoSaveAutoTitle=1\n"));
+    open();
+    QTest::keyClicks(tags(), QStringLiteral("  a b  "));
+    QTest::keyClicks(contents(), QStringLiteral("Line1"));
+    QTest::keyClick(contents(), Qt::Key_Return);
+    QTest::keyClicks(contents(), QStringLiteral("Line2"));
+    QTest::keyClick(contents(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(title()->text(), QStringLiteral("Line1"));
+    ASSERT_EQ(tags()->text(), QStringLiteral("a b"));
+    EXPECT_EQ(outOfStep(), "");
+
+    QTest::keyClicks(title(), QStringLiteral("a"));
+    undo(Box::Title);
+    EXPECT_EQ(title()->text(), QStringLiteral("Line1"));
+    undo(Box::Title);
+    EXPECT_EQ(title()->text(), QString());
+    redo(Box::Title);
+    EXPECT_EQ(title()->text(), QStringLiteral("Line1"));
+
+    QTest::keyClicks(tags(), QStringLiteral("c"));
+    undo(Box::Tags);
+    EXPECT_EQ(tags()->text(), QStringLiteral("a b"));
+    undo(Box::Tags);
+    EXPECT_EQ(tags()->text(), QStringLiteral("  a b  "));
+}
+
+TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
+{
+    prepare(QStringLiteral("[General]\nMemoSaveAutoTitle=1\n"));
+    open();
+    std::mt19937 random(20261210);
+    const auto pick = [&random](int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(random)); };
+    const QString letters = QStringLiteral("ab ");
+
+    for (int step = 0; step < 400; ++step) {
+        const Box which = kBoxes[pick(3)];
+        QString action;
+        switch (pick(8)) {
+        case 0:
+        case 1:
+        case 2: {
+            // Type a few characters somewhere in a box.
+            if (which == Box::Contents) {
+                QTextCursor cursor = contents()->textCursor();
+                cursor.setPosition(pick(int(contents()->document()->characterCount())));
+                contents()->setTextCursor(cursor);
+            } else {
+                auto* line = static_cast<QLineEdit*>(box(which));
+                line->setCursorPosition(pick(int(line->text().size()) + 1));
+            }
+            for (int n = pick(3) + 1; n > 0; --n) {
+                if (which == Box::Contents && pick(4) == 0)
+                    QTest::keyClick(contents(), Qt::Key_Return);
+                else
+                    QTest::keyClicks(box(which), QString(letters.at(pick(int(letters.size())))));
+            }
+            action = QStringLiteral("type");
+            break;
+        }
+        case 3:
+            undo(which);
+            action = QStringLiteral("undo");
+            break;
+        case 4:
+            redo(which);
+            action = QStringLiteral("redo");
+            break;
+        case 5: {
+            QTest::keyClick(contents(), Qt::Key_S, Qt::ControlModifier);
+            action = QStringLiteral("save");
+            const std::optional<Memo> memo = window->store().readMemo(lblNo().toLongLong());
+            ASSERT_TRUE(memo) << step;
+            EXPECT_EQ(memo->title, title()->text()) << step;
+            EXPECT_EQ(memo->category, tags()->text()) << step;
+            EXPECT_EQ(memo->body, editor().boxText(Box::Contents).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
+                << step;
+            break;
+        }
+        case 6:
+            triggerAction("mnuNewMemoCopy");
+            action = QStringLiteral("copy");
+            break;
+        default: {
+            QTextCursor cursor = contents()->textCursor();
+            const int end = int(contents()->document()->characterCount()) - 1;
+            cursor.setPosition(pick(end + 1));
+            cursor.setPosition(pick(end + 1), QTextCursor::KeepAnchor);
+            contents()->setTextCursor(cursor);
+            triggerAction("mnuNewMemoCopySelected");
+            action = QStringLiteral("copy selection");
+            break;
+        }
+        }
+        ASSERT_EQ(outOfStep(), "") << "after step " << step << " (" << action.toStdString() << ")";
+    }
+}
+
+} // namespace
