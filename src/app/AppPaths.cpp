@@ -37,3 +37,10 @@ ProfilePaths ProfilePaths::forId(const QString& myPath, const QString& id)
             stem + id + QStringLiteral("tmp/"),
             myPath + QLatin1String(AppPaths::ExeName) + QStringLiteral("_restoration_") + id + QStringLiteral(".txt")};
 }
+
+bool ProfilePaths::isUsableId(const QString& id)
+{
+    if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String(".."))
+        return false;
+    return !id.contains(QLatin1Char('/')) && !id.contains(QLatin1Char('\\')) && !id.contains(QChar(0));
+}

@@ -26,4 +26,8 @@ struct ProfilePaths
     QString restorePath;  // restore file of the main window
 
     static ProfilePaths forId(const QString& myPath, const QString& id);
+    // Whether `id` can name a profile: one plain file-name component, so that
+    // every path above stays a file or folder directly in MyPath. Refused: the
+    // empty text, "." and "..", and anything with '/', '\\' or NUL.
+    static bool isUsableId(const QString& id);
 };

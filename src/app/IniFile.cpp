@@ -72,33 +72,52 @@ Entry parseLine(const QString& line)
     return {Entry::Key, trimBlanks(text.left(equals)), trimBlanks(text.mid(equals + 1))};
 }
 
-// A line with the line break that ended it in the file (empty for a last line
-// without one), so that a rewrite keeps every untouched line exactly.
+// A line as it stands in the file, with the line break that ended it (empty
+// for a last line without one), and its text. Each line is decoded on its own:
+// UTF-8 when its bytes are valid UTF-8, else CP932, so that a line written on
+// Windows and lines written by Quillet share a file without garbling each
+// other. A write replaces or adds single lines and emits every other line's
+// bytes exactly as they were read.
 struct Line
 {
+    QByteArray bytes;
+    QByteArray ending;
     QString text;
-    QString ending;
 };
 
 struct Document
 {
     QList<Line> lines;
-    QString newline = QStringLiteral("\r\n"); // for added lines: the file's first line break
+    QByteArray newline = "\r\n"; // for added lines: the file's first line break
 };
 
-Document splitLines(const QString& text)
+const char Utf8Bom[] = "\xEF\xBB\xBF";
+
+// CR and LF never occur inside a CP932 or UTF-8 character, so the bytes can be
+// split into lines before they are decoded. A UTF-8 byte-order mark at the start
+// is dropped; it would otherwise hide the first line from Windows readers.
+Document splitLines(const QByteArray& bytes)
 {
     Document document;
     bool newlineSeen = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\n'))
+    qsizetype start = bytes.startsWith(Utf8Bom) ? 3 : 0;
+    const auto addLine = [&](qsizetype end, const QByteArray& ending) {
+        Line line;
+        line.bytes = bytes.mid(start, end - start);
+        line.ending = ending;
+        // Checked here rather than left to decodeText, which would also drop a
+        // U+FEFF that begins a line's text.
+        line.text = CodePage::isValidUtf8(line.bytes) ? QString::fromUtf8(line.bytes)
+                                                      : CodePage::decodeText(line.bytes);
+        document.lines.append(line);
+    };
+    for (qsizetype i = start; i < bytes.size(); ++i) {
+        const char ch = bytes.at(i);
+        if (ch != '\r' && ch != '\n')
             continue;
-        const bool crlf =
-            ch == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n');
-        const QString ending = crlf ? QStringLiteral("\r\n") : QString(ch);
-        document.lines.append({text.mid(start, i - start), ending});
+        const bool crlf = ch == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n';
+        const QByteArray ending = crlf ? QByteArray("\r\n") : QByteArray(1, ch);
+        addLine(i, ending);
         if (!newlineSeen) {
             document.newline = ending;
             newlineSeen = true;
@@ -106,17 +125,17 @@ Document splitLines(const QString& text)
         i += ending.size() - 1;
         start = i + 1;
     }
-    if (start < text.size())
-        document.lines.append({text.mid(start), QString()});
+    if (start < bytes.size())
+        addLine(bytes.size(), QByteArray());
     return document;
 }
 
-QString joinLines(const Document& document)
+QByteArray joinLines(const Document& document)
 {
-    QString text;
+    QByteArray bytes;
     for (const Line& line : document.lines)
-        text += line.text + line.ending;
-    return text;
+        bytes += line.bytes + line.ending;
+    return bytes;
 }
 
 // Where a key is, or would go, in a file.
@@ -167,8 +186,20 @@ std::optional<QByteArray> readBytes(const QString& path)
     return bytes;
 }
 
-// The stored value: trimmed, without one pair of matching surrounding quotes,
-// cut at its first NUL.
+// What a key's text means: without one pair of matching surrounding quotes
+// (the text is already trimmed), cut at its first NUL.
+QString valueOf(const QString& stored)
+{
+    QString value = stored;
+    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    const qsizetype nul = value.indexOf(QChar(0));
+    if (nul >= 0)
+        value.truncate(nul);
+    return value;
+}
+
 std::optional<QString> lookup(const QString& file, const QString& section, const QString& key)
 {
     const QString keyName = trimBlanks(key);
@@ -177,17 +208,10 @@ std::optional<QString> lookup(const QString& file, const QString& section, const
     const std::optional<QByteArray> bytes = readBytes(file);
     if (!bytes || bytes->isEmpty())
         return std::nullopt;
-    const Location at = locate(splitLines(CodePage::decodeText(*bytes)).lines, trimBlanks(section), keyName);
+    const Location at = locate(splitLines(*bytes).lines, trimBlanks(section), keyName);
     if (at.keyLine < 0)
         return std::nullopt;
-    QString value = at.value;
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
-        value.back() == value.front())
-        value = value.mid(1, value.size() - 2);
-    const qsizetype nul = value.indexOf(QChar(0));
-    if (nul >= 0)
-        value.truncate(nul);
-    return value;
+    return valueOf(at.value);
 }
 
 // At most `limit` bytes of UTF-8, never cutting through a character.
@@ -260,41 +284,60 @@ std::optional<double> parseDecimal(const QString& text)
     return value;
 }
 
-bool hasLineBreakOrNul(const QString& text)
+// Text that UTF-8 can carry and that fits on one line of the file.
+bool isOneLineOfUtf8(const QString& text)
 {
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) || text.contains(QChar(0));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch.isNull())
+            return false;
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (ch.isSurrogate())
+            return false;
+    }
+    return true;
 }
 
 // A section or key that would read back as something else is refused.
 bool isStorableSection(const QString& name)
 {
-    return !name.isEmpty() && !hasLineBreakOrNul(name);
+    return !name.isEmpty() && isOneLineOfUtf8(name);
 }
 
 bool isStorableKey(const QString& name)
 {
-    return !name.isEmpty() && !hasLineBreakOrNul(name) && !name.contains(QLatin1Char('=')) &&
+    return !name.isEmpty() && isOneLineOfUtf8(name) && !name.contains(QLatin1Char('=')) &&
            !name.startsWith(QLatin1Char(';')) && !name.startsWith(QLatin1Char('['));
 }
 
-// A value is one line, and like any text read back it ends at a NUL.
-QString storableValue(const QString& value)
+// The text to put after "key=" so that reading gives back exactly `value`:
+// reading trims blanks and takes off one pair of matching quotes, so a value
+// that starts or ends with a blank, or starts and ends with the same quote, is
+// put inside a pair of double quotes (which any reader of the format takes
+// off again). nullopt for a value that no line can give back: a line break, a
+// NUL, a lone surrogate, or more than the 255 bytes a text read returns.
+std::optional<QString> storedForm(const QString& value)
 {
-    QString text = value;
-    const qsizetype nul = text.indexOf(QChar(0));
-    if (nul >= 0)
-        text.truncate(nul);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
+    if (!isOneLineOfUtf8(value) || cutToUtf8Bytes(value, MaxTextBytes).size() != value.size())
+        return std::nullopt;
+    if (value.isEmpty())
+        return value;
+    const QChar first = value.front();
+    const QChar last = value.back();
+    const bool blankAtAnEnd = isBlank(first) || isBlank(last);
+    const bool quoted =
+        value.size() >= 2 && (first == QLatin1Char('"') || first == QLatin1Char('\'')) && last == first;
+    if (blankAtAnEnd || quoted)
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    return value;
 }
 
 void insertLine(Document& document, qsizetype position, const QString& text)
 {
     if (position > 0 && document.lines.at(position - 1).ending.isEmpty())
         document.lines[position - 1].ending = document.newline;
-    document.lines.insert(position, {text, document.newline});
+    document.lines.insert(position, {text.toUtf8(), document.newline, text});
 }
 
 } // namespace
@@ -328,25 +371,32 @@ bool IniFile::writeText(const QString& file, const QString& section, const QStri
     const QString keyName = trimBlanks(key);
     if (!isStorableSection(sectionName) || !isStorableKey(keyName))
         return false;
+    const std::optional<QString> stored = storedForm(value);
+    if (!stored)
+        return false;
     const std::optional<QByteArray> original = readBytes(file);
     if (!original)
         return false;
 
-    Document document = splitLines(CodePage::decodeText(*original));
-    const QString text = storableValue(value);
+    Document document = splitLines(*original);
     const Location at = locate(document.lines, sectionName, keyName);
     if (at.keyLine >= 0) {
-        document.lines[at.keyLine].text = at.keySpelling + QLatin1Char('=') + text;
+        // A line that already gives the value stays as it is, in whatever form
+        // and code page it was written.
+        if (valueOf(at.value) == value)
+            return true;
+        const QString text = at.keySpelling + QLatin1Char('=') + *stored;
+        Line& line = document.lines[at.keyLine];
+        line.bytes = text.toUtf8();
+        line.text = text;
     } else if (at.header >= 0) {
-        insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + text);
+        insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + *stored);
     } else {
         insertLine(document, document.lines.size(), QLatin1Char('[') + sectionName + QLatin1Char(']'));
-        insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + text);
+        insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + *stored);
     }
 
-    const QByteArray bytes = joinLines(document).toUtf8();
-    if (bytes == *original)
-        return true; // the file already says so
+    const QByteArray bytes = joinLines(document);
     // Written beside the file and renamed over it: a failure or a crash part way
     // leaves the old file whole.
     QSaveFile out(file);

@@ -7,8 +7,14 @@
 // Quillet sharing a profile always see each other's last write.
 //
 // Sections and keys match without regard to letter case; keys and values are
-// trimmed of blanks; lines starting with ';' are comments. Only the first
+// trimmed of ASCII blanks (space, tab, vertical tab, form feed; an ideographic
+// space U+3000 is text); lines starting with ';' are comments. Only the first
 // section of a name counts, and in it only the first line of a key.
+//
+// Each line is decoded on its own: as UTF-8 when its bytes are valid UTF-8,
+// otherwise as CP932, so files written on Windows read as before and a file
+// holding both kinds of line reads correctly. A leading UTF-8 byte-order mark
+// is ignored.
 class IniFile
 {
 public:
@@ -30,11 +36,22 @@ public:
                              double defaultValue);
 
     // Replaces the key's value, or adds the key to its section, or adds the
-    // section at the end; every other line is kept as it was. Line breaks in the
-    // value become blanks. The file is written as UTF-8 in its own line-break
-    // style (CR LF for a new file) and replaced atomically. Returns false when
-    // the file could not be read or written, or when the section or key name
-    // could not be stored as such (empty, a line break, '=' in a key, ...).
+    // section at the end. Only that line is written anew, as UTF-8; every other
+    // line keeps its exact bytes and line break (a leading UTF-8 byte-order mark
+    // is dropped), and new lines take the file's line-break style (CR LF for a
+    // new file). A key whose line already reads as `value` is left as it is.
+    // The file is replaced atomically.
+    //
+    // Whatever is written reads back identical through readText: a value that
+    // starts or ends with a blank, or starts and ends with the same quote, is
+    // stored inside a pair of double quotes, which reading takes off. A value
+    // that no line can give back is refused and the file left as it was: one
+    // with a line break (CR or LF), a NUL, a lone surrogate, or more than the
+    // 255 UTF-8 bytes that readText returns.
+    //
+    // Returns false for such a value, when the file could not be read or
+    // written, or when the section or key name could not be stored as such
+    // (empty, a line break, '=' in a key, ...).
     static bool writeText(const QString& file, const QString& section, const QString& key,
                           const QString& value);
 };

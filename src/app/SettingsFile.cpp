@@ -61,7 +61,27 @@ bool SettingsFile::write(const ColourSetting& s, quint32 value) const
 
 QString SettingsFile::formatNumber(double value)
 {
-    return QString::number(float(value), 'g', 7);
+    const QString text = QString::number(float(value), 'g', 7);
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    if (e < 0)
+        return text;
+    // Numbers are read back as plain decimals only, so a very large or very
+    // small size is spelled out: "1.234568e+07" becomes "12345680".
+    QString mantissa = text.left(e);
+    const int exponent = QStringView(text).mid(e + 1).toInt();
+    const bool negative = mantissa.startsWith(QLatin1Char('-'));
+    if (negative)
+        mantissa.remove(0, 1);
+    const QString digits = mantissa.remove(QLatin1Char('.')); // the point sat after the first digit
+    const qsizetype whole = 1 + exponent;                     // digits before the decimal point
+    QString plain;
+    if (whole <= 0)
+        plain = QStringLiteral("0.") + QString(-whole, QLatin1Char('0')) + digits;
+    else if (whole >= digits.size())
+        plain = digits + QString(whole - digits.size(), QLatin1Char('0'));
+    else
+        plain = digits.left(whole) + QLatin1Char('.') + digits.mid(whole);
+    return negative ? QLatin1Char('-') + plain : plain;
 }
 
 QString SettingsFile::formatColour(quint32 value)

@@ -50,9 +50,14 @@ public:
 
     bool write(const IntSetting& setting, int value) const;
     bool write(const NumberSetting& setting, double value) const;
+    // False, leaving the file as it was, for text that could not read back as
+    // written (a line break, a NUL, more than 255 UTF-8 bytes); see IniFile.
     bool write(const TextSetting& setting, const QString& value) const;
     bool write(const ColourSetting& setting, quint32 value) const;
 
+    // A single-precision number with up to seven significant digits, always as a
+    // plain decimal ("2520", "1234.5", "12345680", "0.00001234"), never in
+    // exponent form, which the reader does not take.
     static QString formatNumber(double value);
     static QString formatColour(quint32 value);
     // "&H" + text read as a 32-bit value; nullopt when it is not hexadecimal.

@@ -92,9 +92,10 @@ StartupResult Startup::run(const QStringList& arguments)
             return result;
 
         result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
+        result.store = std::make_unique<MemoStore>(result.dbPath);
+        // Only a database that opened gets its profile folders.
         QDir().mkpath(result.profile.iniBasePath);
         QDir().mkpath(result.profile.tmpBasePath);
-        result.store = std::make_unique<MemoStore>(result.dbPath);
     } catch (const DatabaseError& error) {
         endWith(error.userMessage());
         result.store.reset();
@@ -144,6 +145,10 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
     const QString& profileFile = line.openPath;
     const QString id = line.arguments.at(1);
     result.openPath = line.openPath;
+    // The ID names the profile's files and folders in MyPath.
+    if (!ProfilePaths::isUsableId(id))
+        return endWith(
+            QStringLiteral("コマンドラインで指定したID「%1」はファイル名として使えません。").arg(id));
     if (IniFile::readText(profileFile, id, QStringLiteral("ID"), QString()) != id || id.isEmpty())
         return endWith(QStringLiteral("コマンドラインで指定したIDが存在しません。"));
 
@@ -182,11 +187,28 @@ bool Startup::checkDatabase(StartupResult& result)
 
 void Startup::offerWriteAccess(const QString& dbPath)
 {
-    const QFileDevice::Permissions permissions = QFile::permissions(dbPath);
-    if (permissions & QFileDevice::WriteOwner)
+    // SQLite creates the WAL companions with the database file's mode, also for
+    // the read-only connections of the checks before this one. Once the file was
+    // read-only, they are too, and a connection that cannot write them cannot
+    // write at all: every file of the database needs write access.
+    QStringList readOnly;
+    for (const QString& file :
+         QStringList{dbPath, dbPath + QStringLiteral("-wal"), dbPath + QStringLiteral("-shm"),
+                     dbPath + QStringLiteral("-journal")}) {
+        if (QFileInfo::exists(file) && !(QFile::permissions(file) & QFileDevice::WriteOwner))
+            readOnly.append(file);
+    }
+    if (readOnly.isEmpty())
         return;
-    const bool clear = m_prompt.askYesNo(QStringLiteral("ファイルが読み取り専用になっています。読み取り専用を解除しますか？\n"
-                                                        "読み取り専用だとメモの保存ができません(強制終了します)。"));
-    if (clear)
-        QFile::setPermissions(dbPath, permissions | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    if (!m_prompt.askYesNo(
+            QStringLiteral("ファイルが読み取り専用になっています。読み取り専用を解除しますか？\n"
+                           "読み取り専用だとメモの保存ができません(強制終了します)。")))
+        return;
+    for (const QString& file : readOnly) {
+        if (!QFile::setPermissions(file, QFile::permissions(file) | QFileDevice::WriteOwner)) {
+            m_prompt.warn(QStringLiteral("読み取り専用を解除できませんでした。メモの保存はできません。\n") +
+                          file);
+            return;
+        }
+    }
 }

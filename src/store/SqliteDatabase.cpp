@@ -16,6 +16,18 @@ QString engineMessage(sqlite3* db, int code)
     return QString::fromUtf8(sqlite3_errstr(code));
 }
 
+// The file is locked by another connection for longer than the busy timeout.
+bool isBusy(int code)
+{
+    const int primary = code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+QString inUseMessage(const QString& path)
+{
+    return QStringLiteral("データベースは他のプログラムで使用中です。\n") + path;
+}
+
 int openFlags(SqliteDatabase::Access access)
 {
     switch (access) {
@@ -55,6 +67,8 @@ SqliteDatabase::SqliteDatabase(const QString& path, Access access) : m_path(path
     } catch (const DatabaseError& e) {
         sqlite3_close(m_db);
         m_db = nullptr;
+        if (isBusy(e.code()))
+            throw DatabaseError(inUseMessage(path), e.engineText(), e.code());
         throw DatabaseError(
             QStringLiteral("データベースファイルを開けません。ファイルが壊れているか、データベースではありません。\n") +
                 path,
@@ -70,7 +84,7 @@ SqliteDatabase::~SqliteDatabase()
 void SqliteDatabase::fail(const QString& what) const
 {
     const int code = sqlite3_extended_errcode(m_db);
-    throw DatabaseError(what, engineMessage(m_db, code), code);
+    throw DatabaseError(isBusy(code) ? inUseMessage(m_path) : what, engineMessage(m_db, code), code);
 }
 
 void SqliteDatabase::execute(const char* sql)
@@ -80,7 +94,9 @@ void SqliteDatabase::execute(const char* sql)
     if (rc != SQLITE_OK) {
         const QString text = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
         sqlite3_free(error);
-        throw DatabaseError(QStringLiteral("データベースの操作に失敗しました。"), text, rc);
+        throw DatabaseError(isBusy(rc) ? inUseMessage(m_path)
+                                       : QStringLiteral("データベースの操作に失敗しました。"),
+                            text, rc);
     }
 }
 

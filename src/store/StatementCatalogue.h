@@ -63,13 +63,22 @@ CREATE TABLE LogDB (
 );
 )SQL";
 
+// The yes/no columns IsPass and IsTrash count as set for every value but 0:
+// older writers stored True as -1. "In the trash" is therefore (IsTrash <> 0),
+// and the statements that select by it compare that expression as a whole, so
+// that the expression index below serves them.
+//
 // Indexes that keep the lists and counts from reading the memo bodies: the tag
-// counts walk (IsTrash, Category); the memo list reads its columns from a
-// covering index in RecordID order. Added to any writable database at open.
+// counts walk (IsTrash, Category); the memo list and the trash count read a
+// covering index on (IsTrash <> 0) in RecordID order. IsTrash itself ends that
+// index so that SQLite counts it as covering. Added to any writable database at
+// open; Memo_ListColumns, the list index of earlier versions, keyed on the stored
+// value, is replaced.
 inline constexpr const char* CreateIndexes = R"SQL(
+DROP INDEX IF EXISTS Memo_ListColumns;
 CREATE INDEX IF NOT EXISTS Memo_TrashCategory ON Memo (IsTrash, Category);
-CREATE INDEX IF NOT EXISTS Memo_ListColumns
-    ON Memo (IsTrash, RecordID, PublishTime, UpdateTime, Title, Icon, IsPass, Category);
+CREATE INDEX IF NOT EXISTS Memo_ListByTrash
+    ON Memo ((IsTrash <> 0), RecordID, PublishTime, UpdateTime, Title, Icon, IsPass, Category, IsTrash);
 )SQL";
 
 // --- Database information ---
@@ -85,13 +94,14 @@ inline constexpr const char* ReadMemo =
     "SELECT RecordID, No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash "
     "FROM Memo WHERE RecordID = ?1";
 inline constexpr const char* ReadMemoForWindow = "SELECT Title, Memo, IsPass FROM Memo WHERE RecordID = ?1";
-// The memo list: only the columns it shows and filters on, outside or inside the trash.
+// The memo list: only the columns it shows and filters on, outside (?1 = 0) or
+// inside (?1 = 1) the trash.
 inline constexpr const char* ListMemos =
     "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass, Category "
-    "FROM Memo WHERE IsTrash = ?1 ORDER BY RecordID";
+    "FROM Memo WHERE (IsTrash <> 0) = ?1 ORDER BY RecordID";
 inline constexpr const char* CountMemosPerCategory =
     "SELECT Category, count(RecordID) FROM Memo WHERE IsTrash = 0 GROUP BY Category";
-inline constexpr const char* CountTrashedMemos = "SELECT count(*) FROM Memo WHERE IsTrash = 1";
+inline constexpr const char* CountTrashedMemos = "SELECT count(*) FROM Memo WHERE (IsTrash <> 0) = 1";
 inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";
 // Whole memos for searches, exports and merges, in table order. ?1 = include
 // trashed memos, ?2 = include locked memos.
@@ -120,7 +130,7 @@ inline constexpr const char* WriteMemoCategory = "UPDATE Memo SET Category = ?2 
 inline constexpr const char* WriteMemoTrash = "UPDATE Memo SET IsTrash = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoIcon = "UPDATE Memo SET Icon = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoLock = "UPDATE Memo SET IsPass = ?2 WHERE RecordID = ?1";
-inline constexpr const char* DeleteTrashedMemos = "DELETE FROM Memo WHERE IsTrash = 1";
+inline constexpr const char* DeleteTrashedMemos = "DELETE FROM Memo WHERE (IsTrash <> 0) = 1";
 // The tag sweep over all memos: every memo's tag string, then one update per changed memo.
 inline constexpr const char* ReadAllCategories = "SELECT RecordID, Category FROM Memo ORDER BY RecordID";
 

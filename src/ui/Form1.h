@@ -125,7 +125,6 @@ private:
     QAction* action(const char* name) const { return m_actions.value(QString::fromLatin1(name)); }
 
     QHash<QString, double> m_readTwips;
-    int m_lastSepalator2Y = -1; // form coordinates, kept while the wide type hides the bar
 
     QString m_floatingMemoFontName;
     double m_floatingMemoFontSize = 10;

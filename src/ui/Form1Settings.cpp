@@ -5,8 +5,8 @@
 #include "app/Twips.h"
 #include "editing/MemoEditor.h"
 #include "editing/PasswordScrambler.h"
-#include "tags/CategoryListModel.h"
 #include "tags/CategoryList.h"
+#include "tags/CategoryListModel.h"
 #include "tags/ListViews.h"
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
@@ -20,6 +20,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionHeader>
+#include <QStyleOptionViewItem>
 #include <QToolBar>
 
 namespace {
@@ -29,14 +32,15 @@ using namespace Settings;
 // Room for a list's border and vertical scroll bar, in twips.
 constexpr double kListChrome = 276;
 
-const NumberSetting kMemoListWidths[] = {FormPosition::MemoListColumn_ID_Width,
-                                         FormPosition::MemoListColumn_Publish_Width,
-                                         FormPosition::MemoListColumn_Update_Width,
-                                         FormPosition::MemoListColumn_Title_Width};
-const IntSetting kMemoListPositions[] = {FormPosition::MemoListColumnPos_ID, FormPosition::MemoListColumnPos_PublishTime,
-                                         FormPosition::MemoListColumnPos_UpdateTime, FormPosition::MemoListColumnPos_Title};
+const NumberSetting kMemoListWidths[] = {
+    FormPosition::MemoListColumn_ID_Width, FormPosition::MemoListColumn_Publish_Width,
+    FormPosition::MemoListColumn_Update_Width, FormPosition::MemoListColumn_Title_Width};
+const IntSetting kMemoListPositions[] = {
+    FormPosition::MemoListColumnPos_ID, FormPosition::MemoListColumnPos_PublishTime,
+    FormPosition::MemoListColumnPos_UpdateTime, FormPosition::MemoListColumnPos_Title};
 // Category list columns in model order: ID, Category, Num.
-const IntSetting kCatListPositions[] = {FormPosition::CatListColumnPos_ID, FormPosition::CatListColumnPos_Category,
+const IntSetting kCatListPositions[] = {FormPosition::CatListColumnPos_ID,
+                                        FormPosition::CatListColumnPos_Category,
                                         FormPosition::CatListColumnPos_Num};
 
 // Display positions (from 0) of a list's columns; a stored position outside
@@ -75,6 +79,53 @@ void applyAreaStyle(const SettingsFile& file, const AreaStyle& style, QWidget* w
     palette.setColor(QPalette::Text, vbColourToQColor(file.read(style.fontColour)));
     palette.setColor(QPalette::Base, vbColourToQColor(file.read(style.backColour)));
     widget->setPalette(palette);
+}
+
+// A number of `digits` digits as wide as any: the font's widest digit repeated.
+QString widestNumber(const QFontMetrics& metrics, int digits)
+{
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    return QString(digits, widest);
+}
+
+QString widestTimestamp(const QFontMetrics& metrics)
+{
+    const QChar digit = widestNumber(metrics, 1).front();
+    return QStringLiteral("####/##/## ##:##:##").replace(u'#', digit);
+}
+
+// Pixels that column `column` of `list` needs to show `sample` (after a small
+// icon when `withIcon`) and its header label uncut in `font`, margins included.
+// The font is passed because the list gets its own font only after the widths.
+int contentWidth(const QTreeView* list, const QFont& font, int column, const QString& sample, bool withIcon)
+{
+    QStyle* style = list->style();
+    QStyleOptionViewItem cell;
+    cell.initFrom(list);
+    cell.font = font;
+    cell.fontMetrics = QFontMetrics(font);
+    cell.text = sample;
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    if (withIcon) {
+        const int icon = list->iconSize().isValid()
+                             ? list->iconSize().width()
+                             : style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+        cell.features |= QStyleOptionViewItem::HasDecoration;
+        cell.decorationSize = QSize(icon, icon);
+    }
+    const int cellWidth = style->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), list).width();
+
+    const QHeaderView* header = list->header();
+    QStyleOptionHeader label;
+    label.initFrom(header);
+    label.fontMetrics = QFontMetrics(font);
+    label.section = column;
+    label.text = list->model()->headerData(column, Qt::Horizontal).toString();
+    const int labelWidth = style->sizeFromContents(QStyle::CT_HeaderSection, &label, QSize(), header).width();
+    return std::max(cellWidth, labelWidth);
 }
 
 } // namespace
@@ -143,41 +194,63 @@ void Form1::applyLayoutSettings()
     // its stored top and height (Panel2Top, Panel2Height) have nothing to add.
     const int sepalatorPx = sepalatorX > 0 ? toPixels(sepalatorX) : toPixels(SepalatorXPos.fallback);
     m_panes->moveSepalator(sepalatorPx);
-    m_lastSepalator2Y = toPixels(sepalator2Y);
-    m_panes->moveSepalator2(m_lastSepalator2Y - panelsTop());
+    // Also in the wide type, which keeps the place for when the bar is shown.
+    m_panes->moveSepalator2(toPixels(sepalator2Y) - panelsTop());
 
-    // Column widths and positions. The name and title columns default to the
-    // room the list leaves them.
+    // Column widths and positions. A column without a stored width is made
+    // wide enough for its longest content and its header in the list's own
+    // font (and no narrower than its classic width); a negative stored width
+    // leaves it so. A stored width is applied as it is, however narrow. The
+    // name and title columns default to the room the list leaves them.
+    auto applyWidth = [this](const NumberSetting& setting, QTreeView* list, int column, int contentPixels) {
+        const double fitted = std::max(setting.fallback, Twips::fromPixels(contentPixels, dpi()));
+        const double twips = readTwips(setting, fitted);
+        list->header()->resizeSection(column, toPixels(twips >= 0 ? twips : fitted));
+    };
     const int catListWidth = sepalatorPx - 4;
     const int memoListWidth = m_panes->windowType() == 0 ? catListWidth : this->width() - sepalatorPx - 9;
+
     QHeaderView* catHeader = m_catListView->header();
-    const double catId = readTwips(CatListColumn_ID_Width, CatListColumn_ID_Width.fallback);
-    const double catNum = readTwips(CatListColumn_Num_Width, CatListColumn_Num_Width.fallback);
-    const double catName = readTwips(CatListColumn_Category_Width,
-                                     Twips::fromPixels(catListWidth, dpi()) - std::max(catId, 0.0) -
-                                         std::max(catNum, 0.0) - kListChrome);
-    const std::pair<int, double> catWidths[] = {{CategoryListModel::ColumnId, catId},
-                                                {CategoryListModel::ColumnNum, catNum},
-                                                {CategoryListModel::ColumnCategory, catName}};
-    for (const auto& [column, twips] : catWidths)
-        if (twips >= 0)
-            catHeader->resizeSection(column, toPixels(twips));
-    m_catListView->setColumnPositions(readColumnPositions(m_settings, kCatListPositions, CategoryListModel::ColumnCount));
+    catHeader->setMinimumSectionSize(0);
+    const QFont catFont = readFont(m_settings, CatListStyle).resolve(m_catListView->font());
+    const QFontMetrics catMetrics(catFont);
+    applyWidth(CatListColumn_ID_Width, m_catListView, CategoryListModel::ColumnId,
+               contentWidth(m_catListView, catFont, CategoryListModel::ColumnId, widestNumber(catMetrics, 4),
+                            false));
+    // Counts up to six digits: 100,000 memos fit.
+    applyWidth(CatListColumn_Num_Width, m_catListView, CategoryListModel::ColumnNum,
+               contentWidth(m_catListView, catFont, CategoryListModel::ColumnNum, widestNumber(catMetrics, 6),
+                            false));
+    const double catName = readTwips(
+        CatListColumn_Category_Width,
+        Twips::fromPixels(catListWidth, dpi()) -
+            Twips::fromPixels(catHeader->sectionSize(CategoryListModel::ColumnId), dpi()) -
+            Twips::fromPixels(catHeader->sectionSize(CategoryListModel::ColumnNum), dpi()) - kListChrome);
+    if (catName >= 0)
+        catHeader->resizeSection(CategoryListModel::ColumnCategory, toPixels(catName));
+    m_catListView->setColumnPositions(
+        readColumnPositions(m_settings, kCatListPositions, CategoryListModel::ColumnCount));
 
     QHeaderView* memoHeader = m_memoListView->header();
+    memoHeader->setMinimumSectionSize(0);
+    const QFont memoFont = readFont(m_settings, MemoListStyle).resolve(m_memoListView->font());
+    const QFontMetrics memoMetrics(memoFont);
+    // Six-digit IDs after the memo's small icon; the two times as stored.
+    applyWidth(
+        MemoListColumn_ID_Width, m_memoListView, MemoListModel::ColumnId,
+        contentWidth(m_memoListView, memoFont, MemoListModel::ColumnId, widestNumber(memoMetrics, 6), true));
+    for (int column : {MemoListModel::ColumnPublish, MemoListModel::ColumnUpdate})
+        applyWidth(kMemoListWidths[column], m_memoListView, column,
+                   contentWidth(m_memoListView, memoFont, column, widestTimestamp(memoMetrics), false));
     double fixedWidths = 0;
-    for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column) {
-        const double twips = readTwips(kMemoListWidths[column], kMemoListWidths[column].fallback);
-        if (twips >= 0) {
-            memoHeader->resizeSection(column, toPixels(twips));
-            fixedWidths += twips;
-        }
-    }
+    for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column)
+        fixedWidths += Twips::fromPixels(memoHeader->sectionSize(column), dpi());
     const double title = readTwips(MemoListColumn_Title_Width,
                                    Twips::fromPixels(memoListWidth, dpi()) - fixedWidths - kListChrome);
     if (title >= 0)
         memoHeader->resizeSection(MemoListModel::ColumnTitle, toPixels(title));
-    m_memoListView->setColumnPositions(readColumnPositions(m_settings, kMemoListPositions, MemoListModel::ColumnCount));
+    m_memoListView->setColumnPositions(
+        readColumnPositions(m_settings, kMemoListPositions, MemoListModel::ColumnCount));
 }
 
 void Form1::applyMemoListSort()
@@ -241,9 +314,8 @@ void Form1::writeLayoutSettings()
     writeTwips(CatListColumn_Category_Width, catHeader->sectionSize(CategoryListModel::ColumnCategory));
 
     writeTwips(SepalatorXPos, m_panes->sepalatorX());
-    if (m_panes->innerSplitter())
-        m_lastSepalator2Y = panelsTop() + m_panes->sepalator2Y();
-    const double sepalator2Y = writeTwips(Sepalator2YPos, m_lastSepalator2Y);
+    // In the wide type the bar is hidden; its kept place is the one to store.
+    const double sepalator2Y = writeTwips(Sepalator2YPos, panelsTop() + m_panes->sepalator2Y());
     // Written so that the bar's position survives the next start, which never
     // places it below the first pane's stored height.
     m_settings.write(Panel1Height, sepalator2Y - Twips::fromPixels(panelsTop(), dpi()));

@@ -161,11 +161,14 @@ void PaneLayout::moveSepalator(int x)
 
 int PaneLayout::sepalator2Y() const
 {
-    return m_inner ? m_inner->sizes().value(0) : -1;
+    return m_inner ? m_inner->sizes().value(0) : m_sepalator2Y;
 }
 
 void PaneLayout::moveSepalator2(int y)
 {
+    // Kept also while the wide type hides the bar, so that the bar returns
+    // there and closing in the wide type stores it.
+    m_sepalator2Y = y;
     if (!m_inner)
         return;
     setFirstSize(m_inner, y);
@@ -186,7 +189,8 @@ void PaneLayout::moveSepalator3(int x)
         return;
     QList<int> sizes = m_outer->sizes();
     const int total = sizes.value(0) + sizes.value(1) + sizes.value(2);
-    const int middle = std::clamp(x - sizes[0] - m_outer->handleWidth(), 1, std::max(total - sizes[0] - 1, 1));
+    const int middle =
+        std::clamp(x - sizes[0] - m_outer->handleWidth(), 1, std::max(total - sizes[0] - 1, 1));
     sizes = {sizes[0], middle, std::max(total - sizes[0] - middle, 1)};
     m_outer->setSizes(sizes);
     Q_EMIT sepalator3Moved();

@@ -24,7 +24,8 @@ public:
     // Left edge of the vertical bar after the first column.
     int sepalatorX() const;
     void moveSepalator(int x);
-    // Top edge of the horizontal bar (types 0 and 1), within the host.
+    // Top edge of the horizontal bar (types 0 and 1), within the host. In the
+    // wide type, which hides the bar, the place it comes back to.
     int sepalator2Y() const;
     void moveSepalator2(int y);
     // Left edge of the bar between memo list and editing area (type 2).
@@ -48,4 +49,5 @@ private:
     QPointer<QSplitter> m_outer;
     QPointer<QSplitter> m_inner;
     int m_type = -1;
+    int m_sepalator2Y = -1; // the horizontal bar's place while no bar is shown
 };

@@ -9,12 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-static void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+#include <iterator>
+#include <random>
 
 namespace {
 
@@ -254,12 +250,10 @@ TEST_F(IniFileTest, WritesKeepingEveryOtherLine)
         {"LF file stays LF", "[A]\nx=1\n", "B", "k", "v", "[A]\nx=1\n[B]\nk=v\n"},
         {"mixed line breaks kept as they were", "[A]\nx=1\r\n;c\r\n", "A", "x", "2", "[A]\nx=2\r\n;c\r\n"},
         {"keys before any section are not the section's", "k=0\r\n", "A", "k", "1", "k=0\r\n[A]\r\nk=1\r\n"},
-        {"line breaks in the value become blanks", "", "A", "k", "a\r\nb\nc\rd", "[A]\r\nk=a b c d\r\n"},
-        {"value ends at NUL", "", "A", "k", QString::fromUtf16(u"ab\0cd", 5), "[A]\r\nk=ab\r\n"},
         {"blank arguments trimmed", "[A]\r\nk=1\r\n", " A ", " k ", "2", "[A]\r\nk=2\r\n"},
         {"UTF-8 byte-order mark dropped", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "2", "[A]\r\nk=2\r\n"},
-        {"CP932 file rewritten as UTF-8", "[\x91\xBE\x98\x59]\r\nName=\x82\xA0\r\n", "太郎", "Name", u(u"い"),
-         "[\xE5\xA4\xAA\xE9\x83\x8E]\r\nName=\xE3\x81\x84\r\n"},
+        {"only the written line of a CP932 file becomes UTF-8", "[\x91\xBE\x98\x59]\r\nName=\x82\xA0\r\n",
+         "太郎", "Name", u(u"い"), "[\x91\xBE\x98\x59]\r\nName=\xE3\x81\x84\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,6 +283,169 @@ TEST_F(IniFileTest, WrittenValuesReadBack)
         EXPECT_EQ(IniFile::readText(path(), "Form", "Font", "DEF"), value);
         EXPECT_EQ(IniFile::readInt(path(), "Form", "Size", 0), 12);
     }
+}
+
+// Reading trims blanks and takes off one pair of matching quotes, so a value
+// that starts and ends like that must reach the file protected by quotes.
+TEST_F(IniFileTest, ValuesThatReadingWouldAlterAreWrittenInQuotes)
+{
+    struct Case
+    {
+        const char* name;
+        QString value;
+        QByteArray line;
+    };
+    const Case cases[] = {
+        {"scrambled password in double quotes", "\"ttbq\"", "K=\"\"ttbq\"\""},
+        {"single quotes", "'x'", "K=\"'x'\""},
+        {"two quotes alone", "\"\"", "K=\"\"\"\""},
+        {"leading blank", " a", "K=\" a\""},
+        {"trailing blank", "a ", "K=\"a \""},
+        {"only blanks", "   ", "K=\"   \""},
+        {"tab at the end", "a\t", "K=\"a\t\""},
+        {"form feed and vertical tab", "\fa\v", "K=\"\fa\v\""},
+        {"plain value stays bare", "a b", "K=a b"},
+        {"quote at one end only stays bare", "\"ab", "K=\"ab"},
+        {"mismatched quotes stay bare", "'ab\"", "K='ab\""},
+        {"one quote stays bare", "'", "K='"},
+        {"ideographic spaces are not blanks", u(u"\u3000x\u3000"), "K=\xE3\x80\x80x\xE3\x80\x80"},
+        {"empty value", "", "K="},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        ASSERT_TRUE(IniFile::writeText(path(), "F", "K", c.value));
+        EXPECT_EQ(fileBytes(), QByteArray("[F]\r\n" + c.line + "\r\n"));
+        EXPECT_EQ(IniFile::readText(path(), "F", "K", "DEF"), c.value);
+    }
+}
+
+// Random values made of the characters that reading treats specially, written
+// over each other under a few keys: every key always reads back what was last
+// written to it.
+TEST_F(IniFileTest, RandomValuesReadBackExactlyAsWritten)
+{
+    const char16_t* const pieces[] = {u" ",          u"  ",     u"\t", u"\v", u"\f", u"\"",
+                                      u"'",          u"=",      u";",  u"[",  u"]",  u"#",
+                                      u"\\",         u"a",      u"Z",  u"0",  u"-",  u"\u3000",
+                                      u"\u00A0",     u"\u2028", u"あ", u"漢", u"ｶ",  u"ＭＳ Ｐゴシック",
+                                      u"\U0001F600", u"\uFEFF"};
+    const char* keys[][2] = {{"Security", "Password"}, {"Security", "MemoColor"}, {"OuterEditor", "Path_1"}};
+    QString expected[3];
+    bool written[3] = {};
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 600; ++round) {
+        const int which = int(random() % 3);
+        QString value;
+        const int length = int(random() % 12);
+        for (int i = 0; i < length; ++i)
+            value += QString::fromUtf16(pieces[random() % std::size(pieces)]);
+        if (random() % 4 == 0) { // often enough, wrapped in a pair of quotes
+            const QString quote = random() % 2 ? "\"" : "'";
+            value = quote + value + quote;
+        }
+        SCOPED_TRACE(value.toStdString());
+        ASSERT_TRUE(IniFile::writeText(path(), keys[which][0], keys[which][1], value));
+        expected[which] = value;
+        written[which] = true;
+        for (int k = 0; k < 3; ++k) {
+            if (written[k]) {
+                ASSERT_EQ(IniFile::readText(path(), keys[k][0], keys[k][1], "DEF"), expected[k])
+                    << keys[k][1];
+            }
+        }
+    }
+}
+
+// No line of the file can hold a line break, reading stops at a NUL and cuts
+// text at 255 bytes: a value that would come back different is not written.
+TEST_F(IniFileTest, ValuesThatCannotReadBackAreRefused)
+{
+    const QByteArray before = "[A]\r\nk=1\r\n";
+    struct Case
+    {
+        const char* name;
+        QString value;
+    };
+    const Case cases[] = {
+        {"CR LF", "a\r\nb"},
+        {"LF", "a\nb"},
+        {"CR", "a\rb"},
+        {"line break at the end", "a\n"},
+        {"NUL", QString::fromUtf16(u"ab\0cd", 5)},
+        {"256 bytes", QString(256, QLatin1Char('a'))},
+        {"86 three-byte characters", QString(86, QChar(u'あ'))},
+        {"lone surrogate", QString(QChar(0xD800)) + "x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(before);
+        EXPECT_FALSE(IniFile::writeText(path(), "A", "k", c.value));
+        EXPECT_FALSE(IniFile::writeText(path(), "A", "new", c.value));
+        EXPECT_EQ(fileBytes(), before);
+    }
+
+    // The longest values that fit are stored, quoted or not.
+    const QString longest[] = {QString(255, QLatin1Char('a')), QString(85, QChar(u'あ')),
+                               " " + QString(253, QLatin1Char('a')) + " "};
+    for (const QString& value : longest) {
+        ASSERT_TRUE(IniFile::writeText(path(), "A", "k", value));
+        EXPECT_EQ(IniFile::readText(path(), "A", "k", "DEF"), value);
+    }
+}
+
+// A file edited on Windows (CP932) and by Quillet (UTF-8) mixes both; each line
+// is read in its own encoding, and a write touches only its own line.
+TEST_F(IniFileTest, EachLineKeepsItsOwnEncoding)
+{
+    const QByteArray lines[] = {
+        "; \x90\xDD\x92\xE8\r\n", // "; 設定" in CP932
+        "[Form]\r\n",
+        "Font=\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\r\n", // "ＭＳ Ｐ" in UTF-8
+        "Title=\x82\xA0\x82\xA2\r\n",                     // "あい" in CP932
+        "Broken=\x82\r\n",                                // a lead byte without its trail
+        "Path=C:\\\xE3\x83\xA1\xE3\x83\xA2\n",            // "C:\\メモ" in UTF-8, LF
+        "  Size = 12 \r\n",
+        "[\x91\xBE\x98\x59]\r\n",        // "[太郎]" in CP932
+        "Name=\xE5\xA4\xAA\xE9\x83\x8E", // "太郎" in UTF-8, no final break
+    };
+    const QByteArray original =
+        lines[0] + lines[1] + lines[2] + lines[3] + lines[4] + lines[5] + lines[6] + lines[7] + lines[8];
+    writeFile(original);
+
+    EXPECT_EQ(readText("Form", "Font"), u(u"ＭＳ Ｐ"));
+    EXPECT_EQ(readText("Form", "Title"), u(u"あい"));
+    EXPECT_EQ(readText("Form", "Path"), u(u"C:\\メモ"));
+    EXPECT_EQ(readText("太郎", "Name"), u(u"太郎"));
+
+    // Replacing a key rewrites its line alone.
+    ASSERT_TRUE(IniFile::writeText(path(), "Form", "Size", "14"));
+    QByteArray expected = original;
+    expected.replace(lines[6], "Size=14\r\n");
+    EXPECT_EQ(fileBytes(), expected);
+
+    // A CP932 key line that is rewritten becomes UTF-8; its neighbours stay CP932.
+    ASSERT_TRUE(IniFile::writeText(path(), "Form", "Title", u(u"う")));
+    expected.replace(lines[3], "Title=\xE3\x81\x86\r\n");
+    EXPECT_EQ(fileBytes(), expected);
+
+    // Added lines go in between, and after the last line once it has a break.
+    ASSERT_TRUE(IniFile::writeText(path(), "Form", "Added", u(u"え")));
+    ASSERT_TRUE(IniFile::writeText(path(), "太郎", "More", "x"));
+    expected.replace(lines[7], QByteArray("Added=\xE3\x81\x88\r\n").append(lines[7]));
+    expected += "\r\nMore=x\r\n";
+    EXPECT_EQ(fileBytes(), expected);
+
+    EXPECT_EQ(readText("Form", "Font"), u(u"ＭＳ Ｐ"));
+    EXPECT_EQ(readText("Form", "Title"), u(u"う"));
+    EXPECT_EQ(readText("Form", "Broken"), u(u"\uFFFD"));
+    EXPECT_EQ(readText("Form", "Path"), u(u"C:\\メモ"));
+    EXPECT_EQ(readText("太郎", "Name"), u(u"太郎"));
+    EXPECT_EQ(readText("太郎", "More"), "x");
+
+    // Writing what is already there leaves the file alone.
+    ASSERT_TRUE(IniFile::writeText(path(), "Form", "Title", u(u"う")));
+    EXPECT_EQ(fileBytes(), expected);
 }
 
 TEST_F(IniFileTest, RefusesNamesThatWouldNotReadBack)

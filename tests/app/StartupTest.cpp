@@ -7,13 +7,33 @@
 #include "store/MemoStore.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kEnd = QStringLiteral("\nQuilletを終了します。");
 const QString kWrongPassword = QStringLiteral("パスワードが間違っています。") + kEnd;
+const QString kReadOnlyQuestion =
+    QStringLiteral("ファイルが読み取り専用になっています。読み取り専用を解除しますか？\n"
+                   "読み取り専用だとメモの保存ができません(強制終了します)。");
+
+// Every file and folder below `folder`, relative to it.
+QStringList entriesBelow(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries.append(it.next().mid(folder.size()));
+    entries.sort();
+    return entries;
+}
 
 class StartupTest : public ::testing::Test
 {
@@ -106,6 +126,10 @@ TEST_F(StartupTest, CommandLinesThatEndTheProgram)
     MemoFixtures::execute(old, "UPDATE DBInfo SET VersionInfo = 240");
     const QString text = home.file(QStringLiteral("text.mdb"));
     MemoFixtures::writeText(text, QStringLiteral("plain text"));
+    // Passes the version check, then is refused when the store opens it.
+    const QString noMemos = home.file(QStringLiteral("nomemos.mdb"));
+    MemoFixtures::execute(noMemos, "CREATE TABLE DBInfo (VersionInfo, IsMemoPass, IsPass, Password);"
+                                   "INSERT INTO DBInfo VALUES (250, 0, 0, '');");
 
     struct Case
     {
@@ -116,28 +140,63 @@ TEST_F(StartupTest, CommandLinesThatEndTheProgram)
         QString profileId;
     } cases[] = {
         {"profile without ID", {profileFile}, {}, QStringLiteral("IDが指定されていません。") + kEnd, {}},
-        {"unknown ID", {profileFile, QStringLiteral("nobody")}, {},
-         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd, QStringLiteral("nobody")},
-        {"ID key differs from section", {profileFile, QStringLiteral("carol")}, {},
-         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd, QStringLiteral("carol")},
-        {"ID of another letter case", {profileFile, QStringLiteral("Alice")}, {},
-         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd, QStringLiteral("Alice")},
-        {"missing profile file", {home.file(QStringLiteral("none.ini")), QStringLiteral("alice")}, {},
-         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd, QStringLiteral("alice")},
-        {"password without its wrapping", {profileFile, QStringLiteral("bob"), QStringLiteral("secret")}, {},
-         kWrongPassword, QStringLiteral("bob")},
-        {"wrong profile password", {profileFile, QStringLiteral("bob"), QStringLiteral("[Secret]")}, {},
-         kWrongPassword, QStringLiteral("bob")},
-        {"profile password dialog left empty", {profileFile, QStringLiteral("bob")}, {QString()}, kWrongPassword,
+        {"unknown ID",
+         {profileFile, QStringLiteral("nobody")},
+         {},
+         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd,
+         QStringLiteral("nobody")},
+        {"ID key differs from section",
+         {profileFile, QStringLiteral("carol")},
+         {},
+         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd,
+         QStringLiteral("carol")},
+        {"ID of another letter case",
+         {profileFile, QStringLiteral("Alice")},
+         {},
+         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd,
+         QStringLiteral("Alice")},
+        {"missing profile file",
+         {home.file(QStringLiteral("none.ini")), QStringLiteral("alice")},
+         {},
+         QStringLiteral("コマンドラインで指定したIDが存在しません。") + kEnd,
+         QStringLiteral("alice")},
+        {"password without its wrapping",
+         {profileFile, QStringLiteral("bob"), QStringLiteral("secret")},
+         {},
+         kWrongPassword,
+         QStringLiteral("bob")},
+        {"wrong profile password",
+         {profileFile, QStringLiteral("bob"), QStringLiteral("[Secret]")},
+         {},
+         kWrongPassword,
+         QStringLiteral("bob")},
+        {"profile password dialog left empty",
+         {profileFile, QStringLiteral("bob")},
+         {QString()},
+         kWrongPassword,
          QStringLiteral("bob")},
         {"database password dialog closed", {locked}, {QString()}, {}, QStringLiteral("locked.mdb")},
-        {"wrong database password", {locked}, {QStringLiteral("pass")}, kWrongPassword, QStringLiteral("locked.mdb")},
-        {"missing database", {home.file(QStringLiteral("gone.mdb"))}, {},
-         QStringLiteral("データベースファイルが見つかりません。\n") + home.file(QStringLiteral("gone.mdb")) + kEnd,
+        {"wrong database password",
+         {locked},
+         {QStringLiteral("pass")},
+         kWrongPassword,
+         QStringLiteral("locked.mdb")},
+        {"missing database",
+         {home.file(QStringLiteral("gone.mdb"))},
+         {},
+         QStringLiteral("データベースファイルが見つかりません。\n") + home.file(QStringLiteral("gone.mdb")) +
+             kEnd,
          QStringLiteral("gone.mdb")},
-        {"old database", {old}, {},
+        {"old database",
+         {old},
+         {},
          QStringLiteral("このデータベースは古い形式(バージョン 240)のため開けません。\n") + old + kEnd,
          QStringLiteral("old.mdb")},
+        {"database without memo table",
+         {noMemos},
+         {},
+         QStringLiteral("このファイルはQuilletのデータベースではありません。\n") + noMemos + kEnd,
+         QStringLiteral("nomemos.mdb")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,8 +215,9 @@ TEST_F(StartupTest, CommandLinesThatEndTheProgram)
             EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
             EXPECT_EQ(prompt.shown.last().title, QStringLiteral("Quillet"));
         }
-        if (!c.profileId.isEmpty())
+        if (!c.profileId.isEmpty()) {
             EXPECT_TRUE(profileLeftAlone(c.profileId));
+        }
     }
 
     // A file that is not a database is reported in words, not by a crash.
@@ -219,10 +279,167 @@ TEST_F(StartupTest, UnknownFirstArgumentFallsBackToTheDefaultDatabase)
                              "既定のデータベースで起動します。"));
 }
 
+TEST_F(StartupTest, ProfileIdThatIsNotAPlainFileNameIsRefused)
+{
+    // The home is two levels down so that a path climbing out of it stays in view.
+    const QString myPath = home.file(QStringLiteral("a/b/"));
+    QDir().mkpath(myPath);
+    const QStringList ids = {QStringLiteral("../x"),
+                             QStringLiteral("x/../../../escaped"),
+                             QStringLiteral(".."),
+                             QStringLiteral("."),
+                             QStringLiteral("a\\b"),
+                             QString(),
+                             QStringLiteral("a") + QChar(0) + QStringLiteral("b")};
+    QString sections;
+    for (const QString& id : ids)
+        sections += QStringLiteral("[%1]\r\nID=%1\r\nPath=%2\r\nIsMemoPath=0\r\n").arg(id, aliceFolder);
+    const QString users = home.file(QStringLiteral("paths.ini"));
+    MemoFixtures::writeText(users, sections);
+    const QStringList before = entriesBelow(home.path());
+
+    for (const QString& id : ids) {
+        SCOPED_TRACE(id.toStdString());
+        prompt.shown.clear();
+        StartupResult result = Startup(prompt, myPath).run({users, id});
+        EXPECT_FALSE(result.proceed);
+        EXPECT_FALSE(result.store);
+        ASSERT_EQ(prompt.messageTexts().size(), 1);
+        EXPECT_EQ(prompt.messageTexts().first(),
+                  QStringLiteral("コマンドラインで指定したID「%1」はファイル名として使えません。").arg(id) +
+                      kEnd);
+        EXPECT_EQ(prompt.shown.first().icon, PromptIcon::Critical);
+        EXPECT_EQ(entriesBelow(home.path()), before);
+    }
+
+    // Names that merely contain dots are ordinary profiles.
+    for (const QString& id : {QStringLiteral("..x"), QStringLiteral("x..")}) {
+        MemoFixtures::writeText(users, QStringLiteral("[%1]\r\nID=%1\r\nPath=%2\r\n").arg(id, aliceFolder));
+        StartupResult result = Startup(prompt, myPath).run({users, id});
+        EXPECT_TRUE(result.proceed);
+        EXPECT_TRUE(QDir(myPath + QStringLiteral("quillet_") + id).exists());
+    }
+}
+
+// Runs StartupProcess as a user whom file permissions bind: "nobody" through
+// setpriv when the tests run as root, else the current user. The process works
+// in a folder of the test home that everyone may write.
+class StartupAsUserTest : public StartupTest
+{
+protected:
+    QString shared = home.file(QStringLiteral("shared/"));
+    QString program;
+    QStringList prefix;
+
+    void SetUp() override
+    {
+        StartupTest::SetUp();
+        const QString helper = shared + QStringLiteral("StartupProcess");
+        QDir().mkpath(shared);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_STARTUP_PROCESS), helper));
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                              QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                              QFile::ExeOther;
+        QFile::setPermissions(home.path(), everyone & ~(QFile::WriteGroup | QFile::WriteOther));
+        QFile::setPermissions(shared, everyone);
+        if (geteuid() != 0) {
+            program = helper;
+            return;
+        }
+        const passwd* nobody = getpwnam("nobody");
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (!nobody || setpriv.isEmpty())
+            GTEST_SKIP()
+                << "running as root without user \"nobody\" or setpriv: file permissions cannot be tested";
+        program = setpriv;
+        prefix = {QStringLiteral("--reuid=%1").arg(nobody->pw_uid),
+                  QStringLiteral("--regid=%1").arg(nobody->pw_gid), QStringLiteral("--clear-groups"),
+                  QStringLiteral("--"), helper};
+    }
+
+    bool runsAsRoot() const { return !prefix.isEmpty(); }
+
+    // The lines StartupProcess printed; fails the test when it did not end normally.
+    QStringList runProcess(const QStringList& arguments)
+    {
+        QProcess process;
+        process.start(program, prefix + arguments);
+        const bool finished = process.waitForFinished(60'000);
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QStringList start(const QString& database, const QStringList& answers = {})
+    {
+        return runProcess(QStringList{QStringLiteral("start"), shared, database} + answers);
+    }
+};
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
+
+TEST_F(StartupAsUserTest, YesToTheReadOnlyQuestionMakesEverySaveSucceedAcrossRestarts)
+{
+    const QString database = shared + QStringLiteral("work.mdb");
+    const QString question = QStringLiteral("question: ") + oneLine(kReadOnlyQuestion);
+    const auto writable = [&] {
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            const QString file = database + suffix;
+            if (QFile::exists(file) && !(QFile::permissions(file) & QFile::WriteOwner))
+                return false;
+        }
+        return true;
+    };
+
+    // A read-only database in WAL mode: start-up reads it before it asks.
+    ASSERT_TRUE(runProcess({QStringLiteral("create"), shared, database}).isEmpty());
+    EXPECT_EQ(start(database, {QStringLiteral("yes")}),
+              (QStringList{question, QStringLiteral("saved"), QStringLiteral("memos: 2")}));
+    EXPECT_TRUE(writable());
+    EXPECT_EQ(start(database), (QStringList{QStringLiteral("saved"), QStringLiteral("memos: 3")}));
+
+    // A read-only start (No) leaves the companion files of the WAL behind,
+    // read-only; write access given back to the database file alone is not enough.
+    ASSERT_TRUE(QFile::setPermissions(database, QFile::ReadOwner | QFile::ReadUser));
+    const QStringList refused = start(database, {QStringLiteral("no")});
+    ASSERT_EQ(refused.size(), 3);
+    EXPECT_EQ(refused[0], question);
+    EXPECT_TRUE(refused[1].startsWith(QStringLiteral("save failed: "))) << refused[1].toStdString();
+    ASSERT_TRUE(QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser));
+    EXPECT_EQ(start(database, {QStringLiteral("yes")}),
+              (QStringList{question, QStringLiteral("saved"), QStringLiteral("memos: 4")}));
+    EXPECT_TRUE(writable());
+    EXPECT_EQ(start(database), (QStringList{QStringLiteral("saved"), QStringLiteral("memos: 5")}));
+}
+
+TEST_F(StartupAsUserTest, FailureToClearReadOnlyIsReported)
+{
+    if (!runsAsRoot())
+        GTEST_SKIP() << "needs root to prepare a database that belongs to another user";
+    // The database belongs to root; the user may read it but not change its mode.
+    const QString database = shared + QStringLiteral("theirs.mdb");
+    MemoFixtures::createDatabase(home.path(), database);
+    ASSERT_TRUE(QFile::setPermissions(database, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    const QStringList lines = start(database, {QStringLiteral("yes")});
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("question: ") + oneLine(kReadOnlyQuestion));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("exclamation: ") +
+                  oneLine(QStringLiteral("読み取り専用を解除できませんでした。メモの保存はできません。\n") +
+                          database));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("save failed: "))) << lines[2].toStdString();
+    EXPECT_EQ(lines[3], QStringLiteral("memos: 0"));
+}
+
 TEST_F(StartupTest, ReadOnlyDatabaseIsOfferedWriteAccess)
 {
-    const QString question = QStringLiteral("ファイルが読み取り専用になっています。読み取り専用を解除しますか？\n"
-                                            "読み取り専用だとメモの保存ができません(強制終了します)。");
+    const QString question = kReadOnlyQuestion;
     const QString path = home.file(QStringLiteral("ro.mdb"));
     for (PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
         MemoFixtures::createDatabase(home.path(), path);

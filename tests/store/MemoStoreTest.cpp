@@ -2,10 +2,12 @@
 #include "TestHome.h"
 #include "store/DatabaseInfo.h"
 #include "store/MemoStore.h"
+#include "store/StatementCatalogue.h"
 #include "store/TemplateDatabase.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -86,6 +88,97 @@ TEST(MemoStoreOpenTest, UnusableFilesAreRefusedWithAClearMessageAndLeftUntouched
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("missing.mdb"))));
     EXPECT_EQ(MemoFixtures::readBytes(text), textBytes);
     EXPECT_EQ(MemoFixtures::readBytes(foreign), foreignBytes);
+}
+
+TEST_F(MemoStoreTest, DatabaseLockedByAnotherProgramIsReportedAsInUse)
+{
+    // Another program holds the file's exclusive lock for longer than the busy timeout.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(dbPath).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    try {
+        MemoStore store(dbPath);
+        ADD_FAILURE() << "opened";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.userMessage().startsWith(
+            QStringLiteral("データベースは他のプログラムで使用中です。\n") + dbPath))
+            << error.userMessage().toStdString();
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_NO_THROW(MemoStore store(dbPath));
+}
+
+TEST_F(MemoStoreTest, FlagsStoredAsMinusOneCountAsSet)
+{
+    const QString t = QStringLiteral("2026/01/01 00:00:00");
+    qint64 old = 0, trashed = 0, locked = 0, plain = 0;
+    {
+        MemoStore store(dbPath);
+        old = store.insertMemo(QStringLiteral("old"), {}, QStringLiteral("x"), t);
+        trashed = store.insertMemo(QStringLiteral("trashed"), {}, QStringLiteral("x"), t);
+        locked = store.insertMemo(QStringLiteral("locked"), {}, QStringLiteral("x"), t);
+        plain = store.insertMemo(QStringLiteral("plain"), {}, QStringLiteral("x"), t);
+        store.writeMemoTrash(trashed, true);
+    }
+    // Older writers stored True as -1.
+    MemoFixtures::execute(dbPath, "UPDATE Memo SET IsTrash = -1 WHERE Title = 'old';"
+                                  "UPDATE Memo SET IsPass = -1 WHERE Title = 'locked';");
+    MemoStore store(dbPath);
+
+    std::vector<qint64> outside, inTrash;
+    store.forEachListedMemo(false, [&](const MemoListRow& row) { outside.push_back(row.entry.id); });
+    store.forEachListedMemo(true, [&](const MemoListRow& row) { inTrash.push_back(row.entry.id); });
+    EXPECT_EQ(outside, (std::vector<qint64>{locked, plain}));
+    EXPECT_EQ(inTrash, (std::vector<qint64>{old, trashed}));
+    EXPECT_EQ(store.countTrashedMemos(), 2);
+    const std::vector<CategoryGroup> groups = store.readCategoryGroups();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].count, 2);
+
+    EXPECT_TRUE(store.readMemo(old)->isTrash);
+    EXPECT_TRUE(store.readMemo(locked)->isPass);
+    EXPECT_TRUE(store.readMemoText(locked)->isPass);
+    EXPECT_TRUE(store.isMemoLocked(locked));
+    EXPECT_FALSE(store.isMemoLocked(plain));
+    std::vector<qint64> exported;
+    store.forEachMemo(false, false, [&](const Memo& memo) {
+        exported.push_back(memo.recordId);
+        return true;
+    });
+    EXPECT_EQ(exported, std::vector<qint64>{plain});
+
+    EXPECT_EQ(store.deleteTrashedMemos(), 2);
+    EXPECT_FALSE(store.readMemo(old));
+    EXPECT_EQ(store.countMemos(), 2);
+}
+
+// The lists and counts must read their indexes, never the memo bodies: a large
+// database would otherwise be read whole on every refresh.
+TEST_F(MemoStoreTest, ListsAndCountsAreServedByCoveringIndexes)
+{
+    MemoStore store(dbPath);
+    struct Case
+    {
+        const char* sql;
+        int trash; // bound to ?1; -1: nothing to bind
+    } cases[] = {{sql::ListMemos, 0},
+                 {sql::ListMemos, 1},
+                 {sql::CountMemosPerCategory, -1},
+                 {sql::CountTrashedMemos, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const QByteArray explain = QByteArray("EXPLAIN QUERY PLAN ") + c.sql;
+        Statement plan(store.database(), explain.constData());
+        if (c.trash >= 0)
+            plan.bind(1, c.trash);
+        QStringList steps;
+        while (plan.step())
+            steps.append(plan.text(3));
+        ASSERT_EQ(steps.size(), 1) << steps.join(QLatin1String("; ")).toStdString();
+        EXPECT_TRUE(steps[0].startsWith(QLatin1String("SEARCH Memo USING COVERING INDEX")))
+            << steps[0].toStdString();
+    }
 }
 
 TEST_F(MemoStoreTest, InsertedMemoHasDefaultsAndOneTimestamp)

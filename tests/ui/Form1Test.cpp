@@ -1,3 +1,4 @@
+#include "ui/Form1.h"
 #include "MemoFixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestHome.h"
@@ -5,7 +6,6 @@
 #include "app/IniFile.h"
 #include "app/Startup.h"
 #include "app/Twips.h"
-#include "ui/Form1.h"
 #include "ui/OuterEditHolder.h"
 #include "ui/VbColour.h"
 
@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QStyle>
 #include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -44,7 +45,8 @@ protected:
 
     QString value(const char* section, const char* key)
     {
-        return IniFile::readText(ini, QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<none>"));
+        return IniFile::readText(ini, QString::fromLatin1(section), QString::fromLatin1(key),
+                                 QStringLiteral("<none>"));
     }
     void set(const char* section, const char* key, const QString& text)
     {
@@ -80,8 +82,9 @@ TEST_F(Form1Test, FirstStartUsesDefaultsAndCloseWritesTheLayout)
     EXPECT_EQ(value("FormPosition", "SepalatorXPos"), QStringLiteral("2520"));
     EXPECT_EQ(value("FormPosition", "WindowMaximize"), QStringLiteral("0"));
     EXPECT_EQ(value("FormPosition", "WindowType"), QStringLiteral("0"));
-    EXPECT_EQ(value("FormPosition", "CatListColumn_ID_Width"), QStringLiteral("400"));
-    EXPECT_EQ(value("FormPosition", "MemoListColumn_Publish_Width"), QStringLiteral("1080"));
+    // Columns fitted to their content are never narrower than the classic widths.
+    EXPECT_GE(value("FormPosition", "CatListColumn_ID_Width").toDouble(), 400);
+    EXPECT_GE(value("FormPosition", "MemoListColumn_Publish_Width").toDouble(), 1080);
     EXPECT_EQ(value("FormPosition", "MemoListColumnPos_Title"), QStringLiteral("4"));
     EXPECT_EQ(value("FormPosition", "CatListColumnPos_Num"), QStringLiteral("3"));
     EXPECT_EQ(value("MemoList", "Sort_Key"), QStringLiteral("0"));
@@ -113,11 +116,12 @@ TEST_F(Form1Test, MaximisedWindowLeavesThePositionKeysAlone)
 
 TEST_F(Form1Test, StoredLayoutIsAppliedAndBadValuesFallBack)
 {
-    MemoFixtures::writeText(ini, QStringLiteral("\xFF\xFEgarbage line\n[FormPosition]\nTop=-5\nLeft=abc\n"
-                                                "Width=8000\nHeight=7000.5\nWindowType=1\nSepalatorXPos=3000\n"
-                                                "CatListColumnPos_Num=7\nMemoListColumnPos_Title=1\nMemoListColumn_ID_Width=-1\n"
-                                                "[CatList]\nFontSize=0\n[MemoList]\nFontSize=0\nSort_Key=3\nSort_Order=1\n"
-                                                "[Form]\nBackColor=8000000F\nAlwaysOnTop=1\n[General]\nFocus=3\n"));
+    MemoFixtures::writeText(
+        ini, QStringLiteral("\xFF\xFEgarbage line\n[FormPosition]\nTop=-5\nLeft=abc\n"
+                            "Width=8000\nHeight=7000.5\nWindowType=1\nSepalatorXPos=3000\n"
+                            "CatListColumnPos_Num=7\nMemoListColumnPos_Title=1\nMemoListColumn_ID_Width=-1\n"
+                            "[CatList]\nFontSize=0\n[MemoList]\nFontSize=0\nSort_Key=3\nSort_Order=1\n"
+                            "[Form]\nBackColor=8000000F\nAlwaysOnTop=1\n[General]\nFocus=3\n"));
     auto window = open();
     EXPECT_EQ(window->PaneMode(), 1);
     EXPECT_TRUE(window->findChild<QAction*>(QStringLiteral("mnuWindowMailer"))->isChecked());
@@ -158,7 +162,8 @@ TEST_F(Form1Test, WindowTypesRearrangeThePanesAndComeBack)
     auto* wide = window->findChild<QAction*>(QStringLiteral("mnuWindowWide"));
     auto* panel3 = window->findChild<QWidget*>(QStringLiteral("Panel3"));
     const QRect normalGeometry = panel3->geometry();
-    const int sepalatorX = window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0];
+    const int sepalatorX =
+        window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0];
 
     wide->trigger();
     QApplication::processEvents();
@@ -173,7 +178,8 @@ TEST_F(Form1Test, WindowTypesRearrangeThePanesAndComeBack)
     normal->trigger();
     QApplication::processEvents();
     EXPECT_EQ(window->PaneMode(), 0);
-    EXPECT_EQ(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0], sepalatorX);
+    EXPECT_EQ(window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0],
+              sepalatorX);
     EXPECT_EQ(panel3->geometry().width(), normalGeometry.width());
 }
 
@@ -189,38 +195,168 @@ TEST_F(Form1Test, BarsMovedByTheUserComeBackAtTheNextStart)
     const int lower = px(*window, 4000);
     const int total = inner->sizes()[0] + inner->sizes()[1];
     inner->setSizes({lower, total - lower});
-    window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->setSizes({px(*window, 3000), 400});
+    window->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))
+        ->splitter()
+        ->setSizes({px(*window, 3000), 400});
     window->close();
 
     auto again = open();
-    EXPECT_EQ(again->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2"))->splitter()->sizes()[0], lower);
+    EXPECT_EQ(again->findChild<QSplitterHandle*>(QStringLiteral("Sepalator2"))->splitter()->sizes()[0],
+              lower);
     EXPECT_EQ(again->findChild<QSplitterHandle*>(QStringLiteral("Sepalator"))->splitter()->sizes()[0],
               px(*again, 3000));
+}
+
+// Pixels a cell needs to show `text` uncut in the list's own font: the text
+// and the style's margin on either side.
+int cellWidth(const QTreeView& list, const QString& text)
+{
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return list.fontMetrics().horizontalAdvance(text) + 2 * margin;
+}
+
+struct ColumnCase
+{
+    const char* list;
+    int column;
+    const char* key;
+    const char* widest; // the widest text the column is meant to show
+};
+const ColumnCase kFittedColumns[] = {
+    {"CatList", 0, "CatListColumn_ID_Width", "1000"},
+    {"CatList", 2, "CatListColumn_Num_Width", "100000"},
+    {"MemoList", 0, "MemoListColumn_ID_Width", "1000000"},
+    {"MemoList", 1, "MemoListColumn_Publish_Width", "2026/12/31 23:59:59"},
+    {"MemoList", 2, "MemoListColumn_Update_Width", "2026/12/31 23:59:59"},
+};
+
+TEST_F(Form1Test, ColumnsWithoutStoredWidthsFitTheirContentAndHeader)
+{
+    auto window = open();
+    for (const ColumnCase& c : kFittedColumns) {
+        auto* list = window->findChild<QTreeView*>(QString::fromLatin1(c.list));
+        const int width = list->header()->sectionSize(c.column);
+        EXPECT_GE(width, cellWidth(*list, QString::fromLatin1(c.widest))) << c.key;
+        const QString label = list->model()->headerData(c.column, Qt::Horizontal).toString();
+        const int headerMargin = list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list->header());
+        EXPECT_GE(width, list->fontMetrics().horizontalAdvance(label) + 2 * headerMargin) << c.key;
+    }
+    // What is shown is what the next start finds.
+    QList<int> shown;
+    for (const ColumnCase& c : kFittedColumns)
+        shown.append(
+            window->findChild<QTreeView*>(QString::fromLatin1(c.list))->header()->sectionSize(c.column));
+    window->close();
+    for (int i = 0; i < int(std::size(kFittedColumns)); ++i)
+        EXPECT_EQ(px(*window, value("FormPosition", kFittedColumns[i].key).toDouble()), shown[i])
+            << kFittedColumns[i].key;
+}
+
+TEST_F(Form1Test, StoredColumnWidthsAreAppliedAsTheyAre)
+{
+    // Narrower than their content: the user's choice stands.
+    for (const ColumnCase& c : kFittedColumns)
+        set("FormPosition", c.key, QStringLiteral("300"));
+    auto window = open();
+    for (const ColumnCase& c : kFittedColumns)
+        EXPECT_EQ(window->findChild<QTreeView*>(QString::fromLatin1(c.list))->header()->sectionSize(c.column),
+                  px(*window, 300))
+            << c.key;
+    window->close();
+    for (const ColumnCase& c : kFittedColumns)
+        EXPECT_EQ(value("FormPosition", c.key), QStringLiteral("300")) << c.key;
+}
+
+QSplitter* horizontalBar(const Form1& window)
+{
+    auto* handle = window.findChild<QSplitterHandle*>(QStringLiteral("Sepalator2"));
+    return handle ? handle->splitter() : nullptr;
+}
+
+// Drags the horizontal bar to `y` pixels below the top of the panes.
+void dragHorizontalBar(Form1& window, int y)
+{
+    QSplitter* inner = horizontalBar(window);
+    ASSERT_TRUE(inner);
+    const int total = inner->sizes()[0] + inner->sizes()[1];
+    inner->setSizes({y, total - y});
+    QApplication::processEvents();
+    ASSERT_EQ(inner->sizes()[0], y);
+}
+
+void chooseWindowType(Form1& window, const char* item)
+{
+    window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    QApplication::processEvents();
+}
+
+TEST_F(Form1Test, HorizontalBarKeepsItsPlaceThroughTheWideType)
+{
+    set("FormPosition", "Height", QStringLiteral("9000"));
+    auto window = open();
+    const int dragged = px(*window, 4000);
+    dragHorizontalBar(*window, dragged);
+
+    chooseWindowType(*window, "mnuWindowWide");
+    ASSERT_FALSE(horizontalBar(*window));
+    chooseWindowType(*window, "mnuWindowNormal");
+    ASSERT_TRUE(horizontalBar(*window));
+    EXPECT_EQ(horizontalBar(*window)->sizes()[0], dragged);
+    // The mailer type puts the bar in the other column at the same height.
+    chooseWindowType(*window, "mnuWindowWide");
+    chooseWindowType(*window, "mnuWindowMailer");
+    ASSERT_TRUE(horizontalBar(*window));
+    EXPECT_EQ(horizontalBar(*window)->sizes()[0], dragged);
+}
+
+TEST_F(Form1Test, HorizontalBarDraggedBeforeClosingInTheWideTypeComesBack)
+{
+    set("FormPosition", "Height", QStringLiteral("9000"));
+    auto window = open();
+    const int dragged = px(*window, 4000);
+    dragHorizontalBar(*window, dragged);
+    chooseWindowType(*window, "mnuWindowWide");
+    window->close();
+
+    // The first pane's height is the dragged one; the bar sits below the toolbar.
+    EXPECT_EQ(value("FormPosition", "WindowType"), QStringLiteral("2"));
+    const double panel1 = value("FormPosition", "Panel1Height").toDouble();
+    EXPECT_EQ(px(*window, panel1), dragged);
+    EXPECT_GT(value("FormPosition", "Sepalator2YPos").toDouble(), panel1);
+
+    auto again = open();
+    EXPECT_EQ(again->PaneMode(), 2);
+    chooseWindowType(*again, "mnuWindowNormal");
+    ASSERT_TRUE(horizontalBar(*again));
+    EXPECT_EQ(horizontalBar(*again)->sizes()[0], dragged);
 }
 
 TEST_F(Form1Test, ControlsCarryTheirNamesForTestsAndScreenReaders)
 {
     auto window = open();
     const std::pair<const char*, const char*> named[] = {
-        {"CatList", "カテゴリリスト"}, {"MemoList", "メモリスト"}, {"txtTitle", "タイトル"},
+        {"CatList", "カテゴリリスト"}, {"MemoList", "メモリスト"},    {"txtTitle", "タイトル"},
         {"txtCategory", "タグ"},       {"txtContents", "メモの内容"}, {"lblNo", "メモ番号"}};
     for (const auto& [name, accessible] : named) {
         auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_TRUE(widget) << name;
         EXPECT_EQ(widget->accessibleName(), QString::fromUtf8(accessible));
     }
-    const std::pair<const char*, const char*> containers[] = {
-        {"Panel1", "カテゴリ欄"}, {"Panel2", "メモリスト欄"}, {"Panel3", "編集欄"},
-        {"Sepalator", "左右の区切り"}, {"Sepalator2", "上下の区切り"}};
+    const std::pair<const char*, const char*> containers[] = {{"Panel1", "カテゴリ欄"},
+                                                              {"Panel2", "メモリスト欄"},
+                                                              {"Panel3", "編集欄"},
+                                                              {"Sepalator", "左右の区切り"},
+                                                              {"Sepalator2", "上下の区切り"}};
     for (const auto& [name, accessible] : containers) {
         auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_TRUE(widget) << name;
         EXPECT_EQ(widget->accessibleName(), QString::fromUtf8(accessible));
     }
-    for (const char* name : {"mnuQuit", "mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength", "mnuNewMemo",
-                             "mnuSaveMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength",
-                             "mnuSelectMemoAll", "mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide", "Save", "New",
-                             "Copy2NewMemo", "SelectedCopy2NewMemo", "AlwaysOnTop"}) {
+    for (const char* name :
+         {"mnuQuit", "mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength", "mnuNewMemo", "mnuSaveMemo",
+          "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength", "mnuSelectMemoAll",
+          "mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide", "Save", "New", "Copy2NewMemo",
+          "SelectedCopy2NewMemo", "AlwaysOnTop"}) {
         auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_TRUE(action) << name;
         EXPECT_FALSE(action->text().isEmpty()) << name;
@@ -242,7 +378,8 @@ TEST_F(Form1Test, ClosingIsRefusedWhileAMemoIsInAnExternalEditor)
     other.show();
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(prompt.messageTexts(), QStringList{QStringLiteral("外部エディタで開いているメモがあるため、終了できません。")});
+    EXPECT_EQ(prompt.messageTexts(),
+              QStringList{QStringLiteral("外部エディタで開いているメモがあるため、終了できません。")});
     EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Information);
     EXPECT_FALSE(QFile::exists(ini));
 

@@ -1,6 +1,6 @@
 // The undo histories of the three boxes always hold the text their box shows,
 // whatever filled the box: typing, undo and redo, saves that rewrite a box,
-// and the commands that start a memo from another.
+// reverts, new memos and the commands that start a memo from another.
 #include "MainWindowFixture.h"
 #include "editing/MemoEditor.h"
 #include "store/MemoStore.h"
@@ -111,7 +111,7 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
     for (int step = 0; step < 400; ++step) {
         const Box which = kBoxes[pick(3)];
         QString action;
-        switch (pick(8)) {
+        switch (pick(10)) {
         case 0:
         case 1:
         case 2: {
@@ -155,6 +155,10 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
         case 6:
             triggerAction("mnuNewMemoCopy");
             action = QStringLiteral("copy");
+            break;
+        case 7:
+            triggerAction(pick(2) ? "mnuAllUndo" : "mnuNewMemo");
+            action = QStringLiteral("revert or new");
             break;
         default: {
             QTextCursor cursor = contents()->textCursor();
