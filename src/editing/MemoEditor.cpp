@@ -333,7 +333,6 @@ bool MemoEditor::LoadSelectedMemo(qint64 id)
         if (passwordSet && memo->isPass && !askSecurityPassword())
             return false;
         m_isPassword = memo->isPass;
-        m_isTrash = memo->isTrash;
         m_lblNo->setText(QString::number(id));
         showMemo(memo->title, memo->category, memo->body);
     }
@@ -387,20 +386,21 @@ bool MemoEditor::WriteCurrentMemo()
     const QString title = MemoText::titleToSave(m_txtTitle->text(), contents, m_autoTitle == 1);
     const QString tags = shortenTagString(m_txtCategory->text());
     const QString time = formatTimestamp(m_clock.now());
-    WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time, !isNewMemo() && m_isTrash};
+    WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time, false};
     try {
         if (written.isNew) {
             written.id = m_store.insertMemo(title, body, tags, time);
         } else {
             written.id = memoNumber().toLongLong();
-            const std::optional<QString> previous = m_store.updateMemo(written.id, title, body, tags, time);
+            const std::optional<SavedMemoState> previous = m_store.updateMemo(written.id, title, body, tags, time);
             if (!previous) {
                 m_prompt.critical(QStringLiteral("このメモ(%1)はデータベースにないため保存できません。\n"
                                                  "新規メモを作成して内容を移してください。")
                                       .arg(written.id));
                 return false;
             }
-            written.previousTags = *previous;
+            written.previousTags = previous->previousCategory;
+            written.inTrash = previous->inTrash;
         }
     } catch (const DatabaseError& error) {
         m_prompt.critical(QStringLiteral("メモを保存できませんでした。\n") + error.userMessage());
@@ -428,7 +428,6 @@ void MemoEditor::clearForNewMemo(const QString& tags)
     m_storedBody.clear();
     m_shownBody.clear();
     m_isPassword = false;
-    m_isTrash = false;
     Q_EMIT editStateChanged(false);
 }
 

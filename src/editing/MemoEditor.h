@@ -134,7 +134,6 @@ private:
     int m_autoTitle = 0;
     QString m_securityPassword;
     bool m_securityPasswordUnreadable = false;
-    bool m_isTrash = false;
     // The contents as last loaded or saved, stored and as the box showed them,
     // so that a save changes only what the user changed.
     QString m_storedBody;

@@ -44,6 +44,14 @@ struct FloatingMemoText
     bool isPass = false;
 };
 
+// What a save replaced: the memo's previous tag string ("" when Null) and
+// whether it lies in the trash.
+struct SavedMemoState
+{
+    QString previousCategory;
+    bool inTrash = false;
+};
+
 struct MemoIdentity
 {
     qint64 recordId = 0;

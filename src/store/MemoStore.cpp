@@ -193,13 +193,19 @@ qint64 MemoStore::insertWholeMemo(const Memo& memo)
     return m_db.lastInsertId();
 }
 
-std::optional<QString> MemoStore::updateMemo(qint64 id, const QString& title, const QString& body,
-                                             const QString& category, const QString& time)
+std::optional<SavedMemoState> MemoStore::updateMemo(qint64 id, const QString& title, const QString& body,
+                                                    const QString& category, const QString& time)
 {
     auto transaction = this->transaction();
-    std::optional<QString> previous = readMemoCategory(id);
-    if (!previous)
-        return std::nullopt;
+    SavedMemoState previous;
+    {
+        Statement query(m_db, sql::ReadMemoCategoryAndTrash);
+        query.bind(1, id);
+        if (!query.step())
+            return std::nullopt;
+        previous.previousCategory = query.isNull(0) ? QStringLiteral("") : query.text(0);
+        previous.inTrash = query.boolean(1);
+    }
     Statement update(m_db, sql::UpdateMemo);
     update.bind(1, id).bind(2, title).bind(3, body).bind(4, category).bind(5, time).run();
     transaction.commit();

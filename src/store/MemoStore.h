@@ -44,8 +44,9 @@ public:
     qint64 insertMemo(const QString& title, const QString& body, const QString& category, const QString& time);
     // Adds a memo with every column copied (merge, rebuild); returns its RecordID.
     qint64 insertWholeMemo(const Memo& memo);
-    // Saves an existing memo; returns its previous tag string, or nullopt when the memo is gone.
-    std::optional<QString> updateMemo(qint64 id, const QString& title, const QString& body,
+    // Saves an existing memo; returns its previous tag string and trash state,
+    // read in the same transaction, or nullopt when the memo is gone.
+    std::optional<SavedMemoState> updateMemo(qint64 id, const QString& title, const QString& body,
                                       const QString& category, const QString& time);
     void overwriteMemo(qint64 id, const Memo& from);
     bool writeMemoCategory(qint64 id, const QString& category);

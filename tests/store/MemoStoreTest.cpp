@@ -204,15 +204,20 @@ TEST_F(MemoStoreTest, UpdateKeepsCreationTimeAndReturnsPreviousTags)
     MemoStore store(dbPath);
     const qint64 id = store.insertMemo(QStringLiteral("t"), QStringLiteral("b"), QStringLiteral("old"),
                                        QStringLiteral("2026/01/01 00:00:00"));
-    const std::optional<QString> previous = store.updateMemo(id, QStringLiteral("t2"), QStringLiteral("b2"),
-                                                             QStringLiteral("new"), QStringLiteral("2026/02/02 00:00:00"));
-    EXPECT_EQ(previous, QStringLiteral("old"));
+    const std::optional<SavedMemoState> previous = store.updateMemo(
+        id, QStringLiteral("t2"), QStringLiteral("b2"), QStringLiteral("new"), QStringLiteral("2026/02/02 00:00:00"));
+    ASSERT_TRUE(previous);
+    EXPECT_EQ(previous->previousCategory, QStringLiteral("old"));
+    EXPECT_FALSE(previous->inTrash);
     const Memo memo = *store.readMemo(id);
     EXPECT_EQ(memo.publishTime, QStringLiteral("2026/01/01 00:00:00"));
     EXPECT_EQ(memo.updateTime, QStringLiteral("2026/02/02 00:00:00"));
     EXPECT_EQ(memo.title, QStringLiteral("t2"));
     EXPECT_EQ(memo.category, QStringLiteral("new"));
     EXPECT_FALSE(store.updateMemo(id + 1, {}, {}, {}, {}));
+    // A memo stored in the trash by an older writer (True as -1) says so.
+    MemoFixtures::execute(dbPath, "UPDATE Memo SET IsTrash = -1");
+    EXPECT_TRUE(store.updateMemo(id, {}, {}, QStringLiteral("new"), {})->inTrash);
 }
 
 TEST_F(MemoStoreTest, ValuesWithQuotesAndSqlAreStoredVerbatim)
