@@ -7,23 +7,72 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 
 CategoryList::CategoryList(ReportListView* view, MemoStore& store, QObject* parent)
     : QObject(parent), m_view(view), m_model(new CategoryListModel(view)), m_store(store)
 {
     m_view->setModel(m_model);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The memo list always shows the memos of the selected row, so the user can
+    // move the selection but never clear it.
+    m_view->setKeepsSelection(true);
+    m_view->viewport()->installEventFilter(this);
     connect(m_view->header(), &QHeaderView::sectionClicked, this, &CategoryList::onHeaderClicked);
-    // A mouse choice arrives as a click (also on the row already selected); a
-    // keyboard choice as a change of the current row.
-    connect(m_view, &QAbstractItemView::clicked, this, [this] {
-        if (!m_rebuilding)
-            Q_EMIT rowChosen();
-    });
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-        if (!m_rebuilding && QApplication::mouseButtons() == Qt::NoButton)
-            Q_EMIT rowChosen();
-    });
+    // Every change of the selected row is a choice, whatever made it; a click on
+    // the row already selected is one too.
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CategoryList::onSelectionChanged);
+}
+
+void CategoryList::onSelectionChanged()
+{
+    const int id = selectedRowId();
+    if (m_rebuilding) {
+        m_selectedId = id;
+        return;
+    }
+    if (id == 0 || id == m_selectedId)
+        return;
+    m_selectedId = id;
+    // While a button is held (a drag), the list is filled once, at the release.
+    if (m_mouseDown && QApplication::mouseButtons() != Qt::NoButton)
+        m_choicePending = true;
+    else
+        choose();
+}
+
+void CategoryList::choose()
+{
+    m_choseDuringPress = m_mouseDown;
+    Q_EMIT rowChosen();
+}
+
+bool CategoryList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_view->viewport())
+        return false;
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_mouseDown = true;
+        m_choicePending = false;
+        m_choseDuringPress = false;
+        // The second press of a double click makes no click of its own.
+        const bool clickable = event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton;
+        m_pressedIndex = clickable ? QPersistentModelIndex(m_view->indexAt(mouse->position().toPoint()))
+                                   : QPersistentModelIndex();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool clicked = mouse->button() == Qt::LeftButton && m_pressedIndex.isValid() &&
+                             m_view->indexAt(mouse->position().toPoint()) == m_pressedIndex;
+        const bool chose = m_choicePending || (clicked && !m_choseDuringPress);
+        m_mouseDown = false;
+        m_choicePending = false;
+        m_pressedIndex = QPersistentModelIndex();
+        if (chose)
+            choose();
+    }
+    return false;
 }
 
 void CategoryList::LoadCategoryCounts()
@@ -75,8 +124,10 @@ bool CategoryList::selectRowId(int id)
     const bool wasRebuilding = m_rebuilding;
     m_rebuilding = true;
     const QModelIndex index = m_model->index(row, 0);
-    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
     m_view->scrollTo(index);
+    m_selectedId = id;
     m_rebuilding = wasRebuilding;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "tags/TagTable.h"
 
 #include <QObject>
+#include <QPersistentModelIndex>
 
 class CategoryListModel;
 class MemoStore;
@@ -37,11 +38,17 @@ public:
     void FitCategoryColumn();
 
 Q_SIGNALS:
-    // The user chose a row (click or keyboard): the memo list is to be filled.
+    // The user chose a row (click, drag, right click or keyboard): the memo list
+    // is to be filled.
     void rowChosen();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onHeaderClicked(int column);
+    void onSelectionChanged();
+    void choose();
 
     ReportListView* m_view;
     CategoryListModel* m_model;
@@ -49,4 +56,11 @@ private:
     TagTable m_table;
     bool m_numSortToggle = false;
     bool m_rebuilding = false;
+    int m_selectedId = 0; // the row selected last, so that a mere reorder is no choice
+    // A mouse gesture on the list: the selection may pass over several rows
+    // while a button is held; the row under it at the release is the choice.
+    bool m_mouseDown = false;
+    bool m_choicePending = false;
+    bool m_choseDuringPress = false;
+    QPersistentModelIndex m_pressedIndex;
 };

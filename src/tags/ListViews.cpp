@@ -32,3 +32,17 @@ QList<int> ReportListView::columnPositions() const
         positions.append(header()->visualIndex(logical));
     return positions;
 }
+
+QItemSelectionModel::SelectionFlags ReportListView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
+    if (!m_keepsSelection)
+        return flags;
+    // Nothing under the pointer: nothing to select, so nothing to clear either.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
+}

@@ -13,4 +13,15 @@ public:
     // Display position (from 0) of each logical column, and back.
     void setColumnPositions(const QList<int>& positions);
     QList<int> columnPositions() const;
+
+    // While on, no mouse or key gesture takes the selection away: a gesture that
+    // would deselect the selected row (Ctrl+click, Ctrl+Space) leaves it selected.
+    void setKeepsSelection(bool keep) { m_keepsSelection = keep; }
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+
+private:
+    bool m_keepsSelection = false;
 };

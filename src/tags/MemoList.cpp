@@ -33,7 +33,8 @@ MemoList::MemoList(ReportListView* view, MemoStore& store, QObject* parent)
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
                 if (previous.isValid() && QApplication::mouseButtons() == Qt::NoButton &&
-                    !(QApplication::keyboardModifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
+                    !(QApplication::keyboardModifiers() &
+                      (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)))
                     choose(current);
             });
 }
@@ -77,19 +78,21 @@ void MemoList::clear()
     m_model->clear();
 }
 
-void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
-                                 const QString& tags, bool inTrash)
+void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& title,
+                                 const QString& updateTime, const QString& tags, bool inTrash)
 {
-    Q_UNUSED(inTrash);
-    // A saved memo is never in the trash, whatever its tags say.
-    const bool belongs = name == TagTable::allName() || name == TagTable::findName() ||
-                         (name != TagTable::trashName() && splitTags(tags).contains(name));
+    // A memo in the trash belongs to the trash list only; one outside it to
+    // "[ALL]", "[Find]" and the lists of its tags (letter case counts here).
+    const bool belongs = inTrash ? name == TagTable::trashName()
+                                 : name == TagTable::allName() || name == TagTable::findName() ||
+                                       (name != TagTable::trashName() && splitTags(tags).contains(name));
     if (!belongs)
         return;
     if (const int row = m_model->rowOfId(id); row >= 0) {
         m_model->updateRow(row, updateTime, title);
         return;
     }
+    // A new row: added at the end with the text sort off, then sorted with it on.
     const bool sorted = m_model->isTextSortOn();
     m_model->addRow({id, updateTime, updateTime, title, -1, false});
     if (!sorted)
@@ -118,7 +121,8 @@ void MemoList::selectId(qint64 id)
         return;
     m_selectingItself = true;
     const QModelIndex index = m_model->index(row, 0);
-    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
     m_view->scrollTo(index);
     m_selectingItself = false;
 }
@@ -136,7 +140,8 @@ void MemoList::onHeaderClicked(int column)
 void MemoList::FitTitleColumn(int minimumTitleWidth)
 {
     QHeaderView* header = m_view->header();
-    const int others = header->sectionSize(MemoListModel::ColumnId) + header->sectionSize(MemoListModel::ColumnPublish) +
+    const int others = header->sectionSize(MemoListModel::ColumnId) +
+                       header->sectionSize(MemoListModel::ColumnPublish) +
                        header->sectionSize(MemoListModel::ColumnUpdate);
     const int available = m_view->viewport()->width() - others;
     const int title = header->sectionSize(MemoListModel::ColumnTitle);

@@ -24,7 +24,8 @@ public:
     void FillMemoList(const QString& name, const TagTable& table);
     void clear();
     // After one memo was saved: updates its row, or adds one when the memo
-    // belongs to the category `name`.
+    // belongs to the category `name`. A memo in the trash belongs only to
+    // "[Trash]"; one outside it never does.
     void UpdateMemoListRow(const QString& name, qint64 id, const QString& title, const QString& updateTime,
                            const QString& tags, bool inTrash = false);
     // Selects every row without showing a memo.

@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <numeric>
 
 namespace {
 
 // An ID's decimal text, zero-padded on the right, so that comparing keys
-// compares the texts.
+// compares the texts ("10" before "9").
 using IdTextKey = std::array<char, 20>;
 IdTextKey idTextKey(qint64 id)
 {
@@ -19,17 +20,41 @@ IdTextKey idTextKey(qint64 id)
     return key;
 }
 
+int compareIdTexts(qint64 a, qint64 b)
+{
+    const IdTextKey keyA = idTextKey(a);
+    const IdTextKey keyB = idTextKey(b);
+    return std::memcmp(keyA.data(), keyB.data(), keyA.size());
+}
+
 // The stable order of rows by precomputed keys.
-template <typename Key>
-std::vector<int> orderByKeys(const std::vector<Key>& keys, bool descending)
+template <typename Key> std::vector<int> orderByKeys(const std::vector<Key>& keys, bool descending)
 {
     std::vector<int> order(keys.size());
     std::iota(order.begin(), order.end(), 0);
     if (descending)
-        std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(b)] < keys[size_t(a)]; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&keys](int a, int b) { return keys[size_t(b)] < keys[size_t(a)]; });
     else
-        std::stable_sort(order.begin(), order.end(), [&keys](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+        std::stable_sort(order.begin(), order.end(),
+                         [&keys](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
     return order;
+}
+
+// The first position in [0, count) for which `after` holds; `after` must be
+// false for a prefix of the positions and true for the rest.
+template <typename After> int firstAfter(int count, After after)
+{
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (after(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 const QString kHeaders[] = {QStringLiteral("ID"), QStringLiteral("Publish"), QStringLiteral("Update"),
@@ -37,7 +62,12 @@ const QString kHeaders[] = {QStringLiteral("ID"), QStringLiteral("Publish"), QSt
 
 } // namespace
 
-MemoListModel::MemoListModel(QObject* parent) : RowTableModel(parent) {}
+MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int MemoListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_order.size());
+}
 
 int MemoListModel::columnCount(const QModelIndex& parent) const
 {
@@ -60,9 +90,9 @@ QString MemoListModel::cellText(const Row& row, int column) const
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_rows.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& row = m_rows[size_t(index.row())];
+    const Row& row = this->row(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -94,93 +124,178 @@ QVariant MemoListModel::headerData(int section, Qt::Orientation orientation, int
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-bool MemoListModel::textLess(const Row& a, const Row& b, int column)
+int MemoListModel::compareKeys(const Row& a, const Row& b) const
 {
-    switch (column) {
+    switch (m_sortColumn) {
     case ColumnId:
-        return idTextKey(a.id) < idTextKey(b.id); // "10" before "9"
+        return compareIdTexts(a.id, b.id);
     case ColumnPublish:
-        return a.publishTime < b.publishTime;
+        return a.publishTime.compare(b.publishTime);
     case ColumnUpdate:
-        return a.updateTime < b.updateTime;
+        return a.updateTime.compare(b.updateTime);
     default:
-        return a.title.toCaseFolded() < b.title.toCaseFolded();
+        // Letter case is ignored.
+        return a.title.toCaseFolded().compare(b.title.toCaseFolded());
     }
 }
 
-bool MemoListModel::sortsBefore(const Row& a, const Row& b) const
+int MemoListModel::compareInOrder(const Row& a, const Row& b) const
 {
-    return m_sortOrder == Qt::AscendingOrder ? textLess(a, b, m_sortColumn) : textLess(b, a, m_sortColumn);
+    const int order = compareKeys(a, b);
+    return m_sortOrder == Qt::AscendingOrder ? order : -order;
+}
+
+bool MemoListModel::before(int a, int b) const
+{
+    const Entry& entryA = m_entries[size_t(a)];
+    const Entry& entryB = m_entries[size_t(b)];
+    if (m_textSortOn) {
+        const int order = compareInOrder(entryA.row, entryB.row);
+        if (order != 0)
+            return order < 0;
+    }
+    return entryA.rank < entryB.rank;
 }
 
 std::vector<int> MemoListModel::textOrder() const
 {
     const bool descending = m_sortOrder == Qt::DescendingOrder;
-    // The two costly comparisons get their keys computed once per row.
+    // Keys are computed once per row, not once per comparison.
     if (m_sortColumn == ColumnId) {
         std::vector<IdTextKey> keys;
-        keys.reserve(m_rows.size());
-        for (const Row& row : m_rows)
-            keys.push_back(idTextKey(row.id));
+        keys.reserve(m_order.size());
+        for (int entry : m_order)
+            keys.push_back(idTextKey(m_entries[size_t(entry)].row.id));
         return orderByKeys(keys, descending);
     }
-    if (m_sortColumn == ColumnTitle) {
-        std::vector<QString> keys;
-        keys.reserve(m_rows.size());
-        for (const Row& row : m_rows)
-            keys.push_back(row.title.toCaseFolded());
-        return orderByKeys(keys, descending);
+    std::vector<QString> keys;
+    keys.reserve(m_order.size());
+    for (int entry : m_order) {
+        const Row& row = m_entries[size_t(entry)].row;
+        keys.push_back(m_sortColumn == ColumnPublish  ? row.publishTime
+                       : m_sortColumn == ColumnUpdate ? row.updateTime
+                                                      : row.title.toCaseFolded());
     }
-    return stableOrder([this](const Row& a, const Row& b) { return sortsBefore(a, b); });
+    return orderByKeys(keys, descending);
+}
+
+void MemoListModel::reorder(const std::vector<int>& order)
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> sorted(order.size());
+    std::vector<int> newPosition(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted[i] = m_order[size_t(order[i])];
+        newPosition[size_t(order[i])] = int(i);
+        m_entries[size_t(sorted[i])].rank = qint64(i);
+    }
+    m_order = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.append(this->index(newPosition[size_t(index.row())], index.column()));
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void MemoListModel::setRows(std::vector<Row> rows)
 {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_entries.clear();
+    m_entries.reserve(rows.size());
+    // Indexed at once: the fill reads every row anyway, and a save should not
+    // pay for it later.
+    m_entryById.clear();
+    m_entryById.reserve(qsizetype(rows.size()));
+    for (Row& row : rows) {
+        m_entryById.insert(row.id, int(m_entries.size()));
+        m_entries.push_back({std::move(row), 0});
+    }
+    m_order.resize(m_entries.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
     m_textSortOn = true;
-    const std::vector<int> order = textOrder();
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (int index : order)
-        sorted.push_back(std::move(m_rows[size_t(index)]));
-    m_rows = std::move(sorted);
-    m_rowById.clear();
+    // The entries are in arrival order, so the text order's positions are entries.
+    m_order = textOrder();
+    for (size_t i = 0; i < m_order.size(); ++i)
+        m_entries[size_t(m_order[i])].rank = qint64(i);
     endResetModel();
 }
 
 int MemoListModel::rowOfId(qint64 id) const
 {
-    // Built on first use after the rows moved, so that repeated saves find
-    // their row at once.
-    if (m_rowById.isEmpty() && !m_rows.empty()) {
-        m_rowById.reserve(qsizetype(m_rows.size()));
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            m_rowById.insert(m_rows[i].id, int(i));
-    }
-    return m_rowById.value(id, -1);
+    const int entry = m_entryById.value(id, -1);
+    if (entry < 0)
+        return -1;
+    const int position =
+        firstAfter(int(m_order.size()), [this, entry](int i) { return !before(m_order[size_t(i)], entry); });
+    return position < int(m_order.size()) && m_order[size_t(position)] == entry ? position : -1;
 }
 
 void MemoListModel::updateRow(int index, const QString& updateTime, const QString& title)
 {
-    Row& row = m_rows[size_t(index)];
+    Row& row = m_entries[size_t(m_order[size_t(index)])].row;
     row.updateTime = updateTime;
     row.title = title;
     Q_EMIT dataChanged(this->index(index, ColumnUpdate), this->index(index, ColumnTitle));
+    if (m_textSortOn && (m_sortColumn == ColumnUpdate || m_sortColumn == ColumnTitle))
+        moveToPlace(index);
+}
+
+void MemoListModel::moveToPlace(int position)
+{
+    // Where sorting the whole list again would put the row: among the rows with
+    // its new key, first if it stood before them, last if it stood after them.
+    Entry& moved = m_entries[size_t(m_order[size_t(position)])];
+    const int others = int(m_order.size()) - 1;
+    const auto other = [this, position](int i) -> const Entry& {
+        return m_entries[size_t(m_order[size_t(i < position ? i : i + 1)])];
+    };
+    const int equalFrom =
+        firstAfter(others, [&](int i) { return compareInOrder(other(i).row, moved.row) >= 0; });
+    const int equalTo =
+        firstAfter(others, [&](int i) { return compareInOrder(other(i).row, moved.row) > 0; });
+    int target = position;
+    if (position <= equalFrom) {
+        target = equalFrom;
+        if (equalFrom < equalTo)
+            moved.rank = other(equalFrom).rank - 1;
+    } else if (position >= equalTo) {
+        target = equalTo;
+        if (equalFrom < equalTo)
+            moved.rank = other(equalTo - 1).rank + 1;
+    }
+    // Otherwise its neighbours sort equal to it on both sides: its key did not
+    // change its place, and its rank still fits between theirs.
+    if (target == position)
+        return;
+    beginMoveRows({}, position, position, {}, target > position ? target + 1 : target);
+    const auto at = m_order.begin();
+    if (target > position)
+        std::rotate(at + position, at + position + 1, at + target + 1);
+    else
+        std::rotate(at + target, at + position, at + position + 1);
+    endMoveRows();
 }
 
 int MemoListModel::addRow(Row row)
 {
-    auto position = m_rows.end();
-    if (m_textSortOn)
-        position = std::upper_bound(m_rows.begin(), m_rows.end(), row,
-                                    [this](const Row& a, const Row& b) { return sortsBefore(a, b); });
-    const int index = int(position - m_rows.begin());
-    beginInsertRows({}, index, index);
-    m_rows.insert(position, std::move(row));
-    m_rowById.clear();
+    const int count = int(m_order.size());
+    int position = count;
+    qint64 rank = count > 0 ? m_entries[size_t(m_order.back())].rank + 1 : 0;
+    if (m_textSortOn) {
+        position = firstAfter(
+            count, [&](int i) { return compareInOrder(m_entries[size_t(m_order[size_t(i)])].row, row) > 0; });
+        const Entry* previous = position > 0 ? &m_entries[size_t(m_order[size_t(position - 1)])] : nullptr;
+        rank = previous && compareInOrder(previous->row, row) == 0 ? previous->rank + 1 : 0;
+    }
+    const int entry = int(m_entries.size());
+    m_entryById.insert(row.id, entry);
+    m_entries.push_back({std::move(row), rank});
+    beginInsertRows({}, position, position);
+    m_order.insert(m_order.begin() + position, entry);
     endInsertRows();
-    return index;
+    return position;
 }
 
 void MemoListModel::setTextSort(int column, Qt::SortOrder order)
@@ -195,7 +310,10 @@ void MemoListModel::setTextSortOn(bool on)
     m_textSortOn = on;
     if (on) {
         reorder(textOrder());
-        m_rowById.clear();
+    } else {
+        // Without the text sort the list order is the order of the ranks.
+        for (size_t i = 0; i < m_order.size(); ++i)
+            m_entries[size_t(m_order[i])].rank = qint64(i);
     }
 }
 
@@ -203,16 +321,15 @@ void MemoListModel::sortByIdNumber(bool& toggle)
 {
     m_textSortOn = false;
     std::vector<qint64> ids;
-    ids.reserve(m_rows.size());
-    for (const Row& row : m_rows)
-        ids.push_back(row.id);
+    ids.reserve(m_order.size());
+    for (int entry : m_order)
+        ids.push_back(m_entries[size_t(entry)].row.id);
     reorder(numericValueOrder(ids, toggle));
-    m_rowById.clear();
 }
 
 void MemoListModel::setSecurityColour(const QColor& colour)
 {
     m_securityColour = colour;
-    if (!m_rows.empty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1), {Qt::ForegroundRole});
+    if (!m_order.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::ForegroundRole});
 }

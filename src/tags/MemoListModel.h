@@ -1,35 +1,58 @@
 #pragma once
 
 #include "store/Memo.h"
-#include "tags/RowTableModel.h"
 
+#include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
 #include <QIcon>
 #include <functional>
+#include <vector>
 
 // The rows of the memo list: ID, creation time, update time and title of each
 // memo, its icon, and the security colour for locked memos. Holds its own text
-// sort (column and direction) which keeps rows ordered, also rows added later.
-class MemoListModel : public RowTableModel<MemoListEntry>
+// sort (column and direction) which keeps rows ordered, also rows added or
+// changed later.
+//
+// Rows are stored once, in the order they arrived, and found by ID through a
+// hash; the list order is a vector of storage numbers. With the text sort on the
+// list is ordered by (sort key, rank), ranks telling apart rows with equal keys;
+// with it off (after the numeric ID sort) by rank alone. So a row's place is
+// found by binary search, and a saved row moves to its new place without the
+// rest of the list being touched.
+class MemoListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { ColumnId, ColumnPublish, ColumnUpdate, ColumnTitle, ColumnCount };
+    enum Column
+    {
+        ColumnId,
+        ColumnPublish,
+        ColumnUpdate,
+        ColumnTitle,
+        ColumnCount
+    };
     using Row = MemoListEntry;
 
     explicit MemoListModel(QObject* parent = nullptr);
 
+    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    const Row& row(int index) const { return m_entries[size_t(m_order[size_t(index)])].row; }
+
     // Replaces every row and switches the text sort on, which orders them.
     void setRows(std::vector<Row> rows);
     void clear() { setRows({}); }
+    // The list position of memo `id`, or -1.
     int rowOfId(qint64 id) const;
+    // A saved memo's new update time and title; while the text sort is on, the
+    // row moves to where sorting the list again would put it.
     void updateRow(int index, const QString& updateTime, const QString& title);
-    // Adds a row where the text sort puts it (at the end when the sort is off).
+    // Adds a row where the text sort puts it, after rows that sort equal (at the
+    // end when the sort is off). Returns its position.
     int addRow(Row row);
 
     // The list's own text sort.
@@ -45,18 +68,35 @@ public:
     // Images of the small-icon list by number; an empty icon shows none.
     void setIconProvider(std::function<QIcon(int)> provider) { m_iconProvider = std::move(provider); }
 
-    // Text ordering of the text sort: true when `a` sorts before `b` in `column`.
-    static bool textLess(const Row& a, const Row& b, int column);
-
 private:
-    bool sortsBefore(const Row& a, const Row& b) const;
-    std::vector<int> textOrder() const;
-    QString cellText(const Row& row, int column) const;
+    struct Entry
+    {
+        Row row;
+        qint64 rank = 0; // orders rows whose sort keys are equal
+    };
 
+    QString cellText(const Row& row, int column) const;
+    // Compares the sort keys of two rows in the sort column, ascending: <0, 0, >0.
+    int compareKeys(const Row& a, const Row& b) const;
+    // The same in the list's direction: < 0 when `a` goes first.
+    int compareInOrder(const Row& a, const Row& b) const;
+    // True when entry `a` stands before entry `b` in the list.
+    bool before(int a, int b) const;
+    // The text sort's order of the present rows, as list positions; ties keep
+    // their present order.
+    std::vector<int> textOrder() const;
+    // Puts the row at list position order[i] at position i, keeping selections
+    // on their rows, and numbers the ranks afresh.
+    void reorder(const std::vector<int>& order);
+    // Moves the row at `position`, whose key changed, to its place.
+    void moveToPlace(int position);
+
+    std::vector<Entry> m_entries;   // in the order the rows arrived; never shrinks until the next fill
+    std::vector<int> m_order;       // list position -> entry
+    QHash<qint64, int> m_entryById; // memo ID -> entry
     bool m_textSortOn = false;
     int m_sortColumn = ColumnId;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QColor m_securityColour;
     std::function<QIcon(int)> m_iconProvider;
-    mutable QHash<qint64, int> m_rowById; // empty until asked for, and after rows move
 };
