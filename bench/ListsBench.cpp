@@ -16,6 +16,7 @@
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
 #include "ui/Form1.h"
+#include "SilentPrompt.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,20 +30,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// Answers nothing: the benchmarks never ask the user anything.
-class SilentPrompt final : public Prompt
-{
-public:
-    PromptAnswer message(const PromptMessage&) override { return PromptAnswer::Ok; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return {}; }
-    QString password(const QString&, const QString&) override { return {}; }
-    QString openFile(const FileDialogRequest&) override { return {}; }
-    QStringList openFiles(const FileDialogRequest&) override { return {}; }
-    QString saveFile(const FileDialogRequest&) override { return {}; }
-    QString chooseFolder(const FileDialogRequest&) override { return {}; }
-    std::optional<quint32> chooseColour(quint32) override { return {}; }
-};
 
 // A home folder with a default database of `memos` memos.
 struct Home

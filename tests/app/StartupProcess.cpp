@@ -8,7 +8,7 @@
 //                                               start-up on that database, the
 //                                               questions answered in order, then
 //                                               one memo saved
-#include "app/Prompt.h"
+#include "SilentPrompt.h"
 #include "app/Startup.h"
 #include "store/DatabaseError.h"
 #include "store/MemoStore.h"
@@ -49,7 +49,7 @@ const char* iconName(PromptIcon icon)
 }
 
 // Prints each message box and answers its questions from the command line.
-class PrintingPrompt final : public Prompt
+class PrintingPrompt final : public SilentPrompt
 {
 public:
     std::deque<PromptAnswer> answers;
@@ -67,13 +67,6 @@ public:
         answers.pop_front();
         return answer;
     }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return {}; }
-    QString password(const QString&, const QString&) override { return {}; }
-    QString openFile(const FileDialogRequest&) override { return {}; }
-    QStringList openFiles(const FileDialogRequest&) override { return {}; }
-    QString saveFile(const FileDialogRequest&) override { return {}; }
-    QString chooseFolder(const FileDialogRequest&) override { return {}; }
-    std::optional<quint32> chooseColour(quint32) override { return {}; }
 };
 
 int create(const QString& folder, const QString& database)
