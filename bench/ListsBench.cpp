@@ -16,7 +16,7 @@
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
 #include "ui/Form1.h"
-#include "SilentPrompt.h"
+#include "BenchHome.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,40 +31,6 @@
 
 namespace {
 
-// A home folder with a default database of `memos` memos.
-struct Home
-{
-    QTemporaryDir dir;
-    QString path() const { return dir.path() + QLatin1Char('/'); }
-    QString db() const { return path() + QStringLiteral("diary.mdb"); }
-
-    explicit Home(int memos)
-    {
-        TemplateDatabase::copyTo(path(), db());
-        MemoStore store(db());
-        std::mt19937 random(7);
-        QStringList names;
-        for (int i = 0; i < 200; ++i)
-            names.append(QStringLiteral("タグ%1").arg(i));
-        const QString filler =
-            QStringLiteral("メモの本文です。The body of a memo, long enough to matter. ").repeated(20);
-        auto transaction = store.transaction();
-        for (int i = 0; i < memos; ++i) {
-            QStringList tags;
-            const int count = 2 + int(random() % 3);
-            for (int t = 0; t < count; ++t)
-                tags.append(names[int(random() % names.size())]);
-            const QString time = QStringLiteral("2026/%1/%2 %3:00:00")
-                                     .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
-                                     .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
-                                     .arg(i % 24, 2, 10, QLatin1Char('0'));
-            store.insertMemo(QStringLiteral("Memo %1 %2").arg(random() % 100000).arg(i), filler.left(1000),
-                             tags.join(QLatin1Char(' ')), time);
-        }
-        transaction.commit();
-    }
-};
-
 Home& largeHome()
 {
     static Home home(100'000);
@@ -78,16 +44,12 @@ Home& smallHome()
 }
 
 SilentPrompt g_prompt;
-SystemClock g_clock;
 
 std::unique_ptr<Form1> openWindow(Home& home)
 {
-    StartupResult startup = Startup(g_prompt, home.path()).run({});
-    auto window = std::make_unique<Form1>(std::move(startup), g_prompt, g_clock);
-    window->show();
-    QApplication::processEvents();
-    return window;
+    return ::openWindow(home, g_prompt);
 }
+
 
 // What SQLite alone needs to step through a statement and touch its text columns.
 void stepStatement(const QString& db, const char* sql, int bind, int columns)
@@ -326,13 +288,4 @@ BENCHMARK(BM_ListUpdateMovesRow)->ArgsProduct({{1000, 100000}, {0, 1}})->Unit(be
 BENCHMARK(BM_SaveMovingMemo)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond)->Iterations(300);
 BENCHMARK(BM_SaveNewMemo)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond)->Iterations(300);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+QUILLET_BENCHMARK_MAIN()

@@ -46,6 +46,11 @@ public:
     virtual QString chooseFolder(const FileDialogRequest& request) = 0;
     // A colour as a 0x00BBGGRR value; nullopt when cancelled.
     virtual std::optional<quint32> chooseColour(quint32 initial) = 0;
+    // The tag choice dialog: starts with `initial` in its text box and lists
+    // `names` (every known tag, "[Import]" first), a click on a name toggling
+    // it in the text. Returns the text as it stands at OK, untrimmed; the empty
+    // text when cancelled.
+    virtual QString chooseTags(const QString& initial, const QStringList& names) = 0;
 
     // Shorthands for the common message boxes.
     void inform(const QString& text) { message({text, PromptIcon::Information, PromptButtons::Ok, {}}); }

@@ -4,6 +4,7 @@
 #include "app/Prompt.h"
 #include "app/Timestamp.h"
 #include "editing/MemoText.h"
+#include "editing/SingleLineValidator.h"
 #include "store/MemoStore.h"
 #include "tags/TagString.h"
 #include "ui/BusyCursor.h"
@@ -15,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
-#include <QValidator>
 
 namespace {
 
@@ -33,40 +33,6 @@ public:
 private:
     bool& m_flag;
     bool m_previous;
-};
-
-// Keeps a line box on one line: CR and LF that enter it by typing, pasting or
-// dropping are dropped. Texts the program itself puts in are left alone.
-class SingleLineValidator : public QValidator
-{
-public:
-    SingleLineValidator(const bool& loading, QObject* parent) : QValidator(parent), m_loading(loading) {}
-
-    State validate(QString& input, int& position) const override
-    {
-        if (m_loading)
-            return Acceptable;
-        QString kept;
-        kept.reserve(input.size());
-        int keptPosition = position;
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            const QChar ch = input.at(i);
-            if (ch == QLatin1Char('\r') || ch == QLatin1Char('\n')) {
-                if (i < position)
-                    --keptPosition;
-                continue;
-            }
-            kept.append(ch);
-        }
-        if (kept.size() != input.size()) {
-            input = kept;
-            position = keptPosition;
-        }
-        return Acceptable;
-    }
-
-private:
-    const bool& m_loading;
 };
 
 bool isCtrlOnly(const QKeyEvent* key)
@@ -574,13 +540,6 @@ bool MemoEditor::eventFilter(QObject* watched, QEvent* event)
             if (!word.isEmpty())
                 Q_EMIT tagClicked(word);
         }
-        return false;
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-        if (watched == m_txtContents)
-            Q_EMIT contentsFocusChanged(event->type() == QEvent::FocusIn);
-        else if (watched == m_txtTitle || watched == m_txtCategory)
-            Q_EMIT fieldFocusChanged(event->type() == QEvent::FocusIn);
         return false;
     default:
         return false;

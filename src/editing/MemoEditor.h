@@ -46,6 +46,8 @@ public:
     bool IsEdit() const { return m_isEdit; }
     bool IsPassword() const { return m_isPassword; }
     bool IsLoading() const { return m_isLoading; }
+    // The edits in the boxes no longer count as unsaved.
+    void discardChanges() { setEdit(false); }
     void setLoading(bool loading) { m_isLoading = loading; }
 
     // Behaviour settings.
@@ -96,8 +98,6 @@ Q_SIGNALS:
     void saveRequested();
     void tagPickerRequested();
     void tagClicked(const QString& word);
-    void contentsFocusChanged(bool hasFocus);
-    void fieldFocusChanged(bool hasFocus);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -160,6 +160,15 @@ std::optional<QString> MemoStore::readMemoCategory(qint64 id)
     return query.isNull(0) ? QStringLiteral("") : query.text(0);
 }
 
+std::optional<SavedMemoState> MemoStore::readMemoCategoryAndTrash(qint64 id)
+{
+    Statement query(m_db, sql::ReadMemoCategoryAndTrash);
+    query.bind(1, id);
+    if (!query.step())
+        return std::nullopt;
+    return SavedMemoState{query.isNull(0) ? QStringLiteral("") : query.text(0), query.boolean(1)};
+}
+
 std::vector<std::pair<qint64, QString>> MemoStore::readAllCategories()
 {
     std::vector<std::pair<qint64, QString>> categories;
@@ -197,15 +206,9 @@ std::optional<SavedMemoState> MemoStore::updateMemo(qint64 id, const QString& ti
                                                     const QString& category, const QString& time)
 {
     auto transaction = this->transaction();
-    SavedMemoState previous;
-    {
-        Statement query(m_db, sql::ReadMemoCategoryAndTrash);
-        query.bind(1, id);
-        if (!query.step())
-            return std::nullopt;
-        previous.previousCategory = query.isNull(0) ? QStringLiteral("") : query.text(0);
-        previous.inTrash = query.boolean(1);
-    }
+    const std::optional<SavedMemoState> previous = readMemoCategoryAndTrash(id);
+    if (!previous)
+        return std::nullopt;
     Statement update(m_db, sql::UpdateMemo);
     update.bind(1, id).bind(2, title).bind(3, body).bind(4, category).bind(5, time).run();
     transaction.commit();

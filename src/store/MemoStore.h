@@ -37,6 +37,8 @@ public:
     std::vector<MemoIdentity> readMemoIdentities();
     bool isMemoLocked(qint64 id);
     std::optional<QString> readMemoCategory(qint64 id); // nullopt: no such memo
+    // The memo's tag string ("" when Null) and trash state; nullopt: no such memo.
+    std::optional<SavedMemoState> readMemoCategoryAndTrash(qint64 id);
     std::vector<std::pair<qint64, QString>> readAllCategories();
 
     // --- Writing ---

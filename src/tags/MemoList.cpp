@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QSet>
 
+#include <algorithm>
+
 MemoList::MemoList(ReportListView* view, MemoStore& store, QObject* parent)
     : QObject(parent), m_view(view), m_model(new MemoListModel(view)), m_store(store)
 {
@@ -108,10 +110,29 @@ void MemoList::SelectAllMemos()
 
 QList<qint64> MemoList::selectedIds() const
 {
+    QModelIndexList selected = m_view->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     QList<qint64> ids;
-    for (const QModelIndex& index : m_view->selectionModel()->selectedRows())
+    ids.reserve(selected.size());
+    for (const QModelIndex& index : selected)
         ids.append(m_model->row(index.row()).id);
     return ids;
+}
+
+int MemoList::FindMemoRow(qint64 id) const
+{
+    return m_model->rowOfId(id) + 1;
+}
+
+void MemoList::removeMemoRows(const QList<qint64>& ids)
+{
+    m_model->removeIds(QSet<qint64>(ids.begin(), ids.end()));
+}
+
+void MemoList::setMemoIcons(const QList<qint64>& ids, int image)
+{
+    m_model->setIcons(QSet<qint64>(ids.begin(), ids.end()), image);
 }
 
 void MemoList::selectId(qint64 id)
@@ -156,12 +177,14 @@ bool MemoList::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         m_lastButton = mouse->button();
         m_lastModifiers = mouse->modifiers();
-    } else if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) && watched == m_view) {
-        Q_EMIT focusChanged(event->type() == QEvent::FocusIn);
     } else if (event->type() == QEvent::KeyPress && watched == m_view) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::SelectAll)) {
             SelectAllMemos();
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            Q_EMIT deleteKeyPressed();
             return true;
         }
     }

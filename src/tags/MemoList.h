@@ -30,7 +30,13 @@ public:
                            const QString& tags, bool inTrash = false);
     // Selects every row without showing a memo.
     void SelectAllMemos();
+    // The memos of the selected rows, in list order.
     QList<qint64> selectedIds() const;
+    // The position (from 1) of the row of memo `id`; 0 when it is not listed.
+    int FindMemoRow(qint64 id) const;
+    void removeMemoRows(const QList<qint64>& ids);
+    // Shows memo list image `image` in front of these memos' rows.
+    void setMemoIcons(const QList<qint64>& ids, int image);
     // Selects the row of memo `id` without showing it.
     void selectId(qint64 id);
 
@@ -39,7 +45,8 @@ public:
 Q_SIGNALS:
     // The user chose the memo `id` to be shown.
     void memoChosen(qint64 id);
-    void focusChanged(bool hasFocus);
+    // The Delete key in the list: the selected memos are to go to the trash.
+    void deleteKeyPressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

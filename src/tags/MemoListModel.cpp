@@ -92,7 +92,8 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& row = this->row(index.row());
+    const Entry& entry = m_entries[size_t(m_order[size_t(index.row())])];
+    const Row& row = entry.row;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -106,6 +107,8 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (index.column() != ColumnId || !m_iconProvider)
             return {};
+        if (entry.shownImage != 0)
+            return m_iconProvider(entry.shownImage);
         // A locked memo shows the padlock (image 1) whatever its own icon.
         if (row.isPass)
             return m_iconProvider(1);
@@ -296,6 +299,37 @@ int MemoListModel::addRow(Row row)
     m_order.insert(m_order.begin() + position, entry);
     endInsertRows();
     return position;
+}
+
+void MemoListModel::removeIds(const QSet<qint64>& ids)
+{
+    // From the end, so that the positions still to visit do not move.
+    for (int last = int(m_order.size()) - 1; last >= 0;) {
+        if (!ids.contains(m_entries[size_t(m_order[size_t(last)])].row.id)) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && ids.contains(m_entries[size_t(m_order[size_t(first - 1)])].row.id))
+            --first;
+        beginRemoveRows({}, first, last);
+        for (int position = first; position <= last; ++position)
+            m_entryById.remove(m_entries[size_t(m_order[size_t(position)])].row.id);
+        m_order.erase(m_order.begin() + first, m_order.begin() + last + 1);
+        endRemoveRows();
+        last = first - 1;
+    }
+}
+
+void MemoListModel::setIcons(const QSet<qint64>& ids, int image)
+{
+    for (qint64 id : ids) {
+        const int entry = m_entryById.value(id, -1);
+        if (entry >= 0)
+            m_entries[size_t(entry)].shownImage = image;
+    }
+    if (!m_order.empty())
+        Q_EMIT dataChanged(index(0, ColumnId), index(rowCount() - 1, ColumnId), {Qt::DecorationRole});
 }
 
 void MemoListModel::setTextSort(int column, Qt::SortOrder order)

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QIcon>
+#include <QSet>
 #include <functional>
 #include <vector>
 
@@ -55,6 +56,13 @@ public:
     // end when the sort is off). Returns its position.
     int addRow(Row row);
 
+    // Removes the rows of these memos (a few signals for runs of neighbours).
+    void removeIds(const QSet<qint64>& ids);
+    // Shows image `image` (the icon numbers of the memo list; the empty image
+    // for none) in front of these memos' rows, also over a padlock, until the
+    // next fill.
+    void setIcons(const QSet<qint64>& ids, int image);
+
     // The list's own text sort.
     bool isTextSortOn() const { return m_textSortOn; }
     int sortColumn() const { return m_sortColumn; }
@@ -73,6 +81,7 @@ private:
     {
         Row row;
         qint64 rank = 0; // orders rows whose sort keys are equal
+        int shownImage = 0; // set by setIcons(): the image shown whatever the row says
     };
 
     QString cellText(const Row& row, int column) const;

@@ -55,6 +55,74 @@ QString shortenTagString(const QString& tagBoxText)
     return toString(tags, tagBoxText);
 }
 
+// Replaces in `text`, left to right and without overlaps, every occurrence of
+// `word` (letter case ignored) that starts the text or follows a blank.
+static QString replaceAtTagStarts(const QString& text, const QString& word, const QString& replacement)
+{
+    QString result;
+    qsizetype from = 0;
+    qsizetype copied = 0;
+    while (!word.isEmpty()) {
+        const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
+        if (at < 0)
+            break;
+        if (at == 0 || text[at - 1] == u' ') {
+            result += QStringView(text).sliced(copied, at - copied);
+            result += replacement;
+            copied = from = at + word.size();
+        } else {
+            from = at + 1;
+        }
+    }
+    result += QStringView(text).sliced(copied);
+    return result;
+}
+
+QString toggleTag(const QString& text, const QString& name)
+{
+    if (text.isEmpty())
+        return name;
+    if (!holdsTag(text, name))
+        return text + u' ' + name;
+    // " name " occurrences, each found after the end of the one before.
+    const QString padded = u' ' + text + u' ';
+    const QString word = u' ' + name + u' ';
+    QString result;
+    qsizetype copied = 0;
+    for (qsizetype at = padded.indexOf(word, 0, Qt::CaseInsensitive); at >= 0;
+         at = padded.indexOf(word, copied, Qt::CaseInsensitive)) {
+        result += QStringView(padded).sliced(copied, at - copied);
+        result += u' ';
+        copied = at + word.size();
+    }
+    result += QStringView(padded).sliced(copied);
+    return trimBlanks(result);
+}
+
+QString addTagsToString(const QString& tagString, const QStringList& names, bool replace)
+{
+    QString tags = replace ? QString() : trimBlanks(tagString) + u' ';
+    for (const QString& name : names) {
+        if (!name.isEmpty() && !holdsTag(tags, name))
+            tags += name + u' ';
+    }
+    return trimBlanks(tags);
+}
+
+QString removeTagFromString(const QString& tagString, const QString& name)
+{
+    if (!holdsTag(tagString, name))
+        return tagString;
+    return trimBlanks(replaceAtTagStarts(tagString + u' ', name + u' ', QStringLiteral(" ")));
+}
+
+QString renameTagInString(const QString& tagString, const QString& name, const QString& newName)
+{
+    if (!holdsTag(tagString, name))
+        return tagString;
+    return trimBlanks(replaceAtTagStarts(tagString + u' ', name + u' ', newName + u' '));
+}
+
 bool holdsTag(QStringView tagString, QStringView name)
 {
     if (name.isEmpty()) {

@@ -8,8 +8,14 @@
 #include "editing/MemoText.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
+#include "tags/IconCommands.h"
 #include "tags/ListViews.h"
+#include "tags/MemoIcon.h"
 #include "tags/MemoList.h"
+#include "tags/MemoListIcons.h"
+#include "tags/MemoListModel.h"
+#include "tags/TagCommands.h"
+#include "tags/TrashCommands.h"
 #include "ui/OuterEditHolder.h"
 #include "ui/PaneLayout.h"
 
@@ -51,6 +57,9 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     setAccessibleName(startup.caption);
 
     buildPanels();
+    m_tagCommands = new TagCommands(*this);
+    m_trashCommands = new TrashCommands(*this);
+    m_iconCommands = new IconCommands(*this);
     buildActions();
     buildMenus();
     buildToolbar();
@@ -72,6 +81,7 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
 
 Form1::~Form1()
 {
+    disconnect(qApp, nullptr, this, nullptr);
     // The boxes and lists still report focus changes while the window is torn down.
     for (QObject* part : std::initializer_list<QObject*>{m_catList, m_memoList, m_editor})
         part->disconnect();
@@ -101,6 +111,7 @@ void Form1::buildPanels()
     m_memoListView->setObjectName(QStringLiteral("MemoList"));
     m_memoListView->setAccessibleName(QStringLiteral("メモリスト"));
     m_memoList = new MemoList(m_memoListView, *m_store, this);
+    m_memoList->model()->setIconProvider(&MemoListIcons::icon);
     m_panel2 = makeListPanel(central, "Panel2", QStringLiteral("メモリスト欄"), m_memoListView);
 
     m_editor = new MemoEditor(*m_store, m_prompt, m_clock, central);
@@ -138,6 +149,48 @@ void Form1::buildActions()
     connect(makeAction("mnuSelectMemoAll", QStringLiteral("すべて選択")), &QAction::triggered, m_memoList,
             &MemoList::SelectAllMemos);
 
+    // Tags, trash and icons.
+    const auto command = [this](const char* name, const QString& text, auto* target, auto slot) {
+        connect(makeAction(name, text), &QAction::triggered, target, slot);
+    };
+    command("popAddTag", QStringLiteral("選択したメモにタグを追加"), m_tagCommands, &TagCommands::popAddTag);
+    command("popDeleteTag", QStringLiteral("選択したメモから現在のタグを削除"), m_tagCommands,
+            &TagCommands::popDeleteTag);
+    command("popReplaceTag", QStringLiteral("選択したメモの現在のタグを指定タグに置換"), m_tagCommands,
+            &TagCommands::popReplaceTag);
+    command("popSetTag", QStringLiteral("選択したメモのタグを指定タグに置き換え"), m_tagCommands,
+            &TagCommands::popSetTag);
+    command("pop2DelCategory", QStringLiteral("タグを削除"), m_tagCommands, &TagCommands::pop2DelCategory);
+    command("pop2RenameCategory", QStringLiteral("タグをリネーム"), m_tagCommands, &TagCommands::pop2RenameCategory);
+    command("pop2SetCategory", QStringLiteral("指定タグに置き換え"), m_tagCommands, &TagCommands::pop2SetCategory);
+    command("mnuDeleteMemo", QStringLiteral("ゴミ箱へ移動(&K)"), m_trashCommands, &TrashCommands::mnuDeleteMemo);
+    command("mnuRestoreMemo", QStringLiteral("ゴミ箱から復活"), m_trashCommands, &TrashCommands::mnuRestoreMemo);
+    command("mnuDeleteCurrentMemo", QStringLiteral("現在のメモをゴミ箱へ移動(&D)"), m_trashCommands,
+            &TrashCommands::mnuDeleteCurrentMemo);
+    command("pop2ClearTrash", QStringLiteral("ゴミ箱を綺麗にする"), m_trashCommands, &TrashCommands::pop2ClearTrash);
+    const std::pair<const char*, QString> icons[] = {
+        {"mnuIcon_Delete", QStringLiteral("アイコンを削除")},
+        {"mnuIcon_Exclamation", QStringLiteral("エクスクラメーション")},
+        {"mnuIcon_FlagRed", QStringLiteral("赤色")},
+        {"mnuIcon_FlagBlue", QStringLiteral("青色")},
+        {"mnuIcon_FlagLightBlue", QStringLiteral("明るい青色")},
+        {"mnuIcon_FlagYellow", QStringLiteral("黄色")},
+        {"mnuIcon_FlagGreen", QStringLiteral("緑色")},
+        {"mnuIcon_FlagYellowGreen", QStringLiteral("黄緑色")},
+        {"mnuIcon_FlagPueple", QStringLiteral("紫色")},
+        {"mnuIcon_FlagBrown", QStringLiteral("茶色")},
+        {"mnuIcon_FlagGray", QStringLiteral("灰色")},
+        {"mnuIcon_FlagWhite", QStringLiteral("白色")},
+    };
+    // The first entry removes the icon; the others set images 2 to 12 in order.
+    int code = MemoIcon::RemoveCode;
+    for (const auto& [name, text] : icons) {
+        QAction* iconAction = makeAction(name, text);
+        iconAction->setIcon(MemoListIcons::icon(code));
+        connect(iconAction, &QAction::triggered, this, [this, code] { m_iconCommands->SetIconOnSelected(code); });
+        code = code == MemoIcon::RemoveCode ? MemoListIcons::Exclamation : code + 1;
+    }
+
     m_windowTypes = new QActionGroup(this);
     const std::pair<const char*, QString> types[] = {{"mnuWindowNormal", QStringLiteral("ノーマルタイプ")},
                                                      {"mnuWindowMailer", QStringLiteral("メーラータイプ")},
@@ -161,10 +214,13 @@ void Form1::buildActions()
     } buttons[] = {
         {"Save", QStringLiteral("保存"), QStringLiteral("現在のメモの内容を保存します"), "document-save"},
         {"New", QStringLiteral("新規"), QStringLiteral("新規メモを作成します"), "document-new"},
+        {"Delete", QStringLiteral("削除"), QStringLiteral("現在のメモの内容を削除します"), "edit-delete"},
         {"Copy2NewMemo", QStringLiteral("コピー"), QStringLiteral("現在のメモをコピーして新規メモを作ります"),
          "edit-copy"},
         {"SelectedCopy2NewMemo", QStringLiteral("選択部から"),
          QStringLiteral("現在のメモで選択した部分をコピーして新規メモを作ります"), "edit-select-all"},
+        {"DeleteMemos", QStringLiteral("選択メモを削除"), QStringLiteral("メモリストで選択したメモを削除します"),
+         "user-trash"},
         {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
     };
     for (const auto& button : buttons) {
@@ -176,9 +232,11 @@ void Form1::buildActions()
     connect(action("New"), &QAction::triggered, this, &Form1::newMemo);
     connect(action("Copy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopy);
     connect(action("SelectedCopy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopySelected);
+    connect(action("Delete"), &QAction::triggered, m_trashCommands, &TrashCommands::mnuDeleteCurrentMemo);
+    connect(action("DeleteMemos"), &QAction::triggered, m_trashCommands, &TrashCommands::mnuDeleteMemo);
     action("AlwaysOnTop")->setCheckable(true);
     connect(action("AlwaysOnTop"), &QAction::toggled, this, &Form1::setAlwaysOnTop);
-    for (const char* name : {"Save", "Copy2NewMemo", "SelectedCopy2NewMemo"})
+    for (const char* name : {"Save", "Delete", "Copy2NewMemo", "SelectedCopy2NewMemo", "DeleteMemos"})
         action(name)->setEnabled(false);
 
     auto* kita = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this);
@@ -197,12 +255,35 @@ void Form1::buildMenus()
     addMenu("mnuFile", QStringLiteral("ファイル(&F)"), {"mnuQuit"});
     addMenu("mnuEdit", QStringLiteral("編集(&E)"), {"mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength"});
     addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
-            {"mnuNewMemo", "mnuSaveMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected", "mnuGetTextLength"});
-    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuSelectMemoAll"});
+            {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected",
+             "mnuGetTextLength"});
+    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {});
+    const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
+                                   std::initializer_list<const char*> items) {
+        QMenu* submenu = menu->addMenu(title);
+        submenu->setObjectName(QString::fromLatin1(name));
+        for (const char* item : items)
+            submenu->addAction(action(item));
+    };
+    addSubmenu(memoListMenu, "mnuMemoListIcon", QStringLiteral("アイコン"),
+               {"mnuIcon_Delete", "mnuIcon_Exclamation", "mnuIcon_FlagRed", "mnuIcon_FlagBlue",
+                "mnuIcon_FlagLightBlue", "mnuIcon_FlagYellow", "mnuIcon_FlagGreen", "mnuIcon_FlagYellowGreen",
+                "mnuIcon_FlagPueple", "mnuIcon_FlagBrown", "mnuIcon_FlagGray", "mnuIcon_FlagWhite"});
+    addSubmenu(memoListMenu, "popTAG", QStringLiteral("タグ操作"),
+               {"popAddTag", "popDeleteTag", "popReplaceTag", "popSetTag"});
+    addSubmenu(memoListMenu, "mnuTrashBox", QStringLiteral("ゴミ箱"), {"mnuDeleteMemo", "mnuRestoreMemo"});
+    memoListMenu->addAction(action("mnuSelectMemoAll"));
     // The memo list's own menu doubles as its context menu.
     m_memoListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_memoListView, &QWidget::customContextMenuRequested, this, [this, memoListMenu](const QPoint& point) {
         memoListMenu->popup(m_memoListView->viewport()->mapToGlobal(point));
+    });
+    QMenu* categoryMenu = addMenu("popPopUp2", QStringLiteral("カテゴリリスト(&C)"),
+                                  {"pop2DelCategory", "pop2RenameCategory", "pop2SetCategory", "pop2ClearTrash"});
+    // The category list's menu doubles as its context menu.
+    m_catListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_catListView, &QWidget::customContextMenuRequested, this, [this, categoryMenu](const QPoint& point) {
+        categoryMenu->popup(m_catListView->viewport()->mapToGlobal(point));
     });
     QMenu* tool = addMenu("mnuTool", QStringLiteral("ツール(&T)"), {});
     QMenu* windowMode = tool->addMenu(QStringLiteral("ウィンドウモード"));
@@ -219,9 +300,11 @@ void Form1::buildToolbar()
     m_toolbar->addAction(action("Save"));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("New"));
+    m_toolbar->addAction(action("Delete"));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("Copy2NewMemo"));
     m_toolbar->addAction(action("SelectedCopy2NewMemo"));
+    m_toolbar->addAction(action("DeleteMemos"));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("AlwaysOnTop"));
 }
@@ -234,13 +317,46 @@ void Form1::connectParts()
     connect(m_editor, &MemoEditor::editStateChanged, action("Save"), &QAction::setEnabled);
     connect(m_editor, &MemoEditor::saveRequested, this, &Form1::SaveCurrentMemo);
     connect(m_editor, &MemoEditor::tagClicked, this, &Form1::jumpToTag);
-    connect(m_editor, &MemoEditor::contentsFocusChanged, action("SelectedCopy2NewMemo"), &QAction::setEnabled);
-    connect(m_memoList, &MemoList::focusChanged, action("Copy2NewMemo"), &QAction::setEnabled);
+    connect(m_editor, &MemoEditor::tagPickerRequested, this, &Form1::chooseTagsForTagBox);
+    connect(m_memoList, &MemoList::deleteKeyPressed, m_trashCommands, &TrashCommands::mnuDeleteMemo);
+    connect(qApp, &QApplication::focusChanged, this, &Form1::updateFocusStates);
 }
 
 void Form1::reportDatabaseError(const DatabaseError& error)
 {
     m_prompt.critical(error.userMessage());
+}
+
+void Form1::reportAndRecount(const DatabaseError& error)
+{
+    reportDatabaseError(error);
+    try {
+        LoadCategoryCounts();
+    } catch (const DatabaseError& again) {
+        reportDatabaseError(again);
+    }
+    CatList_Add();
+    FillMemoList();
+}
+
+void Form1::updateFocusStates()
+{
+    // The toolbar buttons that act on the focused area follow the focus.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool inList = focus == m_memoListView;
+    const bool inContents = focus == m_editor->txtContents();
+    const bool inBoxes = inContents || focus == m_editor->txtTitle() || focus == m_editor->txtCategory();
+    action("Copy2NewMemo")->setEnabled(inList);
+    action("DeleteMemos")->setEnabled(inList);
+    action("Delete")->setEnabled(inList || inBoxes);
+    action("SelectedCopy2NewMemo")->setEnabled(inContents);
+}
+
+void Form1::chooseTagsForTagBox()
+{
+    const QString tags = m_tagCommands->chooseTags(m_editor->txtCategory()->text());
+    if (!tags.isEmpty())
+        m_editor->txtCategory()->setText(tags);
 }
 
 void Form1::LoadCategoryCounts()
@@ -366,6 +482,11 @@ void Form1::setAlwaysOnTop(bool on)
     // Changing window flags hides the window; show it again where it was.
     if (visible)
         show();
+}
+
+void Form1::leaveTopmostBand()
+{
+    setAlwaysOnTop(false);
 }
 
 void Form1::AlwaysOnTop2()

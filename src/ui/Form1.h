@@ -9,6 +9,10 @@
 
 class CategoryList;
 class Clock;
+class DatabaseError;
+class IconCommands;
+class TagCommands;
+class TrashCommands;
 class MemoEditor;
 class MemoList;
 class MemoStore;
@@ -40,6 +44,7 @@ public:
     QString IniFilePath() const { return m_profile.iniFilePath; }
 
     MemoStore& store() { return *m_store; }
+    Prompt& prompt() { return m_prompt; }
     const SettingsFile& settings() const { return m_settings; }
     CategoryList& categoryList() { return *m_catList; }
     MemoList& memoList() { return *m_memoList; }
@@ -48,8 +53,16 @@ public:
     // Window type: 0 normal, 1 mailer, 2 wide.
     int PaneMode() const;
     void SetWindowType(int type);
-    // Re-applies the always-on-top state after a modal dialog.
+    // Takes the window out of the always-on-top band before a modal dialog;
+    // AlwaysOnTop2 re-applies the button's state after it.
+    void leaveTopmostBand();
     void AlwaysOnTop2();
+    // The IsTrash setting: 1 moves selected memos to the trash without a
+    // question and asks before moving the memo on screen.
+    int IsTrashSetting() const { return m_isTrash; }
+    // Reports a failed database operation over many memos, then rebuilds the
+    // counts and the lists from the database, which holds what was written.
+    void reportAndRecount(const DatabaseError& error);
 
     // After one memo was saved (here or in a floating window): tag counts, the
     // memo's row and the category rows follow.
@@ -91,6 +104,8 @@ private:
     void jumpToTag(const QString& word);
     void setAlwaysOnTop(bool on);
     void fitTitleColumn();
+    void updateFocusStates();
+    void chooseTagsForTagBox();
     void onSepalatorMoved();
 
     double dpi() const;
@@ -119,6 +134,9 @@ private:
     MemoEditor* m_editor = nullptr;
     PaneLayout* m_panes = nullptr;
     QToolBar* m_toolbar = nullptr;
+    TagCommands* m_tagCommands = nullptr;
+    TrashCommands* m_trashCommands = nullptr;
+    IconCommands* m_iconCommands = nullptr;
 
     QHash<QString, QAction*> m_actions;
     QActionGroup* m_windowTypes = nullptr;

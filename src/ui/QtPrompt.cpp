@@ -1,6 +1,7 @@
 #include "ui/QtPrompt.h"
 
 #include "editing/frmInputOption.h"
+#include "tags/frmCategoryInput.h"
 #include "ui/BusyCursor.h"
 #include "ui/VbColour.h"
 
@@ -122,4 +123,12 @@ std::optional<quint32> QtPrompt::chooseColour(quint32 initial)
     if (!chosen.isValid())
         return std::nullopt;
     return qColorToVbColour(chosen);
+}
+
+QString QtPrompt::chooseTags(const QString& initial, const QStringList& names)
+{
+    BusyCursor::Pause normalPointer;
+    frmCategoryInput dialog(initial, names, m_parent);
+    dialog.exec();
+    return dialog.InputCategory();
 }

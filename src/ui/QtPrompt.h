@@ -21,6 +21,7 @@ public:
     QString saveFile(const FileDialogRequest& request) override;
     QString chooseFolder(const FileDialogRequest& request) override;
     std::optional<quint32> chooseColour(quint32 initial) override;
+    QString chooseTags(const QString& initial, const QStringList& names) override;
 
 private:
     QWidget* m_parent;

@@ -4,12 +4,16 @@
 #include "app/Startup.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
+#include "tags/CategoryList.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 void MainWindowFixture::prepare(const QString& settings)
@@ -23,8 +27,8 @@ void MainWindowFixture::prepare(const QString& settings)
     }
 }
 
-qint64 MainWindowFixture::addMemo(const QString& title, const QString& tags, const QString& body, bool trashed,
-                                  bool locked)
+qint64 MainWindowFixture::addMemo(const QString& title, const QString& tags, const QString& body,
+                                  bool trashed, bool locked)
 {
     prepare();
     MemoStore store(dbPath());
@@ -130,6 +134,61 @@ void MainWindowFixture::type(QWidget* box, const QString& text)
             QTest::sendKeyEvent(QTest::Release, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         }
     }
+}
+
+void MainWindowFixture::selectMemos(const QList<qint64>& ids)
+{
+    QAbstractItemModel* model = memoList()->model();
+    bool first = true;
+    for (qint64 id : ids) {
+        int found = -1;
+        for (int row = 0; row < model->rowCount() && found < 0; ++row)
+            if (model->index(row, 0).data().toString() == QString::number(id))
+                found = row;
+        ASSERT_GE(found, 0) << "no memo row " << id;
+        const QModelIndex index = model->index(found, 1);
+        memoList()->scrollTo(index);
+        QTest::mouseClick(memoList()->viewport(), Qt::LeftButton,
+                          first ? Qt::NoModifier : Qt::ControlModifier,
+                          memoList()->visualRect(index).center());
+        first = false;
+    }
+}
+
+QStringList MainWindowFixture::recountedCategoryRows()
+{
+    window->LoadCategoryCounts();
+    window->CatList_Add();
+    // The rebuild empties the memo list; the user's view comes back.
+    window->FillMemoList();
+    return categoryRows();
+}
+
+QStringList MainWindowFixture::countsByName(const QStringList& rows)
+{
+    QStringList counts;
+    for (const QString& row : rows) {
+        const bool pseudo = row.section(u' ', 0, 0).toInt() <= TagTable::ImportRowId;
+        if (pseudo || !row.endsWith(QStringLiteral(" 0")))
+            counts.append(row.section(u' ', 1));
+    }
+    counts.sort();
+    return counts;
+}
+
+void MainWindowFixture::cancelProgressAtFirstStep()
+{
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == QStringLiteral("frmProgress") && top->isVisible()) {
+                auto* cancel = top->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"));
+                ASSERT_TRUE(cancel);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no progress window to cancel";
+    });
 }
 
 QStringList MainWindowFixture::categoryRows() const

@@ -48,7 +48,18 @@ protected:
     // Types into a box one key at a time.
     void type(QWidget* box, const QString& text);
 
+    // Selects the rows of these memos as the user does: a click on the first
+    // (which shows it), Ctrl+clicks on the others.
+    void selectMemos(const QList<qint64>& ids);
     QStringList categoryRows() const; // "id name count" per row, in list order
+    // The category rows after the counts were rebuilt from the database.
+    QStringList recountedCategoryRows();
+    // "name count" of each row, sorted, without the tag rows whose count fell
+    // to 0: a recount numbers and orders the names afresh and drops those.
+    static QStringList countsByName(const QStringList& rows);
+    // Presses the progress window's cancel button as soon as the running
+    // operation first lets events run.
+    static void cancelProgressAtFirstStep();
     QList<qint64> memoRowIds() const;
     QStringList memoRowTexts(int column) const;
 };

@@ -90,6 +90,19 @@ std::optional<quint32> ScriptedPrompt::chooseColour(quint32 initial)
     return answer;
 }
 
+QString ScriptedPrompt::chooseTags(const QString& initial, const QStringList& names)
+{
+    shown.append({Kind::Tags, initial, {}});
+    lastTagNames = names;
+    if (tagChoices.empty()) {
+        ADD_FAILURE() << "unscripted tag choice dialog";
+        return {};
+    }
+    const QString answer = tagChoices.front();
+    tagChoices.pop_front();
+    return answer;
+}
+
 QStringList ScriptedPrompt::messageTexts() const
 {
     QStringList texts;
@@ -101,5 +114,6 @@ QStringList ScriptedPrompt::messageTexts() const
 
 bool ScriptedPrompt::allAnswersUsed() const
 {
-    return answers.empty() && inputs.empty() && passwords.empty() && files.empty() && colours.empty();
+    return answers.empty() && inputs.empty() && passwords.empty() && files.empty() && colours.empty() &&
+           tagChoices.empty();
 }

@@ -10,11 +10,11 @@
 class ScriptedPrompt final : public Prompt
 {
 public:
-    enum class Kind { Message, Input, Password, OpenFile, OpenFiles, SaveFile, Folder, Colour };
+    enum class Kind { Message, Input, Password, OpenFile, OpenFiles, SaveFile, Folder, Colour, Tags };
     struct Shown
     {
         Kind kind;
-        QString text;  // message text, or the label of an input or password dialog
+        QString text;  // message text, the label of an input or password dialog, or the tag dialog's starting text
         QString title; // title or caption as shown
         PromptIcon icon = PromptIcon::None;
         PromptButtons buttons = PromptButtons::Ok;
@@ -25,6 +25,8 @@ public:
     std::deque<QString> passwords;                    // for the password dialog
     std::deque<QStringList> files;                    // for file and folder choosers
     std::deque<std::optional<quint32>> colours;       // for the colour picker
+    std::deque<QString> tagChoices;                   // for the tag choice dialog ("" cancels)
+    QStringList lastTagNames;                         // the names the tag dialog last listed
     QList<Shown> shown;
 
     PromptAnswer message(const PromptMessage& message) override;
@@ -36,6 +38,7 @@ public:
     QString saveFile(const FileDialogRequest& request) override;
     QString chooseFolder(const FileDialogRequest& request) override;
     std::optional<quint32> chooseColour(quint32 initial) override;
+    QString chooseTags(const QString& initial, const QStringList& names) override;
 
     // The texts of every message box shown so far, in order.
     QStringList messageTexts() const;

@@ -15,4 +15,5 @@ public:
     QString saveFile(const FileDialogRequest&) override { return {}; }
     QString chooseFolder(const FileDialogRequest&) override { return {}; }
     std::optional<quint32> chooseColour(quint32) override { return {}; }
+    QString chooseTags(const QString&, const QStringList&) override { return {}; }
 };

@@ -134,3 +134,38 @@ TEST(TagStringTest, HoldsTagMatchesWholeTagsIgnoringCase)
         EXPECT_EQ(holdsTag(c.tagString, c.name), c.expected);
     }
 }
+
+TEST(TagStringTest, RewritingTagStrings)
+{
+    struct Case
+    {
+        const char* what;
+        QString result;
+        QString expected;
+    };
+    const Case cases[] = {
+        // Adding keeps other tags whole and adds a name only once, letter case ignored.
+        {"add to mywork", addTagsToString(u"mywork"_s, {u"work"_s}, false), u"mywork work"_s},
+        {"add to Work", addTagsToString(u"Work"_s, {u"work"_s}, false), u"Work"_s},
+        {"add with two blanks", addTagsToString(QString(), u"work  x"_s.split(u' '), false), u"work x"_s},
+        {"add a name twice", addTagsToString(u"a"_s, {u"b"_s, u"B"_s}, false), u"a b"_s},
+        {"replace", addTagsToString(u"a b"_s, {u"p"_s, u"q"_s}, true), u"p q"_s},
+        // Removing leaves two blanks where a middle tag was.
+        {"remove from the middle", removeTagFromString(u"a x b"_s, u"x"_s), u"a  b"_s},
+        {"remove the first", removeTagFromString(u"x b"_s, u"x"_s), u"b"_s},
+        {"remove keeps mix", removeTagFromString(u"mix x"_s, u"x"_s), u"mix"_s},
+        {"remove ignores case", removeTagFromString(u"A X"_s, u"x"_s), u"A"_s},
+        {"remove a tag not held", removeTagFromString(u"ax b"_s, u"x"_s), u"ax b"_s},
+        // Renaming replaces whole tags only.
+        {"rename x to y", renameTagInString(u"x xy x"_s, u"x"_s, u"y"_s), u"y xy y"_s},
+        {"rename ignores case", renameTagInString(u"X a"_s, u"x"_s, u"y"_s), u"y a"_s},
+        // The tag choice dialog's toggle.
+        {"toggle into empty", toggleTag(QString(), u"a"_s), u"a"_s},
+        {"toggle on", toggleTag(u"a"_s, u"b"_s), u"a b"_s},
+        {"toggle off", toggleTag(u"a B c"_s, u"b"_s), u"a c"_s},
+        {"toggle twice", toggleTag(toggleTag(u" a "_s, u"b"_s), u"b"_s), u"a"_s},
+        {"toggle off a repeated name", toggleTag(u"a a"_s, u"a"_s), u"a"_s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.result, c.expected) << c.what;
+}

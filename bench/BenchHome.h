@@ -1,0 +1,77 @@
+#pragma once
+
+// Shared by the benchmarks: a scratch home with a generated database, a main
+// window opened on it, and main().
+#include "SilentPrompt.h"
+#include "app/Clock.h"
+#include "app/Startup.h"
+#include "store/MemoStore.h"
+#include "store/TemplateDatabase.h"
+#include "ui/Form1.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <memory>
+#include <random>
+
+// A home folder with a default database of `memos` memos of about 1 KB, each
+// with two to four of 200 tags; every `sharedEvery`-th memo (when above 0)
+// also carries the tag "shared".
+struct Home
+{
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + QLatin1Char('/'); }
+    QString db() const { return path() + QStringLiteral("diary.mdb"); }
+
+    explicit Home(int memos, int sharedEvery = 0)
+    {
+        TemplateDatabase::copyTo(path(), db());
+        MemoStore store(db());
+        std::mt19937 random(7);
+        QStringList names;
+        for (int i = 0; i < 200; ++i)
+            names.append(QStringLiteral("タグ%1").arg(i));
+        const QString filler =
+            QStringLiteral("メモの本文です。The body of a memo, long enough to matter. ").repeated(20);
+        auto transaction = store.transaction();
+        for (int i = 0; i < memos; ++i) {
+            QStringList tags;
+            const int count = 2 + int(random() % 3);
+            for (int t = 0; t < count; ++t)
+                tags.append(names[int(random() % names.size())]);
+            if (sharedEvery > 0 && i % sharedEvery == 0)
+                tags.append(QStringLiteral("shared"));
+            const QString time = QStringLiteral("2026/%1/%2 %3:00:00")
+                                     .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                     .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                     .arg(i % 24, 2, 10, QLatin1Char('0'));
+            store.insertMemo(QStringLiteral("Memo %1 %2").arg(random() % 100000).arg(i), filler.left(1000),
+                             tags.join(QLatin1Char(' ')), time);
+        }
+        transaction.commit();
+    }
+};
+
+inline std::unique_ptr<Form1> openWindow(Home& home, Prompt& prompt)
+{
+    static SystemClock clock;
+    StartupResult startup = Startup(prompt, home.path()).run({});
+    auto window = std::make_unique<Form1>(std::move(startup), prompt, clock);
+    window->show();
+    QApplication::processEvents();
+    return window;
+}
+
+#define QUILLET_BENCHMARK_MAIN()                                                                             \
+    int main(int argc, char** argv)                                                                          \
+    {                                                                                                        \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                  \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                         \
+        QApplication app(argc, argv);                                                                        \
+        benchmark::Initialize(&argc, argv);                                                                  \
+        benchmark::RunSpecifiedBenchmarks();                                                                 \
+        benchmark::Shutdown();                                                                               \
+        return 0;                                                                                            \
+    }

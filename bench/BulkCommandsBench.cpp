@@ -1,0 +1,178 @@
+// The commands over many memos on a database of 100,000: moving 10,000
+// selected memos to the trash and restoring them, setting an icon on 10,000,
+// and renaming a tag that 10,000 memos carry. Each runs as the user starts it,
+// through the window's menu action. Alongside the time, "repaints" counts how
+// often the progress window was painted while it ran.
+#include "BenchHome.h"
+#include "tags/CategoryList.h"
+#include "tags/ListViews.h"
+#include "tags/MemoList.h"
+#include "tags/TagTable.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QPaintEvent>
+
+namespace {
+
+constexpr int kMemos = 100'000;
+constexpr int kSelected = 10'000;
+
+Home& home()
+{
+    // Every tenth memo carries "shared": 10,000 in all.
+    static Home home(kMemos, kMemos / kSelected);
+    return home;
+}
+
+// Answers every question Yes, and input boxes from a list in turn.
+class AnsweringPrompt final : public SilentPrompt
+{
+public:
+    QStringList inputs;
+    int nextInput = 0;
+    PromptAnswer message(const PromptMessage& message) override
+    {
+        return message.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
+    }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
+    {
+        return inputs.value(nextInput++ % int(inputs.size()));
+    }
+};
+
+// Counts the paint events of the progress window while it is shown.
+class RepaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    RepaintCounter() { qApp->installEventFilter(this); }
+    ~RepaintCounter() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window()->objectName() == QStringLiteral("frmProgress") &&
+            static_cast<QWidget*>(watched)->window() == watched)
+            ++paints;
+        return false;
+    }
+};
+
+void selectFirstRows(Form1& window, int count)
+{
+    QAbstractItemView* view = window.memoList().view();
+    QAbstractItemModel* model = view->model();
+    view->selectionModel()->select(QItemSelection(model->index(0, 0), model->index(count - 1, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void chooseCategory(Form1& window, const QString& name)
+{
+    const int row = name == TagTable::allName() ? TagTable::AllRowId
+                    : name == TagTable::trashName()
+                        ? TagTable::TrashRowId
+                        : TagTable::rowIdOfIndex(window.categoryList().FindCatIndex(name));
+    window.categoryList().selectRowId(row);
+    window.FillMemoList();
+}
+
+void trigger(Form1& window, const char* action)
+{
+    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+}
+
+std::unique_ptr<Form1> openQuiet(AnsweringPrompt& prompt)
+{
+    // No questions or reports around the move: the setting IsTrash = 1.
+    QFile ini(home().path() + QStringLiteral("quillet_default.ini"));
+    if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ini.write("[General]\r\nIsTrash=1\r\n");
+    ini.close();
+    return openWindow(home(), prompt);
+}
+
+void BM_MoveToTrash(benchmark::State& state)
+{
+    AnsweringPrompt prompt;
+    auto window = openQuiet(prompt);
+    int paints = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        chooseCategory(*window, TagTable::allName());
+        selectFirstRows(*window, kSelected);
+        RepaintCounter counter;
+        state.ResumeTiming();
+        trigger(*window, "mnuDeleteMemo");
+        state.PauseTiming();
+        paints = counter.paints;
+        state.counters["moved"] = window->categoryList().table().trashCount();
+        // Back out of the trash for the next round.
+        chooseCategory(*window, TagTable::trashName());
+        window->memoList().SelectAllMemos();
+        trigger(*window, "mnuRestoreMemo");
+        state.ResumeTiming();
+    }
+    state.counters["repaints"] = paints;
+}
+
+void BM_RestoreFromTrash(benchmark::State& state)
+{
+    AnsweringPrompt prompt;
+    auto window = openQuiet(prompt);
+    for (auto _ : state) {
+        state.PauseTiming();
+        chooseCategory(*window, TagTable::allName());
+        selectFirstRows(*window, kSelected);
+        trigger(*window, "mnuDeleteMemo");
+        chooseCategory(*window, TagTable::trashName());
+        window->memoList().SelectAllMemos();
+        state.ResumeTiming();
+        trigger(*window, "mnuRestoreMemo");
+    }
+}
+
+void BM_SetIcon(benchmark::State& state)
+{
+    AnsweringPrompt prompt;
+    auto window = openQuiet(prompt);
+    chooseCategory(*window, TagTable::allName());
+    int paints = 0;
+    bool red = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectFirstRows(*window, kSelected);
+        RepaintCounter counter;
+        state.ResumeTiming();
+        trigger(*window, red ? "mnuIcon_FlagRed" : "mnuIcon_Delete");
+        state.PauseTiming();
+        state.counters["selected"] = double(window->memoList().selectedIds().size());
+        paints = counter.paints;
+        red = !red;
+        state.ResumeTiming();
+    }
+    state.counters["repaints"] = paints;
+}
+
+void BM_RenameTag(benchmark::State& state)
+{
+    AnsweringPrompt prompt;
+    prompt.inputs = {QStringLiteral("renamed"), QStringLiteral("shared")};
+    auto window = openQuiet(prompt);
+    for (auto _ : state) {
+        state.PauseTiming();
+        chooseCategory(*window,
+                       prompt.nextInput % 2 == 0 ? QStringLiteral("shared") : QStringLiteral("renamed"));
+        state.ResumeTiming();
+        trigger(*window, "pop2RenameCategory");
+    }
+    state.counters["carriers"] = kSelected;
+}
+
+} // namespace
+
+BENCHMARK(BM_MoveToTrash)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RestoreFromTrash)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SetIcon)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_RenameTag)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+QUILLET_BENCHMARK_MAIN()

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The progress of a long operation over many memos: a title, a line of
+// explanation, up to two bars and a cancel request. The operation drives it
+// step by step and checks IsCancel() after each SetProgress(). The window
+// implementation keeps the interface live while the operation runs.
+class Progress
+{
+public:
+    virtual ~Progress() = default;
+
+    // Shows the bars whose argument is true; false leaves a bar as it is.
+    virtual void SetProgressBar(bool showBar1, bool showBar2) = 0;
+    virtual void SetTitle(const QString& title) = 0;
+    virtual void SetExplain(const QString& text) = 0;
+    // Bar 1 or 2; any other bar number is ignored. A maximum of 0 leaves the bar empty.
+    virtual void SetProgressMax(int bar, int maximum) = 0;
+    // Fills the bar up to `value` of its maximum, then lets pending events run.
+    virtual void SetProgress(int bar, int value) = 0;
+    // Empties the bar.
+    virtual void SetProgressClear(int bar) = 0;
+    // True once the user asked to cancel.
+    virtual bool IsCancel() const = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+class Form1;
+
+// The trash commands: moving the selected memos or the memo on screen to the
+// trash, restoring the selected memos of the trash list, emptying the trash.
+class TrashCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TrashCommands(Form1& window);
+
+    void mnuDeleteMemo();
+    void mnuDeleteCurrentMemo();
+    void mnuRestoreMemo();
+    void pop2ClearTrash();
+
+private:
+    // Moves the selected memos with the progress window; false when cancelled.
+    bool MoveSelectedMemosToTrash();
+    void MoveCurrentMemoToTrash();
+
+    Form1& m_window;
+};
