@@ -64,14 +64,22 @@ void TagCommands::overSelectedMemos(const std::function<void(TagOperations&, qin
     }
 }
 
-void TagCommands::popAddTag()
+void TagCommands::applyChosenTags(
+    const std::function<void(TagOperations&, qint64, const QStringList&)>& change)
 {
     const QString answer = chooseTags(m_window.editor().txtCategory()->text());
     if (!answer.isEmpty()) {
         const QStringList names = namesOf(answer);
-        overSelectedMemos([&](TagOperations& tags, qint64 id) { tags.AddTagsToMemo(id, names, false); });
+        overSelectedMemos([&](TagOperations& tags, qint64 id) { change(tags, id, names); });
     }
     m_window.CatList_Add();
+}
+
+void TagCommands::popAddTag()
+{
+    applyChosenTags([](TagOperations& tags, qint64 id, const QStringList& names) {
+        tags.AddTagsToMemo(id, names, false);
+    });
 }
 
 void TagCommands::popDeleteTag()
@@ -94,12 +102,9 @@ void TagCommands::popReplaceTag()
             QStringLiteral("タグ「%1」を消去し、次で指定するタグに置き換えます。本当に実行しますか？")
                 .arg(tag)))
         return;
-    const QString answer = chooseTags(m_window.editor().txtCategory()->text());
-    if (!answer.isEmpty()) {
-        const QStringList names = namesOf(answer);
-        overSelectedMemos([&](TagOperations& tags, qint64 id) { tags.ReplaceTagOfMemo(id, tag, names); });
-    }
-    m_window.CatList_Add();
+    applyChosenTags([&tag](TagOperations& tags, qint64 id, const QStringList& names) {
+        tags.ReplaceTagOfMemo(id, tag, names);
+    });
 }
 
 void TagCommands::popSetTag()
@@ -108,12 +113,9 @@ void TagCommands::popSetTag()
             QStringLiteral("現在選択しているメモのタグを、これから指定するタグに置き換えます"
                            "（今設定されているタグは消去されます）。\nよろしいですか？")))
         return;
-    const QString answer = chooseTags(m_window.editor().txtCategory()->text());
-    if (!answer.isEmpty()) {
-        const QStringList names = namesOf(answer);
-        overSelectedMemos([&](TagOperations& tags, qint64 id) { tags.AddTagsToMemo(id, names, true); });
-    }
-    m_window.CatList_Add();
+    applyChosenTags([](TagOperations& tags, qint64 id, const QStringList& names) {
+        tags.AddTagsToMemo(id, names, true);
+    });
 }
 
 void TagCommands::everywhere(const QString& tag, const std::function<QString(const QString&)>& rewrite)

@@ -29,6 +29,9 @@ private:
     // Runs a change over the selected memos, reporting a database failure and
     // then recounting, since the counts may have run ahead of what was written.
     void overSelectedMemos(const std::function<void(class TagOperations&, qint64)>& change);
+    // The tag choice dialog, then `change` with the chosen names on every
+    // selected memo; the category rows are rebuilt either way.
+    void applyChosenTags(const std::function<void(TagOperations&, qint64, const QStringList&)>& change);
     void everywhere(const QString& tag, const std::function<QString(const QString&)>& rewrite);
     QString currentTag() const;
 
