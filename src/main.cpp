@@ -1,6 +1,7 @@
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Startup.h"
+#include "app/TerminationSignals.h"
 #include "store/DatabaseError.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompt.h"
@@ -19,8 +20,8 @@ void substituteWindowsFonts()
 {
     const QStringList japanese = {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
                                   QStringLiteral("VL PGothic"), QStringLiteral("Sans Serif")};
-    for (const char* name : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS PGothic", "MS Gothic", "MS UI Gothic", "メイリオ",
-                             "Meiryo", "ＭＳ Ｐ明朝", "ＭＳ 明朝"})
+    for (const char* name : {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS PGothic", "MS Gothic", "MS UI Gothic",
+                             "メイリオ", "Meiryo", "ＭＳ Ｐ明朝", "ＭＳ 明朝"})
         QFont::insertSubstitutions(QString::fromUtf8(name), japanese);
 }
 
@@ -45,7 +46,30 @@ int main(int argc, char** argv)
     if (!startup.proceed)
         return 0;
 
+    // From here on the window may hold text that is nowhere else (the restore
+    // file is read back and deleted while it is built): the end of the session
+    // (SIGTERM), a closed terminal (SIGHUP) or Ctrl+C close it the normal way.
     std::unique_ptr<Form1> window;
+    bool terminationPending = false;
+    bool closing = false;
+    const auto closeForTermination = [&window, &closing] {
+        if (closing)
+            return;
+        closing = true;
+        const bool closed = window->close();
+        closing = false;
+        if (closed)
+            QCoreApplication::quit();
+    };
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&] {
+        // A signal while the window is still being built is acted on once it stands.
+        if (window)
+            closeForTermination();
+        else
+            terminationPending = true;
+    });
+
     try {
         window = std::make_unique<Form1>(std::move(startup), prompt, clock);
     } catch (const DatabaseError& error) {
@@ -55,5 +79,7 @@ int main(int argc, char** argv)
     prompt.setParent(window.get());
     window->show();
     window->finishStartup();
+    if (terminationPending && window->close())
+        return 0;
     return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/SearchRequest.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -51,6 +53,11 @@ public:
     // it in the text. Returns the text as it stands at OK, untrimmed; the empty
     // text when cancelled.
     virtual QString chooseTags(const QString& initial, const QStringList& names) = 0;
+    // The filter dialog: lists `tags` (every known tag name) unticked, or
+    // ticked where `initial` names them, with the words and choices of
+    // `initial`. Returns what was chosen at "検索"; nullopt when cancelled.
+    virtual std::optional<SearchRequest> chooseSearch(const SearchRequest& initial,
+                                                      const QStringList& tags) = 0;
 
     // Shorthands for the common message boxes.
     void inform(const QString& text) { message({text, PromptIcon::Information, PromptButtons::Ok, {}}); }

@@ -8,20 +8,24 @@
 #include "store/MemoStore.h"
 #include "tags/TagString.h"
 #include "ui/BusyCursor.h"
+#include "ui/Form1.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
 const QString kNew = QStringLiteral("New");
-// A protected memo opened again within this many seconds asks no password.
-constexpr qint64 kPasswordGraceSeconds = 300;
+// A protected memo opened again within 0.003472 days (299.9808 seconds, about
+// five minutes) of the last right answer asks no password.
+constexpr qint64 kPasswordGraceMsecs = 299'980;
 
 // Sets `flag` for the scope, so that the boxes' change handlers record nothing.
 class LoadingScope
@@ -261,8 +265,17 @@ bool MemoEditor::askSecurityPassword()
         return false;
     }
     const QDateTime now = m_clock.now();
-    if (m_lastPasswordTime && m_lastPasswordTime->secsTo(now) <= kPasswordGraceSeconds)
+    if (m_lastPasswordTime && m_lastPasswordTime->msecsTo(now) <= kPasswordGraceMsecs)
         return true;
+    // The main window leaves the always-on-top band while the dialog and its
+    // messages show, and takes its place back whatever the answer.
+    auto* mainWindow = qobject_cast<Form1*>(window());
+    if (mainWindow)
+        mainWindow->leaveTopmostBand();
+    const auto backOnTop = qScopeGuard([mainWindow] {
+        if (mainWindow)
+            mainWindow->AlwaysOnTop2();
+    });
     const QString entered = m_prompt.password(QStringLiteral("パスワードの入力"),
                                               QStringLiteral("このメモを開くためのパスワードを入力してください。"));
     if (entered.isEmpty()) {
@@ -275,6 +288,64 @@ bool MemoEditor::askSecurityPassword()
     }
     m_lastPasswordTime = now;
     return true;
+}
+
+bool MemoEditor::askPasswordToRestore()
+{
+    if (m_securityPasswordUnreadable) {
+        m_prompt.critical(
+            QStringLiteral("設定ファイルのセキュリティパスワードを読み取れないため、このメモは開けません。\n"
+                           "オプションでセキュリティパスワードを設定し直してください。"));
+        return false;
+    }
+    if (m_securityPassword.isEmpty())
+        return true;
+    // Always asked: nothing was answered yet in this run, and a right answer
+    // here does not spare the next protected memo its question.
+    const QString entered =
+        m_prompt.password(QStringLiteral("パスワードの入力"),
+                          QStringLiteral("このメモを開くためのパスワードを入力してください。"));
+    if (entered.isEmpty())
+        return false;
+    if (entered != m_securityPassword) {
+        m_prompt.critical(QStringLiteral("パスワードが間違っています。"));
+        return false;
+    }
+    return true;
+}
+
+MemoEditor::EditingState MemoEditor::editingState() const
+{
+    EditingState state;
+    state.memoNumber = memoNumber();
+    state.title = m_txtTitle->text();
+    state.tags = m_txtCategory->text();
+    state.storedBody = storedContents();
+    state.isEdit = m_isEdit;
+    state.isPassword = m_isPassword;
+    state.caret = caret(Box::Contents);
+    return state;
+}
+
+void MemoEditor::restoreEditingState(const EditingState& state)
+{
+    {
+        LoadingScope loading(m_isLoading);
+        m_lblNo->setText(state.memoNumber);
+        m_txtTitle->setText(state.title);
+        m_txtCategory->setText(state.tags);
+        m_txtContents->setPlainText(MemoText::toEditor(state.storedBody));
+        // A later save keeps the line breaks the body came back with.
+        m_storedBody = state.storedBody;
+        m_shownBody = boxText(Box::Contents);
+        m_isPassword = state.isPassword;
+        QTextCursor cursor = m_txtContents->textCursor();
+        cursor.setPosition(std::clamp(state.caret, 0, int(m_shownBody.size())));
+        m_txtContents->setTextCursor(cursor);
+        ApplyContentsFont();
+    }
+    InitUndoRedo();
+    setEdit(state.isEdit);
 }
 
 bool MemoEditor::LoadSelectedMemo(qint64 id)
@@ -490,6 +561,10 @@ bool MemoEditor::handleKey(Box box, QKeyEvent* key)
             Q_EMIT saveRequested();
             return true;
         }
+        if (ctrl && (key->key() == Qt::Key_X || key->key() == Qt::Key_V)) {
+            Q_EMIT(key->key() == Qt::Key_X ? cutRequested() : pasteRequested());
+            return true;
+        }
         // Shift+Enter breaks the line as Enter does, instead of inserting a
         // line separator that would be stored as a character of its own.
         if (isEnter(key) && key->modifiers() == Qt::ShiftModifier) {
@@ -519,8 +594,9 @@ bool MemoEditor::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         // Claim the keys before window shortcuts see them, then act on the press.
         if (event->type() == QEvent::ShortcutOverride) {
-            const bool ours = isCtrlOnly(key) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y ||
-                                                  (box == Box::Contents && key->key() == Qt::Key_S));
+            const bool contentsKey = box == Box::Contents && (key->key() == Qt::Key_S || key->key() == Qt::Key_X ||
+                                                              key->key() == Qt::Key_V);
+            const bool ours = isCtrlOnly(key) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y || contentsKey);
             if (ours)
                 event->accept();
             return false;

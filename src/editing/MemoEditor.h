@@ -45,6 +45,8 @@ public:
     bool isNewMemo() const;
     bool IsEdit() const { return m_isEdit; }
     bool IsPassword() const { return m_isPassword; }
+    // The protection of the memo on screen changed by a command.
+    void setIsPassword(bool isPassword) { m_isPassword = isPassword; }
     bool IsLoading() const { return m_isLoading; }
     // The edits in the boxes no longer count as unsaved.
     void discardChanges() { setEdit(false); }
@@ -56,6 +58,10 @@ public:
     // The security password; nullopt when a stored one could not be
     // unscrambled, which no answer matches: protected memos then stay closed.
     void setSecurityPassword(const std::optional<QString>& password);
+    std::optional<QString> securityPassword() const
+    {
+        return m_securityPasswordUnreadable ? std::nullopt : std::optional<QString>(m_securityPassword);
+    }
     void setContentsStyle(const QFont& font, const QColor& textColour);
 
     // Shows the memo `id`, asking for the security password of a locked memo.
@@ -78,6 +84,26 @@ public:
     // line breaks it was loaded with.
     QString storedContents() const;
 
+    // What the boxes hold, kept across a restart by the restore file.
+    struct EditingState
+    {
+        QString memoNumber; // lblNo: a RecordID or "New"
+        QString title;
+        QString tags;
+        QString storedBody; // the contents in stored form
+        bool isEdit = false;
+        bool isPassword = false;
+        int caret = 0; // in the contents box, a line break counting one
+    };
+    EditingState editingState() const;
+    // Shows a kept state as it was left: the body keeps its stored line
+    // breaks, the caret goes back (within the text), IsEdit and IsPassword
+    // are set, and the histories start from the texts.
+    void restoreEditingState(const EditingState& state);
+    // The security password asked before a protected memo comes back at
+    // start-up: true for the right answer. The answer opens no grace period.
+    bool askPasswordToRestore();
+
     void InitUndoRedo();
     const UndoHistory& undoHistory(Box box) const { return m_histories[int(box)]; }
     // The text of a box as the user sees it (the contents with '\n' line breaks).
@@ -96,6 +122,9 @@ Q_SIGNALS:
     void memoWritten(const WrittenMemo& memo);
     void editStateChanged(bool isEdit);
     void saveRequested();
+    // Ctrl+X and Ctrl+V in the contents box: the program's own cut and paste.
+    void cutRequested();
+    void pasteRequested();
     void tagPickerRequested();
     void tagClicked(const QString& word);
 

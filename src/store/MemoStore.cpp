@@ -135,6 +135,19 @@ void MemoStore::forEachMemo(bool includeTrashed, bool includeLocked, const std::
     }
 }
 
+void MemoStore::forEachSearchRow(const std::function<void(const MemoSearchRow&)>& visit)
+{
+    Statement query(m_db, sql::ReadMemosForSearch);
+    MemoSearchRow row;
+    while (query.step()) {
+        row.id = query.int64(0);
+        row.category = query.utf8(1);
+        row.title = query.utf8(2);
+        row.body = query.utf8(3);
+        visit(row);
+    }
+}
+
 std::vector<MemoIdentity> MemoStore::readMemoIdentities()
 {
     std::vector<MemoIdentity> identities;

@@ -8,6 +8,16 @@
 #include <optional>
 #include <vector>
 
+// One memo as the tag search reads it: the columns as UTF-8 straight from the
+// database, valid only during the visit; a Null column is a null view.
+struct MemoSearchRow
+{
+    qint64 id = 0;
+    QByteArrayView category;
+    QByteArrayView title;
+    QByteArrayView body;
+};
+
 // The open memo database: one connection for the whole run, and one typed
 // operation per statement of the catalogue. Every failure throws DatabaseError.
 class MemoStore
@@ -34,6 +44,8 @@ public:
     int countTrashedMemos();
     int countMemos();
     void forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit);
+    // Every memo, trashed and locked ones too, in table order, read without copies.
+    void forEachSearchRow(const std::function<void(const MemoSearchRow&)>& visit);
     std::vector<MemoIdentity> readMemoIdentities();
     bool isMemoLocked(qint64 id);
     std::optional<QString> readMemoCategory(qint64 id); // nullopt: no such memo

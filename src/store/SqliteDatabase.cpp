@@ -211,6 +211,14 @@ QString SqliteDatabase::Statement::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }
 
+QByteArrayView SqliteDatabase::Statement::utf8(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    if (!data)
+        return {};
+    return QByteArrayView(data, sqlite3_column_bytes(m_stmt, column));
+}
+
 // --- Transaction ---
 
 SqliteDatabase::Transaction::Transaction(SqliteDatabase& db) : m_db(db)

@@ -2,6 +2,7 @@
 
 #include "store/DatabaseError.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -51,6 +52,9 @@ public:
         int int32(int column) const { return int(int64(column)); }
         bool boolean(int column) const { return int64(column) != 0; }
         QString text(int column) const; // NULL reads as a null QString
+        // The column's text as UTF-8, without copying: valid until the next step;
+        // NULL reads as a null view.
+        QByteArrayView utf8(int column) const;
 
     private:
         SqliteDatabase& m_db;

@@ -108,6 +108,10 @@ inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";
 inline constexpr const char* ReadAllMemos =
     "SELECT RecordID, No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash "
     "FROM Memo WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0) ORDER BY RecordID";
+// The tag search: the columns it tests of every memo, in table order, those in
+// the trash and the locked ones included.
+inline constexpr const char* ReadMemosForSearch =
+    "SELECT RecordID, Category, Title, Memo FROM Memo ORDER BY RecordID";
 inline constexpr const char* ReadMemoIdentities = "SELECT RecordID, Title, UpdateTime FROM Memo ORDER BY RecordID";
 inline constexpr const char* IsMemoLocked = "SELECT 1 FROM Memo WHERE RecordID = ?1 AND IsPass <> 0";
 inline constexpr const char* ReadMemoCategory = "SELECT Category FROM Memo WHERE RecordID = ?1";

@@ -135,6 +135,11 @@ void MemoList::setMemoIcons(const QList<qint64>& ids, int image)
     m_model->setIcons(QSet<qint64>(ids.begin(), ids.end()), image);
 }
 
+void MemoList::setMemosLocked(const QList<qint64>& ids, bool locked)
+{
+    m_model->setLocked(QSet<qint64>(ids.begin(), ids.end()), locked);
+}
+
 void MemoList::selectId(qint64 id)
 {
     const int row = m_model->rowOfId(id);

@@ -37,6 +37,9 @@ public:
     void removeMemoRows(const QList<qint64>& ids);
     // Shows memo list image `image` in front of these memos' rows.
     void setMemoIcons(const QList<qint64>& ids, int image);
+    // Shows these memos' rows as protected (padlock, security colour) or as
+    // unprotected at once.
+    void setMemosLocked(const QList<qint64>& ids, bool locked);
     // Selects the row of memo `id` without showing it.
     void selectId(qint64 id);
 

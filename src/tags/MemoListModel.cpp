@@ -1,5 +1,6 @@
 #include "tags/MemoListModel.h"
 
+#include "tags/MemoListIcons.h"
 #include "tags/NumericSort.h"
 
 #include <algorithm>
@@ -330,6 +331,20 @@ void MemoListModel::setIcons(const QSet<qint64>& ids, int image)
     }
     if (!m_order.empty())
         Q_EMIT dataChanged(index(0, ColumnId), index(rowCount() - 1, ColumnId), {Qt::DecorationRole});
+}
+
+void MemoListModel::setLocked(const QSet<qint64>& ids, bool locked)
+{
+    for (qint64 id : ids) {
+        const int entry = m_entryById.value(id, -1);
+        if (entry < 0)
+            continue;
+        m_entries[size_t(entry)].row.isPass = locked;
+        m_entries[size_t(entry)].shownImage = locked ? MemoListIcons::Padlock : MemoListIcons::Empty;
+    }
+    if (!m_order.empty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
+                           {Qt::ForegroundRole, Qt::DecorationRole});
 }
 
 void MemoListModel::setTextSort(int column, Qt::SortOrder order)

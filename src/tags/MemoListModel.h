@@ -62,6 +62,10 @@ public:
     // for none) in front of these memos' rows, also over a padlock, until the
     // next fill.
     void setIcons(const QSet<qint64>& ids, int image);
+    // Marks these memos' rows protected or not at once: a protected row shows
+    // the padlock in the security colour, an unprotected one the empty image in
+    // the list's own colour until the next fill.
+    void setLocked(const QSet<qint64>& ids, bool locked);
 
     // The list's own text sort.
     bool isTextSortOn() const { return m_textSortOn; }

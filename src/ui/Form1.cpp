@@ -63,6 +63,7 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     buildActions();
     buildMenus();
     buildToolbar();
+    buildCommands();
     connectParts();
 
     m_editor->setLoading(true);
@@ -75,6 +76,7 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     applyLayoutSettings();
     applyStyleSettings();
     applyGeneralSettings();
+    ReadRestoreFile();
     m_editor->InitUndoRedo();
     m_editor->setLoading(false);
 }
@@ -149,6 +151,24 @@ void Form1::buildActions()
     connect(makeAction("mnuSelectMemoAll", QStringLiteral("すべて選択")), &QAction::triggered, m_memoList,
             &MemoList::SelectAllMemos);
 
+    // Commands whose handlers connect themselves (buildCommands()).
+    const std::pair<const char*, QString> selfConnected[] = {
+        {"mnuCut", QStringLiteral("切り取り(&T)")},
+        {"mnuCopy", QStringLiteral("コピー(&C)")},
+        {"mnuPaste", QStringLiteral("貼り付け(&P)")},
+        {"mnuCopyCurrentMemo2Clipboard", QStringLiteral("現在のメモをクリップボードへコピー")},
+        {"mnuFind", QStringLiteral("検索(&F)")},
+        {"mnuClipboard2NewMemo", QStringLiteral("クリップボードから新規メモを作成")},
+        {"mnuCopyMemo2Clipboard", QStringLiteral("クリップボードへコピー")},
+        {"popSetSecurityPass", QStringLiteral("選択したメモをパスワード設定する")},
+        {"popDeleteSecurityPass", QStringLiteral("選択したメモのパスワード設定を解除")},
+        {"mnuFiltering", QStringLiteral("フィルタ(&F)")},
+    };
+    for (const auto& [name, text] : selfConnected)
+        makeAction(name, text);
+    for (const char* name : {"mnuCut", "mnuCopy", "mnuPaste"})
+        action(name)->setEnabled(false);
+
     // Tags, trash and icons.
     const auto command = [this](const char* name, const QString& text, auto* target, auto slot) {
         connect(makeAction(name, text), &QAction::triggered, target, slot);
@@ -221,6 +241,11 @@ void Form1::buildActions()
          QStringLiteral("現在のメモで選択した部分をコピーして新規メモを作ります"), "edit-select-all"},
         {"DeleteMemos", QStringLiteral("選択メモを削除"), QStringLiteral("メモリストで選択したメモを削除します"),
          "user-trash"},
+        {"Cut", QStringLiteral("切り取り"), QStringLiteral("切り取り"), "edit-cut"},
+        {"Copy", QStringLiteral("コピー"), QStringLiteral("コピー"), "edit-copy"},
+        {"Paste", QStringLiteral("貼り付け"), QStringLiteral("貼り付け"), "edit-paste"},
+        {"Find", QStringLiteral("検索"), QStringLiteral("メモ内を検索"), "edit-find"},
+        {"Filtering", QStringLiteral("抽出"), QStringLiteral("メモを抽出"), "view-filter"},
         {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
     };
     for (const auto& button : buttons) {
@@ -236,7 +261,8 @@ void Form1::buildActions()
     connect(action("DeleteMemos"), &QAction::triggered, m_trashCommands, &TrashCommands::mnuDeleteMemo);
     action("AlwaysOnTop")->setCheckable(true);
     connect(action("AlwaysOnTop"), &QAction::toggled, this, &Form1::setAlwaysOnTop);
-    for (const char* name : {"Save", "Delete", "Copy2NewMemo", "SelectedCopy2NewMemo", "DeleteMemos"})
+    for (const char* name : {"Save", "Delete", "Copy2NewMemo", "SelectedCopy2NewMemo", "DeleteMemos", "Cut", "Copy",
+                             "Paste"})
         action(name)->setEnabled(false);
 
     auto* kita = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this);
@@ -253,11 +279,13 @@ void Form1::buildMenus()
         return menu;
     };
     addMenu("mnuFile", QStringLiteral("ファイル(&F)"), {"mnuQuit"});
-    addMenu("mnuEdit", QStringLiteral("編集(&E)"), {"mnuUndo", "mnuRedo", "mnuAllUndo", "mnuGetSelTextLength"});
+    addMenu("mnuEdit", QStringLiteral("編集(&E)"),
+            {"mnuUndo", "mnuRedo", "mnuCut", "mnuCopy", "mnuPaste", "mnuCopyCurrentMemo2Clipboard", "mnuAllUndo",
+             "mnuFind", "mnuGetSelTextLength"});
     addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
             {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected",
-             "mnuGetTextLength"});
-    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {});
+             "mnuClipboard2NewMemo", "mnuGetTextLength"});
+    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuCopyMemo2Clipboard"});
     const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
                                    std::initializer_list<const char*> items) {
         QMenu* submenu = menu->addMenu(title);
@@ -272,6 +300,8 @@ void Form1::buildMenus()
     addSubmenu(memoListMenu, "popTAG", QStringLiteral("タグ操作"),
                {"popAddTag", "popDeleteTag", "popReplaceTag", "popSetTag"});
     addSubmenu(memoListMenu, "mnuTrashBox", QStringLiteral("ゴミ箱"), {"mnuDeleteMemo", "mnuRestoreMemo"});
+    addSubmenu(memoListMenu, "popPassword", QStringLiteral("パスワード"),
+               {"popSetSecurityPass", "popDeleteSecurityPass"});
     memoListMenu->addAction(action("mnuSelectMemoAll"));
     // The memo list's own menu doubles as its context menu.
     m_memoListView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -279,7 +309,8 @@ void Form1::buildMenus()
         memoListMenu->popup(m_memoListView->viewport()->mapToGlobal(point));
     });
     QMenu* categoryMenu = addMenu("popPopUp2", QStringLiteral("カテゴリリスト(&C)"),
-                                  {"pop2DelCategory", "pop2RenameCategory", "pop2SetCategory", "pop2ClearTrash"});
+                                  {"pop2DelCategory", "pop2RenameCategory", "pop2SetCategory", "pop2ClearTrash",
+                                   "mnuFiltering"});
     // The category list's menu doubles as its context menu.
     m_catListView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_catListView, &QWidget::customContextMenuRequested, this, [this, categoryMenu](const QPoint& point) {
@@ -305,6 +336,9 @@ void Form1::buildToolbar()
     m_toolbar->addAction(action("Copy2NewMemo"));
     m_toolbar->addAction(action("SelectedCopy2NewMemo"));
     m_toolbar->addAction(action("DeleteMemos"));
+    m_toolbar->addSeparator();
+    for (const char* name : {"Cut", "Copy", "Paste", "Find", "Filtering"})
+        m_toolbar->addAction(action(name));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("AlwaysOnTop"));
 }
@@ -350,6 +384,8 @@ void Form1::updateFocusStates()
     action("DeleteMemos")->setEnabled(inList);
     action("Delete")->setEnabled(inList || inBoxes);
     action("SelectedCopy2NewMemo")->setEnabled(inContents);
+    for (const char* name : {"mnuCut", "mnuCopy", "mnuPaste", "Cut", "Copy", "Paste"})
+        action(name)->setEnabled(inContents);
 }
 
 void Form1::chooseTagsForTagBox()
@@ -540,12 +576,19 @@ void Form1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    // Unsaved edits are not to be lost by closing the window; they are saved
-    // (or the user is asked) as when another memo is chosen.
-    if (m_editor->QuerySaveModified() != 1) {
+    writeLayoutSettings();
+    // Closing asks nothing: the boxes, saved or not, go into the restore file
+    // and come back at the next start. Only when that file cannot be written
+    // would unsaved edits be lost, and then the user decides.
+    QString error;
+    if (!WriteRestoreFile(&error) && m_editor->IsEdit() &&
+        !m_prompt.askYesNo(
+            QStringLiteral("編集中のメモを復帰用ファイルに書き込めませんでした。\n%1\n%2\n"
+                           "このまま終了すると、保存していない変更は失われます。終了しますか？")
+                .arg(m_profile.restorePath, error),
+            PromptIcon::Exclamation)) {
         event->ignore();
         return;
     }
-    writeLayoutSettings();
     event->accept();
 }

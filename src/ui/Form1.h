@@ -78,6 +78,15 @@ public:
     // Start-up steps that need the window to be shown: the initial focus.
     void finishStartup();
 
+    // The words of the last tag search; the restore file keeps them, with the
+    // search's result, across a restart.
+    const QString& FindWord() const { return m_findWord; }
+    void setFindWord(const QString& words) { m_findWord = words; }
+
+    // The window's command (menu item or toolbar button) of this name, for
+    // the command objects to connect themselves to; null when there is none.
+    QAction* commandAction(const char* name) const { return action(name); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -86,6 +95,8 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolbar();
+    // Creates the objects that carry out the commands of each subsystem.
+    void buildCommands();
     QAction* makeAction(const char* name, const QString& text);
     void connectParts();
 
@@ -95,6 +106,11 @@ private:
     void applyGeneralSettings();
     void writeLayoutSettings();
     bool memoHeldByExternalEditor() const;
+    // The restore file: the editing pane, the category row and the last tag
+    // search, written at close and read back at start (Form1Restore.cpp).
+    bool WriteRestoreFile(QString* error);
+    void ReadRestoreFile();
+    void restoreFailed();
     void reportDatabaseError(const class DatabaseError& error);
 
     void quit();
@@ -148,4 +164,5 @@ private:
     double m_floatingMemoFontSize = 10;
     int m_isTrash = 0;
     quint32 m_securityMemoColour = 0xC00000;
+    QString m_findWord;
 };

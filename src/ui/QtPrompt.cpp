@@ -1,6 +1,7 @@
 #include "ui/QtPrompt.h"
 
 #include "editing/frmInputOption.h"
+#include "search/frmFind.h"
 #include "tags/frmCategoryInput.h"
 #include "ui/BusyCursor.h"
 #include "ui/VbColour.h"
@@ -131,4 +132,12 @@ QString QtPrompt::chooseTags(const QString& initial, const QStringList& names)
     frmCategoryInput dialog(initial, names, m_parent);
     dialog.exec();
     return dialog.InputCategory();
+}
+
+std::optional<SearchRequest> QtPrompt::chooseSearch(const SearchRequest& initial, const QStringList& tags)
+{
+    BusyCursor::Pause normalPointer;
+    frmFind dialog(initial, tags, m_parent);
+    dialog.exec();
+    return dialog.chosen();
 }

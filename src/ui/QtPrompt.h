@@ -22,6 +22,7 @@ public:
     QString chooseFolder(const FileDialogRequest& request) override;
     std::optional<quint32> chooseColour(quint32 initial) override;
     QString chooseTags(const QString& initial, const QStringList& names) override;
+    std::optional<SearchRequest> chooseSearch(const SearchRequest& initial, const QStringList& tags) override;
 
 private:
     QWidget* m_parent;

@@ -103,6 +103,21 @@ QString ScriptedPrompt::chooseTags(const QString& initial, const QStringList& na
     return answer;
 }
 
+std::optional<SearchRequest> ScriptedPrompt::chooseSearch(const SearchRequest& initial,
+                                                          const QStringList& tags)
+{
+    shown.append({Kind::Search, initial.words, {}});
+    lastSearchInitial = initial;
+    lastSearchTags = tags;
+    if (searches.empty()) {
+        ADD_FAILURE() << "unscripted filter dialog";
+        return std::nullopt;
+    }
+    auto answer = searches.front();
+    searches.pop_front();
+    return answer;
+}
+
 QStringList ScriptedPrompt::messageTexts() const
 {
     QStringList texts;
@@ -115,5 +130,5 @@ QStringList ScriptedPrompt::messageTexts() const
 bool ScriptedPrompt::allAnswersUsed() const
 {
     return answers.empty() && inputs.empty() && passwords.empty() && files.empty() && colours.empty() &&
-           tagChoices.empty();
+           tagChoices.empty() && searches.empty();
 }

@@ -10,7 +10,7 @@
 class ScriptedPrompt final : public Prompt
 {
 public:
-    enum class Kind { Message, Input, Password, OpenFile, OpenFiles, SaveFile, Folder, Colour, Tags };
+    enum class Kind { Message, Input, Password, OpenFile, OpenFiles, SaveFile, Folder, Colour, Tags, Search };
     struct Shown
     {
         Kind kind;
@@ -27,6 +27,9 @@ public:
     std::deque<std::optional<quint32>> colours;       // for the colour picker
     std::deque<QString> tagChoices;                   // for the tag choice dialog ("" cancels)
     QStringList lastTagNames;                         // the names the tag dialog last listed
+    std::deque<std::optional<SearchRequest>> searches; // for the filter dialog (nullopt cancels)
+    SearchRequest lastSearchInitial;                  // what the filter dialog last started from
+    QStringList lastSearchTags;                       // the names the filter dialog last listed
     QList<Shown> shown;
 
     PromptAnswer message(const PromptMessage& message) override;
@@ -39,6 +42,7 @@ public:
     QString chooseFolder(const FileDialogRequest& request) override;
     std::optional<quint32> chooseColour(quint32 initial) override;
     QString chooseTags(const QString& initial, const QStringList& names) override;
+    std::optional<SearchRequest> chooseSearch(const SearchRequest& initial, const QStringList& tags) override;
 
     // The texts of every message box shown so far, in order.
     QStringList messageTexts() const;

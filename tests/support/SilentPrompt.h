@@ -16,4 +16,8 @@ public:
     QString chooseFolder(const FileDialogRequest&) override { return {}; }
     std::optional<quint32> chooseColour(quint32) override { return {}; }
     QString chooseTags(const QString&, const QStringList&) override { return {}; }
+    std::optional<SearchRequest> chooseSearch(const SearchRequest&, const QStringList&) override
+    {
+        return {};
+    }
 };

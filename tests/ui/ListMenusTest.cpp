@@ -42,10 +42,15 @@ TEST_F(ListMenusTest, TagTrashAndIconCommandsStandInTheirMenus)
     EXPECT_EQ(menu("popPopUp2")->title(), u"カテゴリリスト(&C)"_s);
     EXPECT_EQ(items(menu("popPopUp2")), (QStringList{u"pop2DelCategory タグを削除"_s, u"pop2RenameCategory タグをリネーム"_s,
                                                      u"pop2SetCategory 指定タグに置き換え"_s,
-                                                     u"pop2ClearTrash ゴミ箱を綺麗にする"_s}));
+                                                     u"pop2ClearTrash ゴミ箱を綺麗にする"_s,
+                                                     u"mnuFiltering フィルタ(&F)"_s}));
     EXPECT_EQ(items(menu("mnuMemoList")),
-              (QStringList{u"mnuMemoListIcon アイコン"_s, u"popTAG タグ操作"_s, u"mnuTrashBox ゴミ箱"_s,
+              (QStringList{u"mnuCopyMemo2Clipboard クリップボードへコピー"_s, u"mnuMemoListIcon アイコン"_s,
+                           u"popTAG タグ操作"_s, u"mnuTrashBox ゴミ箱"_s, u"popPassword パスワード"_s,
                            u"mnuSelectMemoAll すべて選択"_s}));
+    EXPECT_EQ(items(menu("popPassword")),
+              (QStringList{u"popSetSecurityPass 選択したメモをパスワード設定する"_s,
+                           u"popDeleteSecurityPass 選択したメモのパスワード設定を解除"_s}));
     EXPECT_EQ(items(menu("popTAG")),
               (QStringList{u"popAddTag 選択したメモにタグを追加"_s, u"popDeleteTag 選択したメモから現在のタグを削除"_s,
                            u"popReplaceTag 選択したメモの現在のタグを指定タグに置換"_s,

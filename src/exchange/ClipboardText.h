@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class MemoStore;
+class QMimeData;
+
+// Text crossing the clipboard. The clipboard is text for other programs on
+// this desktop, so it carries '\n' line ends; memo bodies keep CR LF in the
+// database. Only plain text is ever taken from it or put on it.
+namespace ClipboardText {
+
+// The plain text the clipboard offers; nullopt when it offers none (only a
+// picture or a file list: a file list's addresses are not text to paste).
+std::optional<QString> plainText(const QMimeData* data);
+
+// A stored body as clipboard text: each stored line break (CR LF, lone CR or
+// LF) becomes '\n'; every other character stays.
+QString fromStored(const QString& storedBody);
+// Clipboard text as a stored body, the way the contents box would take it:
+// CR LF, lone CR and lone LF each become one CR LF.
+QString toStored(const QString& text);
+
+// The bodies of the memos `ids` in that order, each ended by a line break,
+// with nothing added between them; memos that no longer exist are skipped.
+struct MemoBodies
+{
+    QString text;
+    bool anyLocked = false; // one of the memos is protected by the password
+};
+// Throws DatabaseError.
+MemoBodies readMemoBodies(MemoStore& store, const QList<qint64>& ids);
+
+} // namespace ClipboardText

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "search/SearchRequest.h"
+
+#include <QObject>
+
+class Form1;
+
+// The filter command (menu item mnuFiltering and the toolbar button
+// "Filtering"): the filter dialog, then the tag search, whose result becomes
+// the "[Find]" row of the category list.
+class SearchCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SearchCommands(Form1& window);
+
+    void mnuFiltering();
+
+    // The choices of the last search run (the window's copy of the dialog's values).
+    const SearchRequest& lastRequest() const { return m_lastRequest; }
+
+private:
+    Form1& m_window;
+    SearchRequest m_lastRequest;
+};
