@@ -25,7 +25,6 @@ void SearchCommands::mnuFiltering()
     // Cancelled: the previous result stays.
     if (!request)
         return;
-    m_lastRequest = *request;
     m_window.setFindWord(request->words);
 
     CategoryList& categories = m_window.categoryList();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "search/SearchRequest.h"
 
 #include <QObject>
 
@@ -17,10 +16,6 @@ public:
 
     void mnuFiltering();
 
-    // The choices of the last search run (the window's copy of the dialog's values).
-    const SearchRequest& lastRequest() const { return m_lastRequest; }
-
 private:
     Form1& m_window;
-    SearchRequest m_lastRequest;
 };
