@@ -2,10 +2,8 @@
 // title switch, the empty-word rule, trashed and locked memos, and what counts
 // as the same word (letter case, width, kana).
 #include "search/TagSearch.h"
-#include "MemoFixtures.h"
-#include "TestHome.h"
+#include "StoreFixture.h"
 #include "search/SearchFolding.h"
-#include "store/MemoStore.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +11,9 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-class TagSearchTest : public ::testing::Test
+class TagSearchTest : public StoreFixture
 {
 protected:
-    TestHome home;
-    QString dbPath = home.file(u"diary.mdb"_s);
-    std::unique_ptr<MemoStore> store;
-
-    void SetUp() override
-    {
-        MemoFixtures::createDatabase(home.path(), dbPath);
-        store = std::make_unique<MemoStore>(dbPath);
-    }
-
     // A null QString is stored as Null.
     qint64 add(const QString& title, const QString& tags, const QString& body)
     {

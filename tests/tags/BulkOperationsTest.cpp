@@ -1,9 +1,7 @@
 // Tag and trash operations on memos that are gone or already where they are
 // sent: nothing is written and no count moves, so the counts stay equal to a
 // recount.
-#include "MemoFixtures.h"
-#include "TestHome.h"
-#include "store/MemoStore.h"
+#include "StoreFixture.h"
 #include "tags/TagOperations.h"
 #include "tags/TagTable.h"
 #include "tags/Trash.h"
@@ -14,19 +12,10 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-class BulkOperationsTest : public ::testing::Test
+class BulkOperationsTest : public StoreFixture
 {
 protected:
-    TestHome home;
-    QString path = home.file(u"diary.mdb"_s);
-    std::unique_ptr<MemoStore> store;
     TagTable table;
-
-    void SetUp() override
-    {
-        MemoFixtures::createDatabase(home.path(), path);
-        store = std::make_unique<MemoStore>(path);
-    }
     qint64 add(const QString& tags) { return store->insertMemo(u"t"_s, u"b"_s, tags, u"2026/01/01 00:00:00"_s); }
     void recount() { table.load(store->readCategoryGroups(), store->countTrashedMemos()); }
     // Total, trash and every name's count.
@@ -55,7 +44,7 @@ TEST_F(BulkOperationsTest, GoneOrTrashedMemosMoveNoCount)
     const qint64 trashed = add(u"x y"_s);
     store->writeMemoTrash(trashed, true);
     const qint64 gone = add(u"x"_s);
-    MemoFixtures::execute(path, "DELETE FROM Memo WHERE RecordID = 3");
+    MemoFixtures::execute(dbPath, "DELETE FROM Memo WHERE RecordID = 3");
     recount();
     ASSERT_EQ(counts(), u"1 1 x=1"_s);
 
