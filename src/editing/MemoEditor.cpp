@@ -290,6 +290,12 @@ bool MemoEditor::askSecurityPassword()
     return true;
 }
 
+bool MemoEditor::askToOpenProtected()
+{
+    const bool passwordSet = !m_securityPassword.isEmpty() || m_securityPasswordUnreadable;
+    return !passwordSet || askSecurityPassword();
+}
+
 bool MemoEditor::askPasswordToRestore()
 {
     if (m_securityPasswordUnreadable) {

@@ -103,6 +103,9 @@ public:
     // The security password asked before a protected memo comes back at
     // start-up: true for the right answer. The answer opens no grace period.
     bool askPasswordToRestore();
+    // The security password asked before a protected memo opens in another
+    // window: the rules and the grace period of opening it here.
+    bool askToOpenProtected();
 
     void InitUndoRedo();
     const UndoHistory& undoHistory(Box box) const { return m_histories[int(box)]; }

@@ -228,6 +228,18 @@ std::optional<SavedMemoState> MemoStore::updateMemo(qint64 id, const QString& ti
     return previous;
 }
 
+std::optional<Memo> MemoStore::updateMemoBody(qint64 id, const QString& body, const QString& time)
+{
+    auto transaction = this->transaction();
+    std::optional<Memo> previous = readMemo(id);
+    if (!previous)
+        return std::nullopt;
+    Statement update(m_db, sql::UpdateMemoBody);
+    update.bind(1, id).bind(2, body).bind(3, time).run();
+    transaction.commit();
+    return previous;
+}
+
 void MemoStore::overwriteMemo(qint64 id, const Memo& from)
 {
     Statement update(m_db, sql::OverwriteMemo);

@@ -62,6 +62,10 @@ public:
     // read in the same transaction, or nullopt when the memo is gone.
     std::optional<SavedMemoState> updateMemo(qint64 id, const QString& title, const QString& body,
                                       const QString& category, const QString& time);
+    // Saves only the body of an existing memo; returns the memo as it was
+    // before (title, tags, trash state), read in the same transaction, or
+    // nullopt when the memo is gone.
+    std::optional<Memo> updateMemoBody(qint64 id, const QString& body, const QString& time);
     void overwriteMemo(qint64 id, const Memo& from);
     bool writeMemoCategory(qint64 id, const QString& category);
     bool writeMemoTrash(qint64 id, bool inTrash);

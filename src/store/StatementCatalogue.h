@@ -126,6 +126,9 @@ inline constexpr const char* InsertWholeMemo =
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 inline constexpr const char* UpdateMemo =
     "UPDATE Memo SET Title = ?2, Memo = ?3, Category = ?4, UpdateTime = ?5 WHERE RecordID = ?1";
+// A floating window's save: only the body and the update time change.
+inline constexpr const char* UpdateMemoBody =
+    "UPDATE Memo SET Memo = ?2, UpdateTime = ?3 WHERE RecordID = ?1";
 // The merge's overwrite: PublishTime and Icon of the overwritten memo stay.
 inline constexpr const char* OverwriteMemo =
     "UPDATE Memo SET No = ?2, UpdateTime = ?3, Category = ?4, Title = ?5, Memo = ?6, IsPass = ?7, IsTrash = ?8 "

@@ -16,18 +16,22 @@
 #include "tags/MemoListModel.h"
 #include "tags/TagCommands.h"
 #include "tags/TrashCommands.h"
+#include "ui/FloatingWindows.h"
 #include "ui/OuterEditHolder.h"
 #include "ui/PaneLayout.h"
+#include "ui/frmViewer.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -76,6 +80,7 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     applyLayoutSettings();
     applyStyleSettings();
     applyGeneralSettings();
+    m_floating->reopenKept();
     ReadRestoreFile();
     m_editor->InitUndoRedo();
     m_editor->setLoading(false);
@@ -168,6 +173,11 @@ void Form1::buildActions()
         makeAction(name, text);
     for (const char* name : {"mnuCut", "mnuCopy", "mnuPaste"})
         action(name)->setEnabled(false);
+
+    // Floating memo windows (FloatingWindows connects these).
+    makeAction("mnuViewer", QStringLiteral("フローティングメモで開く"));
+    makeAction("mnuMemoList_NewF", QStringLiteral("フローティングメモで作成"));
+    makeAction("NewF", QStringLiteral("フローティングメモで新規メモを作成"));
 
     // Tags, trash and icons.
     const auto command = [this](const char* name, const QString& text, auto* target, auto slot) {
@@ -285,7 +295,8 @@ void Form1::buildMenus()
     addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
             {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected",
              "mnuClipboard2NewMemo", "mnuGetTextLength"});
-    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuCopyMemo2Clipboard"});
+    QMenu* memoListMenu =
+        addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuViewer", "mnuCopyMemo2Clipboard"});
     const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
                                    std::initializer_list<const char*> items) {
         QMenu* submenu = menu->addMenu(title);
@@ -293,6 +304,7 @@ void Form1::buildMenus()
         for (const char* item : items)
             submenu->addAction(action(item));
     };
+    addSubmenu(memoListMenu, "mnuMemoList_New", QStringLiteral("新規メモ"), {"mnuMemoList_NewF"});
     addSubmenu(memoListMenu, "mnuMemoListIcon", QStringLiteral("アイコン"),
                {"mnuIcon_Delete", "mnuIcon_Exclamation", "mnuIcon_FlagRed", "mnuIcon_FlagBlue",
                 "mnuIcon_FlagLightBlue", "mnuIcon_FlagYellow", "mnuIcon_FlagGreen", "mnuIcon_FlagYellowGreen",
@@ -331,6 +343,14 @@ void Form1::buildToolbar()
     m_toolbar->addAction(action("Save"));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("New"));
+    // The New button's drop-down: other ways to start a new memo.
+    auto* newMenu = new QMenu(this);
+    newMenu->setObjectName(QStringLiteral("NewMenu"));
+    newMenu->addAction(action("NewF"));
+    if (auto* newButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action("New")))) {
+        newButton->setMenu(newMenu);
+        newButton->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     m_toolbar->addAction(action("Delete"));
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("Copy2NewMemo"));
@@ -447,8 +467,33 @@ void Form1::StartNewMemo(const QString& category)
 
 void Form1::SaveCurrentMemo()
 {
-    if (m_editor->WriteCurrentMemo())
-        m_catList->UpdatePseudoCounts();
+    frmViewer* viewer =
+        m_editor->isNewMemo() ? nullptr : m_floating->QueryViewerOpen(m_editor->memoNumber().toLongLong());
+    if (!viewer) {
+        if (m_editor->WriteCurrentMemo())
+            m_catList->UpdatePseudoCounts();
+        return;
+    }
+    // The same memo is open in a floating window: neither side overwrites the
+    // other's unsaved edits without asking.
+    const bool floatingEdited = viewer->IsEdit();
+    if (floatingEdited && !m_prompt.askYesNo(QStringLiteral(
+                              "フローティングメモでもこのメモは編集されています。\nそれでも保存しますか？")))
+        return;
+    if (!m_editor->WriteCurrentMemo())
+        return;
+    QString question = QStringLiteral("フローティングメモで開いています。今回保存した内容に更新しますか？");
+    if (floatingEdited)
+        question += QStringLiteral("\n更新すると、フローティングメモで編集していた内容は消えます。");
+    if (m_prompt.askYesNo(question)) {
+        viewer->setLoading(true);
+        if (viewer->MemoLoad()) {
+            viewer->SetSaved();
+            viewer->InitUndoRedo();
+        }
+        viewer->setLoading(false);
+    }
+    m_catList->UpdatePseudoCounts();
 }
 
 void Form1::quit()
@@ -590,5 +635,7 @@ void Form1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Every floating window keeps its place and text for the next start.
+    m_floating->keepForNextStart();
     event->accept();
 }

@@ -10,6 +10,7 @@
 class CategoryList;
 class Clock;
 class DatabaseError;
+class FloatingWindows;
 class IconCommands;
 class TagCommands;
 class TrashCommands;
@@ -49,6 +50,11 @@ public:
     CategoryList& categoryList() { return *m_catList; }
     MemoList& memoList() { return *m_memoList; }
     MemoEditor& editor() { return *m_editor; }
+    Clock& clock() { return m_clock; }
+    FloatingWindows& floatingWindows() { return *m_floating; }
+    // The font of the floating memo windows (settings FloatingMemo/Font, FontSize).
+    const QString& floatingMemoFontName() const { return m_floatingMemoFontName; }
+    double floatingMemoFontSize() const { return m_floatingMemoFontSize; }
 
     // Window type: 0 normal, 1 mailer, 2 wide.
     int PaneMode() const;
@@ -153,6 +159,7 @@ private:
     TagCommands* m_tagCommands = nullptr;
     TrashCommands* m_trashCommands = nullptr;
     IconCommands* m_iconCommands = nullptr;
+    FloatingWindows* m_floating = nullptr;
 
     QHash<QString, QAction*> m_actions;
     QActionGroup* m_windowTypes = nullptr;

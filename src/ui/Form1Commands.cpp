@@ -5,6 +5,7 @@
 #include "exchange/ClipboardCommands.h"
 #include "search/FindCommands.h"
 #include "search/SearchCommands.h"
+#include "ui/FloatingWindows.h"
 
 void Form1::buildCommands()
 {
@@ -12,4 +13,5 @@ void Form1::buildCommands()
     new ClipboardCommands(*this);
     new FindCommands(*this);
     new SearchCommands(*this);
+    m_floating = new FloatingWindows(*this);
 }

@@ -45,7 +45,8 @@ TEST_F(ListMenusTest, TagTrashAndIconCommandsStandInTheirMenus)
                                                      u"pop2ClearTrash ゴミ箱を綺麗にする"_s,
                                                      u"mnuFiltering フィルタ(&F)"_s}));
     EXPECT_EQ(items(menu("mnuMemoList")),
-              (QStringList{u"mnuCopyMemo2Clipboard クリップボードへコピー"_s, u"mnuMemoListIcon アイコン"_s,
+              (QStringList{u"mnuViewer フローティングメモで開く"_s, u"mnuCopyMemo2Clipboard クリップボードへコピー"_s,
+                           u"mnuMemoList_New 新規メモ"_s, u"mnuMemoListIcon アイコン"_s,
                            u"popTAG タグ操作"_s, u"mnuTrashBox ゴミ箱"_s, u"popPassword パスワード"_s,
                            u"mnuSelectMemoAll すべて選択"_s}));
     EXPECT_EQ(items(menu("popPassword")),

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class Form1;
+class frmViewer;
+
+// The main window's floating memo windows: opening them (one per memo),
+// finding the one that shows a memo, keeping them at the program's end and
+// reopening them at the next start.
+class FloatingWindows : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FloatingWindows(Form1& window);
+
+    // Opens a floating window for the memo being edited in the main window
+    // (`currentMemo`), for a new memo (`newMemo`), or else for the memo list's
+    // selected row. The external editors' pass joins here later with an editor
+    // index of its own.
+    void OpenMemoWindow(bool currentMemo, bool newMemo);
+    // The window that shows memo `id` (-1: a new memo not yet saved),
+    // searched from the last opened to the first; null when none does.
+    frmViewer* QueryViewerOpen(qint64 id) const;
+    // The open windows, in the order they were opened.
+    QList<frmViewer*> windows() const;
+
+    // At the program's end: every window, from the last opened to the first,
+    // is closed so that it keeps its settings and text for the next start.
+    void keepForNextStart();
+    // At start-up: one window for each floating memo settings file kept in the
+    // profile folder.
+    void reopenKept();
+
+    void mnuViewer();
+    void mnuMemoList_NewF();
+
+private:
+    frmViewer* createWindow(qint64 id);
+
+    Form1& m_window;
+    QList<QPointer<frmViewer>> m_windows;
+};

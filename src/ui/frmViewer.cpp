@@ -1,0 +1,709 @@
+#include "ui/frmViewer.h"
+
+#include "app/Clock.h"
+#include "app/Prompt.h"
+#include "app/Settings.h"
+#include "app/SettingsFile.h"
+#include "app/Timestamp.h"
+#include "app/Twips.h"
+#include "editing/MemoEditor.h"
+#include "editing/MemoText.h"
+#include "editing/RestoreFile.h"
+#include "store/DatabaseError.h"
+#include "store/MemoStore.h"
+#include "ui/BusyCursor.h"
+#include "ui/Form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QTextBlock>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kNewMemoCaption = QStringLiteral("New Memo");
+
+// Sets a flag for the lifetime of the object and then puts the old value back.
+class LoadingScope
+{
+public:
+    explicit LoadingScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~LoadingScope() { m_flag = m_previous; }
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+// The first `length` characters of `text`, never ending between the halves of a surrogate pair.
+QString cutAt(const QString& text, int length)
+{
+    if (text.size() <= length)
+        return text;
+    int end = length;
+    if (text.at(end - 1).isHighSurrogate())
+        --end;
+    return text.left(end);
+}
+
+bool clipboardHasText()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && data->hasText() && !data->text().isEmpty();
+}
+
+} // namespace
+
+frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(window)
+{
+    setObjectName(QStringLiteral("frmViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Viewer"));
+    setAccessibleName(QStringLiteral("フローティングメモ"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildToolbar();
+    layout->addWidget(m_toolbar);
+
+    m_txtContents = new QPlainTextEdit(this);
+    m_txtContents->setObjectName(QStringLiteral("txtContents"));
+    m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
+    // The window's own history replaces the box's, which would keep whole copies.
+    m_txtContents->setUndoRedoEnabled(false);
+    m_txtContents->setReadOnly(true);
+    m_txtContents->installEventFilter(this);
+    layout->addWidget(m_txtContents);
+
+    connect(m_txtContents, &QPlainTextEdit::textChanged, this, &frmViewer::recordChange);
+    connect(m_txtContents, &QPlainTextEdit::selectionChanged, this, &frmViewer::UpdateEditButtons);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &frmViewer::UpdateEditButtons);
+    buildContextMenu();
+
+    const double dpi = logicalDpiX();
+    resize(Twips::toPixels(Settings::FloatingWindow::Width.fallback, dpi),
+           Twips::toPixels(Settings::FloatingWindow::Height.fallback, dpi));
+    SetSaved();
+    UpdateEditButtons();
+}
+
+QAction* frmViewer::button(const char* key) const
+{
+    return m_toolbar->findChild<QAction*>(QString::fromLatin1(key));
+}
+
+void frmViewer::buildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setIconSize(QSize(16, 16));
+    const struct
+    {
+        const char* key;
+        QString text; // shown where the icon theme has no icon
+        QString toolTip;
+        const char* icon;
+    } buttons[] = {
+        {"Save", QStringLiteral("保存"), QStringLiteral("保存"), "document-save"},
+        {"Edit", QStringLiteral("編集"), QStringLiteral("編集モード"), "document-edit"},
+        {"OuterEdit", QStringLiteral("外部"), QStringLiteral("外部エディタで開く"),
+         "accessories-text-editor"},
+        {"Cut", QStringLiteral("切取"), QStringLiteral("選択文字列をカット"), "edit-cut"},
+        {"Copy", QStringLiteral("コピー"), QStringLiteral("選択文字列をクリップボードにコピーする"),
+         "edit-copy"},
+        {"Paste", QStringLiteral("貼付"), QStringLiteral("クリップボードの中身を貼り付ける"), "edit-paste"},
+        {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
+        {"Minimize", QStringLiteral("隠す"), QStringLiteral("最小化する"), "go-down"},
+        {"Close", QStringLiteral("閉じる"), QStringLiteral("閉じる"), "window-close"},
+    };
+    for (const auto& entry : buttons) {
+        auto* action = new QAction(QIcon::fromTheme(QString::fromLatin1(entry.icon)), entry.text, m_toolbar);
+        action->setObjectName(QString::fromLatin1(entry.key));
+        action->setToolTip(entry.toolTip);
+        m_toolbar->addAction(action);
+        const QString key = QString::fromLatin1(entry.key);
+        if (key == QLatin1String("OuterEdit") || key == QLatin1String("Paste") ||
+            key == QLatin1String("AlwaysOnTop"))
+            m_toolbar->addSeparator();
+    }
+    button("Edit")->setCheckable(true);
+    button("AlwaysOnTop")->setCheckable(true);
+
+    // The external editor pass is joined to these later; until then they stay off.
+    auto* editors = new QMenu(this);
+    editors->setObjectName(QStringLiteral("OuterEditMenu"));
+    const std::pair<const char*, QString> editorItems[] = {
+        {"Editor0", QStringLiteral("規定のエディタで開く")},
+        {"Editor1", QStringLiteral("エディタ1で開く")},
+        {"Editor2", QStringLiteral("エディタ2で開く")},
+        {"Editor3", QStringLiteral("エディタ3で開く")}};
+    for (const auto& [key, text] : editorItems)
+        editors->addAction(text)->setObjectName(QString::fromLatin1(key));
+    button("OuterEdit")->setMenu(editors);
+    if (auto* outer = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(button("OuterEdit"))))
+        outer->setPopupMode(QToolButton::MenuButtonPopup);
+    button("OuterEdit")->setEnabled(false);
+
+    connect(button("Save"), &QAction::triggered, this, [this] { SaveFloatingMemo(false, true); });
+    connect(button("Edit"), &QAction::triggered, this, &frmViewer::ToggleEditMode);
+    connect(button("Cut"), &QAction::triggered, this, &frmViewer::cut);
+    connect(button("Copy"), &QAction::triggered, this, [this] { m_txtContents->copy(); });
+    connect(button("Paste"), &QAction::triggered, this, &frmViewer::paste);
+    connect(button("AlwaysOnTop"), &QAction::triggered, this, &frmViewer::AlwaysOnTop);
+    connect(button("Minimize"), &QAction::triggered, this, &QWidget::hide);
+    connect(button("Close"), &QAction::triggered, this, &QWidget::close);
+}
+
+void frmViewer::buildContextMenu()
+{
+    auto* menu = new QMenu(QStringLiteral("右クリックメニュー"), this);
+    menu->setObjectName(QStringLiteral("popRightClick"));
+    const auto add = [this, menu](const char* name, const QString& text, void (frmViewer::*slot)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add("popUndo", QStringLiteral("元に戻す"), &frmViewer::undo);
+    add("popRedo", QStringLiteral("やり直し"), &frmViewer::redo);
+    menu->addSeparator();
+    QAction* popCut = add("popCut", QStringLiteral("切り取り"), &frmViewer::cut);
+    QAction* popCopy = menu->addAction(QStringLiteral("コピー"));
+    popCopy->setObjectName(QStringLiteral("popCopy"));
+    connect(popCopy, &QAction::triggered, m_txtContents, &QPlainTextEdit::copy);
+    QAction* popPaste = add("popPaste", QStringLiteral("貼り付け"), &frmViewer::paste);
+    // The items follow the rules of the toolbar buttons.
+    connect(menu, &QMenu::aboutToShow, this, [this, popCut, popCopy, popPaste] {
+        UpdateEditButtons();
+        popCut->setEnabled(button("Cut")->isEnabled());
+        popCopy->setEnabled(button("Copy")->isEnabled());
+        popPaste->setEnabled(button("Paste")->isEnabled());
+    });
+    m_txtContents->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_txtContents, &QWidget::customContextMenuRequested, this, [this, menu](const QPoint& point) {
+        menu->popup(m_txtContents->viewport()->mapToGlobal(point));
+    });
+}
+
+QString frmViewer::settingsPath() const
+{
+    return m_window.profile().iniBasePath + QString::number(m_id) + QStringLiteral(".ini");
+}
+
+QString frmViewer::restorePath() const
+{
+    return m_window.profile().iniBasePath + QString::number(m_id) + QStringLiteral(".txt");
+}
+
+QString frmViewer::boxText() const
+{
+    // The document's own characters: only the paragraph separator between the
+    // box's lines is a line break; no-break spaces and line separators stay.
+    return m_txtContents->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+QString frmViewer::storedText() const
+{
+    return MemoText::toStoredKeeping(m_storedBody, m_shownBody, boxText());
+}
+
+void frmViewer::showStored(const QString& stored)
+{
+    LoadingScope loading(m_isLoading);
+    m_txtContents->setPlainText(MemoText::toEditor(stored));
+    m_storedBody = stored;
+    m_shownBody = boxText();
+    QTextCursor start = m_txtContents->textCursor();
+    start.setPosition(0);
+    m_txtContents->setTextCursor(start);
+}
+
+void frmViewer::setCaption(const QString& title)
+{
+    setWindowTitle(QString::number(m_id) + QLatin1Char(':') + title);
+}
+
+void frmViewer::SetFontColor()
+{
+    QFont font(m_window.floatingMemoFontName());
+    font.setPointSizeF(m_window.floatingMemoFontSize());
+    m_txtContents->setFont(font);
+    // The contents colours of the main window.
+    const QPalette main = m_window.editor().txtContents()->palette();
+    QPalette palette = m_txtContents->palette();
+    palette.setColor(QPalette::Text, main.color(QPalette::Text));
+    palette.setColor(QPalette::Base, main.color(QPalette::Base));
+    m_txtContents->setPalette(palette);
+    QTextCursor start = m_txtContents->textCursor();
+    start.setPosition(0);
+    m_txtContents->setTextCursor(start);
+}
+
+void frmViewer::AlwaysOnTop()
+{
+    const bool on = button("AlwaysOnTop")->isChecked();
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != on) {
+        const bool visible = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        // Changing window flags hides the window; show it again where it was.
+        if (visible)
+            show();
+    }
+    m_window.AlwaysOnTop2();
+}
+
+void frmViewer::AlwaysOnTop2()
+{
+    if (button("AlwaysOnTop")->isChecked() && !(windowFlags() & Qt::WindowStaysOnTopHint)) {
+        const bool visible = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        if (visible)
+            show();
+    }
+}
+
+void frmViewer::IntoEditMode()
+{
+    button("Edit")->setChecked(true);
+    applyEditMode(true);
+}
+
+void frmViewer::applyEditMode(bool edit)
+{
+    m_editMode = edit;
+    m_txtContents->setReadOnly(!edit);
+    if (!edit)
+        button("Save")->setEnabled(false);
+    UpdateEditButtons();
+}
+
+void frmViewer::ToggleEditMode(bool pressed)
+{
+    if (pressed) {
+        applyEditMode(true);
+        return;
+    }
+    if (!ConfirmUnsaved()) {
+        button("Edit")->setChecked(true);
+        UpdateEditButtons();
+        return;
+    }
+    applyEditMode(false);
+}
+
+bool frmViewer::ConfirmUnsaved()
+{
+    if (!m_isEdit)
+        return true;
+    switch (m_window.prompt().askYesNoCancel(
+        QStringLiteral("保存されていません。保存しますか？\n"
+                       "(保存しない場合は保存した内容は破棄される可能性があります)"))) {
+    case PromptAnswer::Yes:
+        // A save that did not happen keeps the window in edit mode with its text.
+        return SaveFloatingMemo(false, true);
+    case PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmViewer::UpdateEditButtons()
+{
+    const bool selection = m_txtContents->textCursor().hasSelection();
+    button("Copy")->setEnabled(selection);
+    button("Cut")->setEnabled(m_editMode && selection);
+    button("Paste")->setEnabled(m_editMode && clipboardHasText());
+}
+
+void frmViewer::SetSaved()
+{
+    button("Save")->setEnabled(false);
+    m_isEdit = false;
+}
+
+void frmViewer::setEdit(bool edit)
+{
+    m_isEdit = edit;
+    button("Save")->setEnabled(edit);
+}
+
+void frmViewer::InitUndoRedo()
+{
+    m_history.reset(boxText(), m_txtContents->textCursor().position());
+}
+
+void frmViewer::recordChange()
+{
+    if (m_isLoading)
+        return;
+    const QString text = boxText();
+    // A change of format alone leaves the text as it was: nothing to record.
+    if (text == m_history.lastText() && m_history.current() == m_history.count())
+        return;
+    m_history.record(text, m_txtContents->textCursor().position());
+    setEdit(true);
+}
+
+void frmViewer::followSavedState()
+{
+    setEdit(!m_savedShown || boxText() != *m_savedShown);
+}
+
+void frmViewer::undo()
+{
+    const auto edit = m_history.undo();
+    if (!edit) {
+        followSavedState();
+        return;
+    }
+    {
+        LoadingScope loading(m_isLoading);
+        // Only the changed range is replaced, so long memos stay fast.
+        QTextCursor cursor(m_txtContents->document());
+        cursor.setPosition(edit->position);
+        cursor.setPosition(edit->position + edit->removeLength, QTextCursor::KeepAnchor);
+        cursor.insertText(edit->insertText);
+        cursor.setPosition(edit->caret);
+        m_txtContents->setTextCursor(cursor);
+    }
+    followSavedState();
+}
+
+void frmViewer::redo()
+{
+    const auto edit = m_history.redo();
+    if (!edit)
+        return;
+    {
+        LoadingScope loading(m_isLoading);
+        QTextCursor cursor(m_txtContents->document());
+        cursor.setPosition(edit->position);
+        cursor.setPosition(edit->position + edit->removeLength, QTextCursor::KeepAnchor);
+        cursor.insertText(edit->insertText);
+        cursor.setPosition(edit->caret);
+        m_txtContents->setTextCursor(cursor);
+    }
+    followSavedState();
+}
+
+void frmViewer::cut()
+{
+    if (m_editMode && m_txtContents->textCursor().hasSelection())
+        m_txtContents->cut();
+}
+
+void frmViewer::paste()
+{
+    if (!m_editMode || !clipboardHasText())
+        return;
+    // The clipboard's line breaks, whichever kind, become the box's own.
+    m_txtContents->textCursor().insertText(MemoText::toEditor(QApplication::clipboard()->text()));
+}
+
+bool frmViewer::MemoLoad()
+{
+    LoadingScope loading(m_isLoading);
+    std::optional<FloatingMemoText> memo;
+    try {
+        memo = m_window.store().readMemoText(m_id);
+    } catch (const DatabaseError& error) {
+        m_window.prompt().critical(error.userMessage());
+        m_isClose = true;
+        return false;
+    }
+    if (!memo) {
+        m_window.prompt().critical(QStringLiteral("メモが見つかりません。"));
+        m_isClose = true;
+        return false;
+    }
+    m_isPassword = memo->isPass;
+    if (m_isPassword && !m_window.editor().askToOpenProtected()) {
+        m_isClose = true;
+        return false;
+    }
+    setCaption(memo->title);
+    showStored(memo->body);
+    m_savedShown = m_shownBody;
+    return true;
+}
+
+bool frmViewer::SaveFloatingMemo(bool forced, bool askReflect)
+{
+    LoadingScope loading(m_isLoading);
+    MemoEditor& main = m_window.editor();
+    Prompt& prompt = m_window.prompt();
+    const bool sameMemo = (forced || m_editMode) && m_id > 0 && main.memoNumber() == QString::number(m_id);
+    if (sameMemo) {
+        const bool mainEdited = main.IsEdit();
+        if (mainEdited &&
+            !prompt.askYesNo(QStringLiteral("メイン画面にて編集中です。それでも保存しますか？")))
+            return false;
+        if (!WriteFloatingMemo())
+            return false;
+        QString question = QStringLiteral("メインのメモに反映しますか？");
+        if (mainEdited)
+            question +=
+                QStringLiteral("\n（メインのメモに反映すると、メインのメモで編集中の内容は破棄されます）");
+        if (!askReflect || prompt.askYesNo(question)) {
+            MemoEditor::EditingState state = main.editingState();
+            state.storedBody = m_storedBody;
+            state.isEdit = false;
+            main.setLoading(true);
+            main.restoreEditingState(state);
+            main.setLoading(false);
+        }
+    } else if (!WriteFloatingMemo()) {
+        return false;
+    }
+    SetSaved();
+    return true;
+}
+
+QString frmViewer::askNewMemoTitle(const QString& stored)
+{
+    const qsizetype lineEnd = stored.indexOf(QStringLiteral("\r\n"));
+    const QString proposal = cutAt(lineEnd < 0 ? stored : stored.left(lineEnd), MemoText::MaxTitleLength);
+    const std::optional<QString> answer = m_window.prompt().inputText(
+        QStringLiteral("タイトルを入力"), QStringLiteral("新規メモのタイトルを入力してください。"), proposal);
+    if (!answer || answer->isEmpty())
+        return proposal;
+    return cutAt(*answer, MemoText::MaxTitleLength);
+}
+
+bool frmViewer::WriteFloatingMemo()
+{
+    const QString stored = storedText();
+    const QString shown = boxText();
+    MemoStore& store = m_window.store();
+    try {
+        if (m_id > 0) {
+            const QString now = formatTimestamp(m_window.clock().now());
+            std::optional<Memo> before;
+            {
+                BusyCursor busy;
+                before = store.updateMemoBody(m_id, stored, now);
+            }
+            if (!before) {
+                m_window.prompt().critical(
+                    QStringLiteral("このメモはデータベースにないため、保存できませんでした。"));
+                return false;
+            }
+            const QString tags = before->category.trimmed();
+            m_window.UpdateLists({false, m_id, before->title, tags, tags, now, before->isTrash});
+        } else {
+            const QString title = askNewMemoTitle(stored);
+            // The tag dialog shows above every window, this one included.
+            const bool wasOnTop = bool(windowFlags() & Qt::WindowStaysOnTopHint);
+            if (wasOnTop && !m_isOuterEdit) {
+                setWindowFlag(Qt::WindowStaysOnTopHint, false);
+                show();
+            }
+            m_window.leaveTopmostBand();
+            const QString chosen = m_window.prompt().chooseTags(QString(), m_window.GetCatName().split(u' '));
+            m_window.AlwaysOnTop2();
+            if (!m_isOuterEdit)
+                AlwaysOnTop2();
+            const QString tags = chosen.trimmed();
+            const QString now = formatTimestamp(m_window.clock().now());
+            qint64 id = 0;
+            {
+                BusyCursor busy;
+                id = store.insertMemo(title, stored, tags, now);
+            }
+            m_id = id;
+            setCaption(title);
+            m_window.UpdateLists({true, id, title, QString(), tags, now, false});
+        }
+    } catch (const DatabaseError& error) {
+        // The text stays in the window, still unsaved.
+        m_window.prompt().critical(error.userMessage());
+        return false;
+    }
+    m_storedBody = stored;
+    m_shownBody = shown;
+    m_savedShown = shown;
+    return true;
+}
+
+void frmViewer::closeEvent(QCloseEvent* event)
+{
+    if (m_isRestoration && m_id > 0 && !m_isOuterEdit)
+        keepForNextStart();
+    event->accept();
+}
+
+void frmViewer::keepForNextStart()
+{
+    using namespace Settings::FloatingWindow;
+    const SettingsFile settings(settingsPath());
+    const double dpi = logicalDpiX();
+    const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    settings.write(WindowMaximize, state);
+    if (state == 0) {
+        settings.write(Top, Twips::fromPixels(y(), dpi));
+        settings.write(Left, Twips::fromPixels(x(), dpi));
+        settings.write(Height, Twips::fromPixels(height(), dpi));
+        settings.write(Width, Twips::fromPixels(width(), dpi));
+    }
+    settings.write(EditMode, m_editMode ? 1 : 0);
+    settings.write(Settings::FloatingWindow::AlwaysOnTop, button("AlwaysOnTop")->isChecked() ? 1 : 0);
+
+    RestoreFile::FloatingState kept;
+    kept.caret = m_txtContents->textCursor().position();
+    kept.recordId = m_id;
+    kept.isEdit = m_isEdit;
+    kept.isPassword = m_isPassword;
+    kept.caption = windowTitle();
+    kept.text = storedText();
+    QString error;
+    if (!RestoreFile::write(restorePath(), RestoreFile::formatFloating(kept), &error) && m_isEdit)
+        m_window.prompt().critical(QStringLiteral("フローティングメモの復帰用ファイルを書き込めませんでした。"
+                                                  "保存していない変更は失われます。\n%1\n%2")
+                                       .arg(restorePath(), error));
+}
+
+void frmViewer::restoreFailed()
+{
+    m_window.prompt().critical(QStringLiteral("メモの復帰に失敗しました。"));
+    // The file keeps what could not be brought back, out of the way of the next close.
+    if (QFile::exists(restorePath()))
+        RestoreFile::keepAside(restorePath(), m_window.clock().now());
+    QFile::remove(settingsPath());
+    m_isClose = true;
+}
+
+void frmViewer::LoadViewStatus()
+{
+    using namespace Settings::FloatingWindow;
+    LoadingScope loading(m_isLoading);
+    const SettingsFile settings(settingsPath());
+    const double dpi = logicalDpiX();
+    const int state = settings.read(WindowMaximize);
+    const double top = settings.read(Top);
+    const double left = settings.read(Left);
+    const double height = settings.read(Height);
+    const double width = settings.read(Width);
+    move(left >= 0 ? Twips::toPixels(left, dpi) : x(), top >= 0 ? Twips::toPixels(top, dpi) : y());
+    resize(width >= 0 ? Twips::toPixels(width, dpi) : this->width(),
+           height >= 0 ? Twips::toPixels(height, dpi) : this->height());
+    if (state == 2)
+        setWindowState(Qt::WindowMaximized);
+    else if (state == 1)
+        setWindowState(Qt::WindowMinimized);
+
+    const bool edit = settings.read(EditMode) == 1;
+    button("Edit")->setChecked(edit);
+    applyEditMode(edit);
+    button("AlwaysOnTop")->setChecked(settings.read(Settings::FloatingWindow::AlwaysOnTop) == 1);
+    AlwaysOnTop();
+
+    const auto restored = RestoreFile::readFloating(restorePath());
+    switch (restored.status) {
+    case RestoreFile::Status::Damaged:
+        restoreFailed();
+        return;
+    case RestoreFile::Status::Missing:
+    case RestoreFile::Status::Ignored:
+        // Nothing kept to show: the memo as stored, so that a save cannot
+        // write an empty window over it.
+        if (!MemoLoad())
+            return;
+        SetFontColor();
+        SetSaved();
+        QFile::remove(settingsPath());
+        return;
+    case RestoreFile::Status::Restorable:
+        break;
+    }
+    const RestoreFile::FloatingState& kept = restored.state;
+    if (kept.recordId != m_id) {
+        restoreFailed();
+        return;
+    }
+    m_isPassword = kept.isPassword;
+    if (m_isPassword && !m_window.editor().askPasswordToRestore()) {
+        restoreFailed();
+        return;
+    }
+    setWindowTitle(kept.caption);
+    showStored(kept.text);
+    // Unsaved text brought back does not match the database.
+    m_savedShown = kept.isEdit ? std::nullopt : std::optional<QString>(m_shownBody);
+    SetFontColor();
+    QTextCursor caret = m_txtContents->textCursor();
+    caret.setPosition(std::clamp(kept.caret, 0, int(m_shownBody.size())));
+    m_txtContents->setTextCursor(caret);
+    QFile::remove(restorePath());
+    if (kept.isEdit)
+        setEdit(true);
+    else
+        SetSaved();
+    QFile::remove(settingsPath());
+}
+
+bool frmViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_txtContents ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers =
+        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The window's own keys come here, not to the main window's shortcuts.
+        static const QList<int> ownKeys = {Qt::Key_S, Qt::Key_Z, Qt::Key_Y,  Qt::Key_X,
+                                           Qt::Key_V, Qt::Key_Q, Qt::Key_Up, Qt::Key_Down};
+        const bool own = (modifiers == Qt::ControlModifier && ownKeys.contains(key->key())) ||
+                         (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_0);
+        if (own)
+            event->accept();
+        return own;
+    }
+    if (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_0) {
+        m_window.prompt().inform(QStringLiteral("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!"));
+        return true;
+    }
+    if (modifiers != Qt::ControlModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_S:
+        SaveFloatingMemo(false, true);
+        return true;
+    case Qt::Key_Z:
+        undo();
+        return true;
+    case Qt::Key_Y:
+        redo();
+        return true;
+    case Qt::Key_X:
+        cut();
+        return true;
+    case Qt::Key_V:
+        paste();
+        return true;
+    case Qt::Key_Q:
+        close();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        QTextCursor cursor = m_txtContents->textCursor();
+        cursor.movePosition(key->key() == Qt::Key_Up ? QTextCursor::Start : QTextCursor::End);
+        m_txtContents->setTextCursor(cursor);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
