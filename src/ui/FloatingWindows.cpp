@@ -58,8 +58,9 @@ frmViewer* FloatingWindows::createWindow(qint64 id)
     return window;
 }
 
-void FloatingWindows::OpenMemoWindow(bool currentMemo, bool newMemo)
+void FloatingWindows::OpenMemoWindow(bool currentMemo, bool newMemo, int editorIndex, bool askReflect)
 {
+    const bool forEditor = editorIndex >= 0;
     qint64 id = -1;
     if (currentMemo) {
         MemoEditor& editor = m_window.editor();
@@ -73,7 +74,8 @@ void FloatingWindows::OpenMemoWindow(bool currentMemo, bool newMemo)
 
     if (frmViewer* open = QueryViewerOpen(id)) {
         m_window.prompt().critical(
-            QStringLiteral("すでに開いています。\nフローティングメモは同じ内容のメモで二重起動できません。"));
+            forEditor ? QStringLiteral("すでに開いています。\n外部エディタは同じ内容のメモで二重起動できません。")
+                      : QStringLiteral("すでに開いています。\nフローティングメモは同じ内容のメモで二重起動できません。"));
         if (open->isMinimized())
             open->showNormal();
         else
@@ -90,6 +92,12 @@ void FloatingWindows::OpenMemoWindow(bool currentMemo, bool newMemo)
     } else if (!window->MemoLoad()) {
         // Password refused or memo unreadable: the window never shows.
         delete window;
+        return;
+    }
+    if (forEditor) {
+        window->SetSaved();
+        window->InitUndoRedo();
+        window->OpenEditor(editorIndex, true, askReflect);
         return;
     }
     window->SetFontColor();

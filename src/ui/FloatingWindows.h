@@ -18,9 +18,10 @@ public:
 
     // Opens a floating window for the memo being edited in the main window
     // (`currentMemo`), for a new memo (`newMemo`), or else for the memo list's
-    // selected row. The external editors' pass joins here later with an editor
-    // index of its own.
-    void OpenMemoWindow(bool currentMemo, bool newMemo);
+    // selected row. With an editor index (0 to 3) the window stays hidden and
+    // carries one pass through that external editor, then goes; `askReflect`
+    // is its save's question towards the main window.
+    void OpenMemoWindow(bool currentMemo, bool newMemo, int editorIndex = -1, bool askReflect = true);
     // The window that shows memo `id` (-1: a new memo not yet saved),
     // searched from the last opened to the first; null when none does.
     frmViewer* QueryViewerOpen(qint64 id) const;

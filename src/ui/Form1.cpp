@@ -179,6 +179,18 @@ void Form1::buildActions()
     makeAction("mnuMemoList_NewF", QStringLiteral("フローティングメモで作成"));
     makeAction("NewF", QStringLiteral("フローティングメモで新規メモを作成"));
 
+    // External editors (EditorCommands connects these and writes the captions
+    // of the numbered entries from the editor table).
+    makeAction("mnuEditor", QStringLiteral("デフォルトの外部エディタで開く"));
+    makeAction("mnuEditorForm", QStringLiteral("デフォルトの外部エディタで開く"));
+    for (int index = 0; index < 4; ++index) {
+        makeAction(qPrintable(QStringLiteral("mnuEditor%1").arg(index)), QString());
+        makeAction(qPrintable(QStringLiteral("mnuEditorForm%1").arg(index)), QString());
+        makeAction(qPrintable(QStringLiteral("mnuMemoList_Editor%1New").arg(index)), QString());
+        makeAction(qPrintable(QStringLiteral("NewE%1").arg(index)), QString());
+        makeAction(qPrintable(QStringLiteral("Editor%1").arg(index)), QString());
+    }
+
     // Tags, trash and icons.
     const auto command = [this](const char* name, const QString& text, auto* target, auto slot) {
         connect(makeAction(name, text), &QAction::triggered, target, slot);
@@ -256,6 +268,8 @@ void Form1::buildActions()
         {"Paste", QStringLiteral("貼り付け"), QStringLiteral("貼り付け"), "edit-paste"},
         {"Find", QStringLiteral("検索"), QStringLiteral("メモ内を検索"), "edit-find"},
         {"Filtering", QStringLiteral("抽出"), QStringLiteral("メモを抽出"), "view-filter"},
+        {"OuterEdit", QStringLiteral("外部エディタ"), QStringLiteral("外部エディタで開く"),
+         "accessories-text-editor"},
         {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
     };
     for (const auto& button : buttons) {
@@ -292,11 +306,6 @@ void Form1::buildMenus()
     addMenu("mnuEdit", QStringLiteral("編集(&E)"),
             {"mnuUndo", "mnuRedo", "mnuCut", "mnuCopy", "mnuPaste", "mnuCopyCurrentMemo2Clipboard", "mnuAllUndo",
              "mnuFind", "mnuGetSelTextLength"});
-    addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
-            {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy", "mnuNewMemoCopySelected",
-             "mnuClipboard2NewMemo", "mnuGetTextLength"});
-    QMenu* memoListMenu =
-        addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuViewer", "mnuCopyMemo2Clipboard"});
     const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
                                    std::initializer_list<const char*> items) {
         QMenu* submenu = menu->addMenu(title);
@@ -304,7 +313,19 @@ void Form1::buildMenus()
         for (const char* item : items)
             submenu->addAction(action(item));
     };
-    addSubmenu(memoListMenu, "mnuMemoList_New", QStringLiteral("新規メモ"), {"mnuMemoList_NewF"});
+    QMenu* memoMenu = addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
+                              {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy",
+                               "mnuNewMemoCopySelected", "mnuClipboard2NewMemo", "mnuEditorForm"});
+    addSubmenu(memoMenu, "mnuEditorSelectForm", QStringLiteral("指定した外部エディタで開く"),
+               {"mnuEditorForm0", "mnuEditorForm1", "mnuEditorForm2", "mnuEditorForm3"});
+    memoMenu->addAction(action("mnuGetTextLength"));
+    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuViewer", "mnuEditor"});
+    addSubmenu(memoListMenu, "mnuEditorSelect", QStringLiteral("指定した外部エディタで開く"),
+               {"mnuEditor0", "mnuEditor1", "mnuEditor2", "mnuEditor3"});
+    memoListMenu->addAction(action("mnuCopyMemo2Clipboard"));
+    addSubmenu(memoListMenu, "mnuMemoList_New", QStringLiteral("新規メモ"),
+               {"mnuMemoList_NewF", "mnuMemoList_Editor0New", "mnuMemoList_Editor1New", "mnuMemoList_Editor2New",
+                "mnuMemoList_Editor3New"});
     addSubmenu(memoListMenu, "mnuMemoListIcon", QStringLiteral("アイコン"),
                {"mnuIcon_Delete", "mnuIcon_Exclamation", "mnuIcon_FlagRed", "mnuIcon_FlagBlue",
                 "mnuIcon_FlagLightBlue", "mnuIcon_FlagYellow", "mnuIcon_FlagGreen", "mnuIcon_FlagYellowGreen",
@@ -347,6 +368,9 @@ void Form1::buildToolbar()
     auto* newMenu = new QMenu(this);
     newMenu->setObjectName(QStringLiteral("NewMenu"));
     newMenu->addAction(action("NewF"));
+    newMenu->addSeparator()->setObjectName(QStringLiteral("NewMinus01"));
+    for (const char* name : {"NewE0", "NewE1", "NewE2", "NewE3"})
+        newMenu->addAction(action(name));
     if (auto* newButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action("New")))) {
         newButton->setMenu(newMenu);
         newButton->setPopupMode(QToolButton::MenuButtonPopup);
@@ -357,8 +381,17 @@ void Form1::buildToolbar()
     m_toolbar->addAction(action("SelectedCopy2NewMemo"));
     m_toolbar->addAction(action("DeleteMemos"));
     m_toolbar->addSeparator();
-    for (const char* name : {"Cut", "Copy", "Paste", "Find", "Filtering"})
+    for (const char* name : {"Cut", "Copy", "Paste", "Find", "OuterEdit", "Filtering"})
         m_toolbar->addAction(action(name));
+    // The OuterEdit button's drop-down: the four editors.
+    auto* editorMenu = new QMenu(this);
+    editorMenu->setObjectName(QStringLiteral("OuterEditMenu"));
+    for (const char* name : {"Editor0", "Editor1", "Editor2", "Editor3"})
+        editorMenu->addAction(action(name));
+    if (auto* editorButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action("OuterEdit")))) {
+        editorButton->setMenu(editorMenu);
+        editorButton->setPopupMode(QToolButton::MenuButtonPopup);
+    }
     m_toolbar->addSeparator();
     m_toolbar->addAction(action("AlwaysOnTop"));
 }

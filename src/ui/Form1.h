@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/SettingsFile.h"
+#include "exchange/EditorTable.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -52,6 +53,8 @@ public:
     MemoEditor& editor() { return *m_editor; }
     Clock& clock() { return m_clock; }
     FloatingWindows& floatingWindows() { return *m_floating; }
+    // The four external editors of the settings file.
+    const EditorTable& editorTable() const { return m_editorTable; }
     // The font of the floating memo windows (settings FloatingMemo/Font, FontSize).
     const QString& floatingMemoFontName() const { return m_floatingMemoFontName; }
     double floatingMemoFontSize() const { return m_floatingMemoFontSize; }
@@ -156,6 +159,7 @@ private:
     MemoEditor* m_editor = nullptr;
     PaneLayout* m_panes = nullptr;
     QToolBar* m_toolbar = nullptr;
+    EditorTable m_editorTable;
     TagCommands* m_tagCommands = nullptr;
     TrashCommands* m_trashCommands = nullptr;
     IconCommands* m_iconCommands = nullptr;

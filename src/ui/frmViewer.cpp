@@ -7,6 +7,9 @@
 #include "app/Timestamp.h"
 #include "app/Twips.h"
 #include "editing/MemoEditor.h"
+#include "exchange/EditorPass.h"
+#include "exchange/EditorTable.h"
+#include "exchange/EditorWaitWindow.h"
 #include "editing/MemoText.h"
 #include "editing/RestoreFile.h"
 #include "store/DatabaseError.h"
@@ -140,7 +143,6 @@ void frmViewer::buildToolbar()
     button("Edit")->setCheckable(true);
     button("AlwaysOnTop")->setCheckable(true);
 
-    // The external editor pass is joined to these later; until then they stay off.
     auto* editors = new QMenu(this);
     editors->setObjectName(QStringLiteral("OuterEditMenu"));
     const std::pair<const char*, QString> editorItems[] = {
@@ -153,7 +155,11 @@ void frmViewer::buildToolbar()
     button("OuterEdit")->setMenu(editors);
     if (auto* outer = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(button("OuterEdit"))))
         outer->setPopupMode(QToolButton::MenuButtonPopup);
-    button("OuterEdit")->setEnabled(false);
+    connect(button("OuterEdit"), &QAction::triggered, this, [this] { OpenEditor(-1, false, true); });
+    for (int index = 0; index < EditorTable::Count; ++index)
+        connect(editors->actions().at(index), &QAction::triggered, this,
+                [this, index] { OpenEditor(index, false, true); });
+    updateEditorCaptions();
 
     connect(button("Save"), &QAction::triggered, this, [this] { SaveFloatingMemo(false, true); });
     connect(button("Edit"), &QAction::triggered, this, &frmViewer::ToggleEditMode);
@@ -163,6 +169,56 @@ void frmViewer::buildToolbar()
     connect(button("AlwaysOnTop"), &QAction::triggered, this, &frmViewer::AlwaysOnTop);
     connect(button("Minimize"), &QAction::triggered, this, &QWidget::hide);
     connect(button("Close"), &QAction::triggered, this, &QWidget::close);
+}
+
+void frmViewer::updateEditorCaptions()
+{
+    const EditorTable& table = m_window.editorTable();
+    const QList<QAction*> items = button("OuterEdit")->menu()->actions();
+    // Entry 0 keeps its caption; the others carry the configured names.
+    for (int index = 1; index < EditorTable::Count; ++index)
+        items.at(index)->setText(table.openCaption(index));
+}
+
+void frmViewer::OpenEditor(int index, bool close, bool askReflect)
+{
+    if (index < 0)
+        index = m_window.editorTable().defaultIndex();
+    m_isLoading = false;
+    m_isOuterEdit = true;
+    const bool wasShown = isVisible();
+    hide();
+
+    EditorPass::Request request;
+    request.tmpBasePath = m_window.profile().tmpBasePath;
+    request.recordId = m_id > 0 ? m_id : -1;
+    request.title = m_id > 0 ? m_title : QString();
+    // The file holds the memo as it is stored, CR LF line breaks included.
+    request.text = storedText();
+    request.editorIndex = index;
+    request.editorPath = EditorTable::readPath(m_window.IniFilePath(), index);
+
+    EditorPass pass(m_window.prompt());
+    EditorWaitWindow wait(pass);
+    // Each text the editor saves comes into the box and is saved at once.
+    connect(&pass, &EditorPass::textTaken, this, [this, askReflect](const QString& text) {
+        // Recorded like typing, so that undo returns to the text before.
+        m_txtContents->setPlainText(MemoText::toEditor(text));
+        SaveFloatingMemo(true, askReflect);
+    });
+    pass.exec(request);
+
+    m_isOuterEdit = false;
+    if (close) {
+        this->close();
+        return;
+    }
+    m_isLoading = false;
+    SetSaved();
+    if (wasShown) {
+        show();
+        AlwaysOnTop2();
+    }
 }
 
 void frmViewer::buildContextMenu()
@@ -231,6 +287,7 @@ void frmViewer::showStored(const QString& stored)
 
 void frmViewer::setCaption(const QString& title)
 {
+    m_title = title;
     setWindowTitle(QString::number(m_id) + QLatin1Char(':') + title);
 }
 

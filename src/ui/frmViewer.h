@@ -59,6 +59,12 @@ public:
     // `askReflect` asks whether the main window should take the saved text
     // (without it, it does). False when nothing was saved.
     bool SaveFloatingMemo(bool forced, bool askReflect);
+    // One pass of the memo through external editor `index` (0: the desktop's
+    // application for text files; the table's default for -1). The window is
+    // hidden meanwhile; a changed text is saved (`askReflect` as for
+    // SaveFloatingMemo). With `close` the window goes afterwards, otherwise it
+    // comes back as it was.
+    void OpenEditor(int index, bool close, bool askReflect);
     // The body in stored form: text the user did not touch keeps the line
     // breaks it was loaded with.
     QString storedText() const;
@@ -90,6 +96,7 @@ private:
     void followSavedState();
     void showStored(const QString& stored);
     void setCaption(const QString& title);
+    void updateEditorCaptions();
     void keepForNextStart();
     void restoreFailed();
 
@@ -104,6 +111,7 @@ private:
     bool m_isPassword = false;
     bool m_isRestoration = false;
     bool m_isOuterEdit = false;
+    QString m_title; // the memo's title, as the caption shows it
     bool m_isClose = false;
     bool m_editMode = false;
     // The body as last loaded or saved, stored and as the box showed it, so

@@ -3,6 +3,8 @@
 #include "MainWindowFixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -45,7 +47,8 @@ TEST_F(ListMenusTest, TagTrashAndIconCommandsStandInTheirMenus)
                                                      u"pop2ClearTrash ゴミ箱を綺麗にする"_s,
                                                      u"mnuFiltering フィルタ(&F)"_s}));
     EXPECT_EQ(items(menu("mnuMemoList")),
-              (QStringList{u"mnuViewer フローティングメモで開く"_s, u"mnuCopyMemo2Clipboard クリップボードへコピー"_s,
+              (QStringList{u"mnuViewer フローティングメモで開く"_s, u"mnuEditor デフォルトの外部エディタで開く"_s,
+                           u"mnuEditorSelect 指定した外部エディタで開く"_s, u"mnuCopyMemo2Clipboard クリップボードへコピー"_s,
                            u"mnuMemoList_New 新規メモ"_s, u"mnuMemoListIcon アイコン"_s,
                            u"popTAG タグ操作"_s, u"mnuTrashBox ゴミ箱"_s, u"popPassword パスワード"_s,
                            u"mnuSelectMemoAll すべて選択"_s}));
@@ -73,7 +76,9 @@ TEST_F(ListMenusTest, TheCategoryListOpensItsMenuOnARightClick)
     open();
     QTreeView* list = catList();
     const QPoint point = list->visualRect(list->model()->index(0, 1)).center();
-    QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, point);
+    // What the window system delivers for a right click.
+    QContextMenuEvent click(QContextMenuEvent::Mouse, point, list->viewport()->mapToGlobal(point));
+    QApplication::sendEvent(list->viewport(), &click);
     QTRY_VERIFY(menu("popPopUp2")->isVisible());
     menu("popPopUp2")->hide();
 }
