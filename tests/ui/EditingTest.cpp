@@ -96,8 +96,9 @@ TEST_P(SwitchingTest, SwitchingMemosFollowsTheSaveSetting)
 
     EXPECT_EQ(prompt.messageTexts(),
               c.answer ? QStringList{QStringLiteral("メモの内容が変更されています。保存しますか？")} : QStringList{});
-    if (c.answer)
+    if (c.answer) {
         EXPECT_EQ(prompt.shown.last().buttons, PromptButtons::YesNoCancel);
+    }
     EXPECT_EQ(stored(first)->body, c.saved ? QStringLiteral("Xone") : QStringLiteral("one"));
     EXPECT_EQ(lblNo(), QString::number(c.switched ? second : first));
     EXPECT_EQ(contents()->toPlainText(), c.switched ? QStringLiteral("two") : QStringLiteral("Xone"));
