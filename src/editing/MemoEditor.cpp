@@ -4,6 +4,7 @@
 #include "app/Prompt.h"
 #include "app/Timestamp.h"
 #include "editing/MemoText.h"
+#include "editing/PlainContentsEdit.h"
 #include "editing/SingleLineValidator.h"
 #include "store/MemoStore.h"
 #include "tags/TagString.h"
@@ -78,7 +79,7 @@ void MemoEditor::buildBoxes()
     m_txtCategory->setAccessibleName(QStringLiteral("タグ"));
     for (QLineEdit* line : {m_txtTitle, m_txtCategory})
         line->setValidator(new SingleLineValidator(m_isLoading, line));
-    m_txtContents = new QPlainTextEdit(this);
+    m_txtContents = new PlainContentsEdit(this);
     m_txtContents->setObjectName(QStringLiteral("txtContents"));
     m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
     // The box keeps its own histories; the widget's would only hold a second copy.

@@ -11,6 +11,7 @@
 #include "exchange/EditorTable.h"
 #include "exchange/EditorWaitWindow.h"
 #include "editing/MemoText.h"
+#include "editing/PlainContentsEdit.h"
 #include "editing/RestoreFile.h"
 #include "store/DatabaseError.h"
 #include "store/MemoStore.h"
@@ -80,7 +81,7 @@ frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(win
     buildToolbar();
     layout->addWidget(m_toolbar);
 
-    m_txtContents = new QPlainTextEdit(this);
+    m_txtContents = new PlainContentsEdit(this);
     m_txtContents->setObjectName(QStringLiteral("txtContents"));
     m_txtContents->setAccessibleName(QStringLiteral("メモの内容"));
     // The window's own history replaces the box's, which would keep whole copies.

@@ -143,12 +143,16 @@ TEST_P(CopyTest, CopyPutsTheSelectionOnTheClipboardAndLeavesTheBox)
     selectInContents(11, 2);
     GetParam().give(*this);
     EXPECT_EQ(clipboard()->text(), u"e\ntwo \u00a0\tt"_s);
+    // Plain text only: no formatting goes to the clipboard.
+    EXPECT_EQ(clipboard()->mimeData()->formats(), QStringList{u"text/plain"_s});
     EXPECT_EQ(boxText(), u"one\ntwo \u00a0\tthree"_s);
     EXPECT_FALSE(saveEnabled());
     EXPECT_EQ(history().count(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, CopyTest, ::testing::Values(byAction("mnuCopy"), byAction("Copy")), wayName);
+INSTANTIATE_TEST_SUITE_P(Ways, CopyTest,
+                         ::testing::Values(byAction("mnuCopy"), byAction("Copy"), byKey("CtrlC", Qt::Key_C)),
+                         wayName);
 
 using PasteTest = ClipboardWayTest;
 
