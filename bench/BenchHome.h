@@ -7,11 +7,16 @@
 #include "app/Startup.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
+#include "tags/ListViews.h"
+#include "tags/MemoList.h"
 #include "ui/Form1.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <memory>
 #include <random>
@@ -62,6 +67,31 @@ inline std::unique_ptr<Form1> openWindow(Home& home, Prompt& prompt)
     window->show();
     QApplication::processEvents();
     return window;
+}
+
+// Opens the window after writing `settings` as the default profile's settings file.
+inline std::unique_ptr<Form1> openWindowWithSettings(Home& home, Prompt& prompt, const QByteArray& settings)
+{
+    QFile ini(home.path() + QStringLiteral("quillet_default.ini"));
+    if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        ini.write(settings);
+    ini.close();
+    return openWindow(home, prompt);
+}
+
+// Selects the first `count` rows of the memo list.
+inline void selectFirstRows(Form1& window, int count)
+{
+    QAbstractItemView* view = window.memoList().view();
+    QAbstractItemModel* model = view->model();
+    view->selectionModel()->select(QItemSelection(model->index(0, 0), model->index(count - 1, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Runs the window's command `action` as its menu item does.
+inline void trigger(Form1& window, const char* action)
+{
+    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
 #define QUILLET_BENCHMARK_MAIN()                                                                             \

@@ -58,14 +58,6 @@ public:
     }
 };
 
-void selectFirstRows(Form1& window, int count)
-{
-    QAbstractItemView* view = window.memoList().view();
-    QAbstractItemModel* model = view->model();
-    view->selectionModel()->select(QItemSelection(model->index(0, 0), model->index(count - 1, 0)),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
 void chooseCategory(Form1& window, const QString& name)
 {
     const int row = name == TagTable::allName() ? TagTable::AllRowId
@@ -76,19 +68,10 @@ void chooseCategory(Form1& window, const QString& name)
     window.FillMemoList();
 }
 
-void trigger(Form1& window, const char* action)
-{
-    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
-}
-
 std::unique_ptr<Form1> openQuiet(AnsweringPrompt& prompt)
 {
     // No questions or reports around the move: the setting IsTrash = 1.
-    QFile ini(home().path() + QStringLiteral("quillet_default.ini"));
-    if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        ini.write("[General]\r\nIsTrash=1\r\n");
-    ini.close();
-    return openWindow(home(), prompt);
+    return openWindowWithSettings(home(), prompt, "[General]\r\nIsTrash=1\r\n");
 }
 
 void BM_MoveToTrash(benchmark::State& state)

@@ -32,24 +32,7 @@ public:
 std::unique_ptr<Form1> openWithPassword(Prompt& prompt)
 {
     // "abc", scrambled.
-    QFile ini(home().path() + QStringLiteral("quillet_default.ini"));
-    if (ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        ini.write("[Security]\r\nPassword=dcb\r\n");
-    ini.close();
-    return openWindow(home(), prompt);
-}
-
-void selectFirstRows(Form1& window, int count)
-{
-    QAbstractItemView* view = window.memoList().view();
-    QAbstractItemModel* model = view->model();
-    view->selectionModel()->select(QItemSelection(model->index(0, 0), model->index(count - 1, 0)),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-void trigger(Form1& window, const char* action)
-{
-    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+    return openWindowWithSettings(home(), prompt, "[Security]\r\nPassword=dcb\r\n");
 }
 
 void BM_ProtectSelected(benchmark::State& state)

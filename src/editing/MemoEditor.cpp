@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/Prompt.h"
 #include "app/Timestamp.h"
+#include "editing/LoadingScope.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/SingleLineValidator.h"
@@ -27,18 +28,6 @@ const QString kNew = QStringLiteral("New");
 // A protected memo opened again within 0.003472 days (299.9808 seconds, about
 // five minutes) of the last right answer asks no password.
 constexpr qint64 kPasswordGraceMsecs = 299'980;
-
-// Sets `flag` for the scope, so that the boxes' change handlers record nothing.
-class LoadingScope
-{
-public:
-    explicit LoadingScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
-    ~LoadingScope() { m_flag = m_previous; }
-
-private:
-    bool& m_flag;
-    bool m_previous;
-};
 
 bool isCtrlOnly(const QKeyEvent* key)
 {
@@ -152,10 +141,7 @@ QString MemoEditor::boxText(Box box) const
     case Box::Tags:
         return m_txtCategory->text();
     default:
-        // The document's own characters: toPlainText() would turn no-break
-        // spaces into blanks and line separators into line breaks. Only the
-        // paragraph separator between the box's lines is a line break.
-        return m_txtContents->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        return m_txtContents->boxText();
     }
 }
 
@@ -202,13 +188,7 @@ void MemoEditor::apply(Box box, const UndoHistory::TextEdit& edit)
     {
         LoadingScope loading(m_isLoading);
         if (box == Box::Contents) {
-            // Only the changed range is replaced, so long memos stay fast.
-            QTextCursor cursor(m_txtContents->document());
-            cursor.setPosition(edit.position);
-            cursor.setPosition(edit.position + edit.removeLength, QTextCursor::KeepAnchor);
-            cursor.insertText(edit.insertText);
-            cursor.setPosition(edit.caret);
-            m_txtContents->setTextCursor(cursor);
+            m_txtContents->applyEdit(edit);
         } else {
             QLineEdit* line = box == Box::Title ? m_txtTitle : m_txtCategory;
             QString text = line->text();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/PlainContentsEdit.h"
 #include "editing/UndoHistory.h"
 
 #include <QDateTime>
@@ -156,7 +157,7 @@ private:
     QLabel* m_lblNo = nullptr;
     QLineEdit* m_txtTitle = nullptr;
     QLineEdit* m_txtCategory = nullptr;
-    QPlainTextEdit* m_txtContents = nullptr;
+    PlainContentsEdit* m_txtContents = nullptr;
     UndoHistory m_histories[3];
 
     bool m_isLoading = false;

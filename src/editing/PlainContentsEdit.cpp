@@ -1,6 +1,22 @@
 #include "editing/PlainContentsEdit.h"
 
 #include <QMimeData>
+#include <QTextCursor>
+
+QString PlainContentsEdit::boxText() const
+{
+    return document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+void PlainContentsEdit::applyEdit(const UndoHistory::TextEdit& edit)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(edit.position);
+    cursor.setPosition(edit.position + edit.removeLength, QTextCursor::KeepAnchor);
+    cursor.insertText(edit.insertText);
+    cursor.setPosition(edit.caret);
+    setTextCursor(cursor);
+}
 
 QMimeData* PlainContentsEdit::createMimeDataFromSelection() const
 {

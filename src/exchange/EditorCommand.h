@@ -29,7 +29,7 @@ struct EditorCommand
     // `xdg-mime query default text/plain` when xdg-mime is installed, otherwise
     // from the mimeapps.list files and mimeinfo.cache of the XDG directories
     // (XDG_CONFIG_HOME, XDG_CONFIG_DIRS, XDG_DATA_HOME, XDG_DATA_DIRS), in the
-    // order of the freedesktop.org MIME applications specification.
+    // lookup order freedesktop.org sets for default applications.
     static QStringList textApplicationCandidates();
 
     // The command of a .desktop file's Exec key: quoting and escapes undone,

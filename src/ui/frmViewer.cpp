@@ -10,6 +10,7 @@
 #include "exchange/EditorPass.h"
 #include "exchange/EditorTable.h"
 #include "exchange/EditorWaitWindow.h"
+#include "editing/LoadingScope.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/RestoreFile.h"
@@ -36,18 +37,6 @@
 namespace {
 
 const QString kNewMemoCaption = QStringLiteral("New Memo");
-
-// Sets a flag for the lifetime of the object and then puts the old value back.
-class LoadingScope
-{
-public:
-    explicit LoadingScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
-    ~LoadingScope() { m_flag = m_previous; }
-
-private:
-    bool& m_flag;
-    bool m_previous;
-};
 
 // The first `length` characters of `text`, never ending between the halves of a surrogate pair.
 QString cutAt(const QString& text, int length)
@@ -265,9 +254,7 @@ QString frmViewer::restorePath() const
 
 QString frmViewer::boxText() const
 {
-    // The document's own characters: only the paragraph separator between the
-    // box's lines is a line break; no-break spaces and line separators stay.
-    return m_txtContents->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return m_txtContents->boxText();
 }
 
 QString frmViewer::storedText() const
@@ -421,37 +408,23 @@ void frmViewer::followSavedState()
 
 void frmViewer::undo()
 {
-    const auto edit = m_history.undo();
-    if (!edit) {
+    if (const auto edit = m_history.undo())
+        applyHistoryStep(*edit);
+    else
         followSavedState();
-        return;
-    }
-    {
-        LoadingScope loading(m_isLoading);
-        // Only the changed range is replaced, so long memos stay fast.
-        QTextCursor cursor(m_txtContents->document());
-        cursor.setPosition(edit->position);
-        cursor.setPosition(edit->position + edit->removeLength, QTextCursor::KeepAnchor);
-        cursor.insertText(edit->insertText);
-        cursor.setPosition(edit->caret);
-        m_txtContents->setTextCursor(cursor);
-    }
-    followSavedState();
 }
 
 void frmViewer::redo()
 {
-    const auto edit = m_history.redo();
-    if (!edit)
-        return;
+    if (const auto edit = m_history.redo())
+        applyHistoryStep(*edit);
+}
+
+void frmViewer::applyHistoryStep(const UndoHistory::TextEdit& edit)
+{
     {
         LoadingScope loading(m_isLoading);
-        QTextCursor cursor(m_txtContents->document());
-        cursor.setPosition(edit->position);
-        cursor.setPosition(edit->position + edit->removeLength, QTextCursor::KeepAnchor);
-        cursor.insertText(edit->insertText);
-        cursor.setPosition(edit->caret);
-        m_txtContents->setTextCursor(cursor);
+        m_txtContents->applyEdit(edit);
     }
     followSavedState();
 }

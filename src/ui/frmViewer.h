@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/PlainContentsEdit.h"
 #include "editing/UndoHistory.h"
 #include "ui/OuterEditHolder.h"
 
@@ -91,6 +92,8 @@ private:
     QString askNewMemoTitle(const QString& storedText);
     void UpdateEditButtons();
     void recordChange();
+    // Shows the text of a history step, then follows the saved state.
+    void applyHistoryStep(const UndoHistory::TextEdit& edit);
     void setEdit(bool edit);
     // After an undo or redo: modified unless the box shows the saved text.
     void followSavedState();
@@ -102,7 +105,7 @@ private:
 
     Form1& m_window;
     QToolBar* m_toolbar = nullptr;
-    QPlainTextEdit* m_txtContents = nullptr;
+    PlainContentsEdit* m_txtContents = nullptr;
     UndoHistory m_history;
 
     qint64 m_id = 0;
