@@ -168,6 +168,26 @@ void Form1::buildActions()
         {"popSetSecurityPass", QStringLiteral("選択したメモをパスワード設定する")},
         {"popDeleteSecurityPass", QStringLiteral("選択したメモのパスワード設定を解除")},
         {"mnuFiltering", QStringLiteral("フィルタ(&F)")},
+        {"mnuMDBChange", QStringLiteral("メモデータベースの切り替え")},
+        {"mnuMDBAddImport", QStringLiteral("メモデータベースを追加読み込み")},
+        {"mnuMDBSaveAs", QStringLiteral("メモデータベースを別名で保存")},
+        {"mnuImport", QStringLiteral("インポート")},
+        {"mnuImportFolder", QStringLiteral("フォルダインポート")},
+        {"mnuExportAll", QStringLiteral("エクスポート")},
+        {"mnuExportText", QStringLiteral("テキストで書き出し")},
+        {"mnuOpenLink", QStringLiteral("選択文字列から開く")},
+        {"mnuFindLink0", QString()},
+        {"mnuFindLink1", QString()},
+        {"mnuFindLink2", QString()},
+        {"mnuFindLink3", QString()},
+        {"mnuMDBRefresh", QStringLiteral("メモデータベースのリフレッシュ")},
+        {"mnuMakeShortCut", QStringLiteral("ショートカットの作成")},
+        {"mnuOption", QStringLiteral("オプション")},
+        {"mnuHelp2", QStringLiteral("ヘルプ")},
+        {"mnuOnlineHelp", QStringLiteral("オンラインヘルプ")},
+        {"mnuNewInfo", QStringLiteral("Quilletの最新情報")},
+        {"mnuMakerSite", QString()},
+        {"mnuAbout", QStringLiteral("Quilletについて(&A)")},
     };
     for (const auto& [name, text] : selfConnected)
         makeAction(name, text);
@@ -302,10 +322,9 @@ void Form1::buildMenus()
             menu->addAction(action(item));
         return menu;
     };
-    addMenu("mnuFile", QStringLiteral("ファイル(&F)"), {"mnuQuit"});
-    addMenu("mnuEdit", QStringLiteral("編集(&E)"),
-            {"mnuUndo", "mnuRedo", "mnuCut", "mnuCopy", "mnuPaste", "mnuCopyCurrentMemo2Clipboard", "mnuAllUndo",
-             "mnuFind", "mnuGetSelTextLength"});
+    addMenu("mnuFile", QStringLiteral("ファイル(&F)"),
+            {"mnuMDBChange", "mnuMDBAddImport", "mnuMDBSaveAs", "mnuImport", "mnuImportFolder", "mnuExportAll",
+             "mnuQuit"});
     const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
                                    std::initializer_list<const char*> items) {
         QMenu* submenu = menu->addMenu(title);
@@ -313,6 +332,12 @@ void Form1::buildMenus()
         for (const char* item : items)
             submenu->addAction(action(item));
     };
+    QMenu* editMenu = addMenu("mnuEdit", QStringLiteral("編集(&E)"),
+                              {"mnuUndo", "mnuRedo", "mnuCut", "mnuCopy", "mnuPaste", "mnuCopyCurrentMemo2Clipboard",
+                               "mnuAllUndo", "mnuFind", "mnuOpenLink"});
+    addSubmenu(editMenu, "mnuFindLink", QStringLiteral("選択文字列を検索エンジンで検索する"),
+               {"mnuFindLink0", "mnuFindLink1", "mnuFindLink2", "mnuFindLink3"});
+    editMenu->addAction(action("mnuGetSelTextLength"));
     QMenu* memoMenu = addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
                               {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy",
                                "mnuNewMemoCopySelected", "mnuClipboard2NewMemo", "mnuEditorForm"});
@@ -335,6 +360,7 @@ void Form1::buildMenus()
     addSubmenu(memoListMenu, "mnuTrashBox", QStringLiteral("ゴミ箱"), {"mnuDeleteMemo", "mnuRestoreMemo"});
     addSubmenu(memoListMenu, "popPassword", QStringLiteral("パスワード"),
                {"popSetSecurityPass", "popDeleteSecurityPass"});
+    addSubmenu(memoListMenu, "mnuExport", QStringLiteral("外部書き出し"), {"mnuExportText"});
     memoListMenu->addAction(action("mnuSelectMemoAll"));
     // The memo list's own menu doubles as its context menu.
     m_memoListView->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -353,6 +379,9 @@ void Form1::buildMenus()
     QMenu* windowMode = tool->addMenu(QStringLiteral("ウィンドウモード"));
     windowMode->setObjectName(QStringLiteral("mnuWindowMode"));
     windowMode->addActions(m_windowTypes->actions());
+    tool->addActions({action("mnuMDBRefresh"), action("mnuMakeShortCut"), action("mnuOption")});
+    addMenu("mnuHelp", QStringLiteral("ヘルプ(&H)"),
+            {"mnuHelp2", "mnuOnlineHelp", "mnuNewInfo", "mnuMakerSite", "mnuAbout"});
 }
 
 void Form1::buildToolbar()
