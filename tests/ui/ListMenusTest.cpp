@@ -40,7 +40,7 @@ TEST_F(ListMenusTest, TagTrashAndIconCommandsStandInTheirMenus)
     for (QAction* action : window->menuBar()->actions())
         bar.append(action->menu()->objectName());
     EXPECT_EQ(bar, (QStringList{u"mnuFile"_s, u"mnuEdit"_s, u"mnuMemo"_s, u"mnuMemoList"_s, u"popPopUp2"_s,
-                                u"mnuTool"_s}));
+                                u"mnuTool"_s, u"mnuHelp"_s}));
     EXPECT_EQ(menu("popPopUp2")->title(), u"カテゴリリスト(&C)"_s);
     EXPECT_EQ(items(menu("popPopUp2")), (QStringList{u"pop2DelCategory タグを削除"_s, u"pop2RenameCategory タグをリネーム"_s,
                                                      u"pop2SetCategory 指定タグに置き換え"_s,
@@ -51,7 +51,7 @@ TEST_F(ListMenusTest, TagTrashAndIconCommandsStandInTheirMenus)
                            u"mnuEditorSelect 指定した外部エディタで開く"_s, u"mnuCopyMemo2Clipboard クリップボードへコピー"_s,
                            u"mnuMemoList_New 新規メモ"_s, u"mnuMemoListIcon アイコン"_s,
                            u"popTAG タグ操作"_s, u"mnuTrashBox ゴミ箱"_s, u"popPassword パスワード"_s,
-                           u"mnuSelectMemoAll すべて選択"_s}));
+                           u"mnuExport 外部書き出し"_s, u"mnuSelectMemoAll すべて選択"_s}));
     EXPECT_EQ(items(menu("popPassword")),
               (QStringList{u"popSetSecurityPass 選択したメモをパスワード設定する"_s,
                            u"popDeleteSecurityPass 選択したメモのパスワード設定を解除"_s}));
