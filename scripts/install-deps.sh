@@ -9,7 +9,8 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
-  xvfb xauth desktop-file-utils
+  xvfb xauth desktop-file-utils appstream
+  clang libclang-rt-dev
 )
 
 missing=()

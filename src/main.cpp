@@ -5,6 +5,7 @@
 #include "store/DatabaseError.h"
 #include "ui/Form1.h"
 #include "ui/QtPrompt.h"
+#include "ui/frmProgress.h"
 
 #include <QApplication>
 #include <QFont>
@@ -42,7 +43,14 @@ int main(int argc, char** argv)
 
     QtPrompt prompt;
     SystemClock clock;
-    StartupResult startup = Startup(prompt, AppPaths::myPath()).run(QApplication::arguments().mid(1));
+    // A database upgrade at start-up shows its progress in a window of its own.
+    const auto makeProgress = []() -> std::unique_ptr<Progress> {
+        auto window = std::make_unique<frmProgress>();
+        window->show();
+        return window;
+    };
+    StartupResult startup =
+        Startup(prompt, AppPaths::myPath(), makeProgress).run(QApplication::arguments().mid(1));
     if (!startup.proceed)
         return 0;
 

@@ -3,8 +3,12 @@
 #include "app/CodePage.h"
 
 #include <QFile>
+#include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 #include <cmath>
 #include <optional>
@@ -200,21 +204,104 @@ QString valueOf(const QString& stored)
     return value;
 }
 
+// What identifies one version of a file: an atomic replace gives a new inode,
+// an edit in place a new size or modification time.
+struct FileVersion
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+std::optional<FileVersion> versionOf(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileVersion{info.st_dev, info.st_ino, info.st_size,
+                       qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+// The values of a file as reading finds them: the first section of each name,
+// the first line of each key in it; names folded for comparison without case.
+struct KeyIndex
+{
+    FileVersion version;
+    QHash<QString, QHash<QString, QString>> sections;
+};
+
+KeyIndex indexOf(const QList<Line>& lines)
+{
+    KeyIndex index;
+    QHash<QString, QString>* current = nullptr;
+    for (const Line& line : lines) {
+        const Entry entry = parseLine(line.text);
+        if (entry.kind == Entry::Section) {
+            const QString name = entry.name.toCaseFolded();
+            current = index.sections.contains(name) ? nullptr : &index.sections[name];
+        } else if (entry.kind == Entry::Key && current) {
+            const QString name = entry.name.toCaseFolded();
+            if (!current->contains(name))
+                current->insert(name, entry.value);
+        }
+    }
+    return index;
+}
+
+// Reading settings asks for one key at a time, often a hundred in a row: the
+// file is split and indexed once per version, not once per key, so that even a
+// settings file of a million lines opens at once.
+class KeyIndexCache
+{
+public:
+    std::optional<QString> value(const QString& path, const QString& section, const QString& key)
+    {
+        const std::optional<FileVersion> version = versionOf(path);
+        if (!version)
+            return std::nullopt;
+        QMutexLocker lock(&m_mutex);
+        auto found = m_indexes.find(path);
+        if (found == m_indexes.end() || !(found->version == *version)) {
+            const std::optional<QByteArray> bytes = readBytes(path);
+            if (!bytes)
+                return std::nullopt;
+            // The file may change between the stat and the read; then the next
+            // read indexes it again.
+            KeyIndex index = indexOf(splitLines(*bytes).lines);
+            index.version = *version;
+            if (m_indexes.size() >= MaxFiles)
+                m_indexes.clear();
+            found = m_indexes.insert(path, std::move(index));
+        }
+        const auto inSection = found->sections.constFind(section.toCaseFolded());
+        if (inSection == found->sections.constEnd())
+            return std::nullopt;
+        const auto value = inSection->constFind(key.toCaseFolded());
+        if (value == inSection->constEnd())
+            return std::nullopt;
+        return *value;
+    }
+
+private:
+    static constexpr qsizetype MaxFiles = 4;
+    QMutex m_mutex;
+    QHash<QString, KeyIndex> m_indexes;
+};
+
 std::optional<QString> lookup(const QString& file, const QString& section, const QString& key)
 {
+    static KeyIndexCache cache;
     const QString keyName = trimBlanks(key);
     if (keyName.isEmpty())
         return std::nullopt;
-    const std::optional<QByteArray> bytes = readBytes(file);
-    if (!bytes || bytes->isEmpty())
+    const std::optional<QString> stored = cache.value(file, trimBlanks(section), keyName);
+    if (!stored)
         return std::nullopt;
-    const Location at = locate(splitLines(*bytes).lines, trimBlanks(section), keyName);
-    if (at.keyLine < 0)
-        return std::nullopt;
-    return valueOf(at.value);
+    return valueOf(*stored);
 }
 
-// At most `limit` bytes of UTF-8, never cutting through a character.
 QString cutToUtf8Bytes(const QString& text, int limit)
 {
     int bytes = 0;

@@ -30,7 +30,10 @@ StartupResult::~StartupResult() = default;
 StartupResult::StartupResult(StartupResult&&) noexcept = default;
 StartupResult& StartupResult::operator=(StartupResult&&) noexcept = default;
 
-Startup::Startup(Prompt& prompt, QString myPath) : m_prompt(prompt), m_myPath(std::move(myPath)) {}
+Startup::Startup(Prompt& prompt, QString myPath, ProgressFactory makeProgress)
+    : m_prompt(prompt), m_myPath(std::move(myPath)), m_makeProgress(std::move(makeProgress))
+{
+}
 
 QString Startup::baseCaption()
 {
@@ -128,7 +131,9 @@ bool Startup::resolveDatabase(StartupResult& result, const CommandLine& line)
 
     if (!databaseFileExists(result.dbPath))
         return false;
-    if (!ReadIsMemoPass(result.dbPath))
+    // Layouts before 220 have no database password (nor the column for it);
+    // they are upgraded in checkDatabase().
+    if (ReadVersionInfo(result.dbPath) < 220 || !ReadIsMemoPass(result.dbPath))
         return true;
     const QString entered = askDatabasePassword();
     if (entered.isEmpty())
@@ -175,12 +180,10 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
 
 bool Startup::checkDatabase(StartupResult& result)
 {
-    const int version = ReadVersionInfo(result.dbPath);
-    if (version < CurrentDatabaseVersion) {
-        return endWith(QStringLiteral("このデータベースは古い形式(バージョン %1)のため開けません。\n%2")
-                           .arg(version)
-                           .arg(result.dbPath));
-    }
+    // An older layout is rebuilt to the current one; a cancelled rebuild ends
+    // the program (the user has been told), the file left as it was.
+    if (UpgradeDatabaseIfOld(result.dbPath, m_myPath, m_prompt, m_makeProgress) == UpgradeResult::Cancelled)
+        return false;
     offerWriteAccess(result.dbPath);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/CommandLine.h"
+#include "store/DatabaseUpgrade.h"
 
 #include <QString>
 #include <memory>
@@ -30,7 +31,9 @@ struct StartupResult
 class Startup
 {
 public:
-    Startup(Prompt& prompt, QString myPath);
+    // `makeProgress` shows the progress window of a database upgrade; without
+    // it the upgrade runs without a window.
+    Startup(Prompt& prompt, QString myPath, ProgressFactory makeProgress = {});
 
     // Works out the profile and database from the command line, asks for the
     // passwords, checks the database, creates the profile folders and opens the
@@ -53,4 +56,5 @@ private:
 
     Prompt& m_prompt;
     QString m_myPath;
+    ProgressFactory m_makeProgress;
 };

@@ -34,6 +34,12 @@ bool isCtrlOnly(const QKeyEvent* key)
     return (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
 }
 
+bool isCtrlShiftOnly(const QKeyEvent* key)
+{
+    return (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) ==
+           (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
 bool isEnter(const QKeyEvent* key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -552,6 +558,14 @@ bool MemoEditor::handleKey(Box box, QKeyEvent* key)
             Q_EMIT(key->key() == Qt::Key_X ? cutRequested() : pasteRequested());
             return true;
         }
+        if (ctrl && key->key() == Qt::Key_O) {
+            Q_EMIT openLinkRequested();
+            return true;
+        }
+        if (isCtrlShiftOnly(key) && key->key() == Qt::Key_F) {
+            Q_EMIT webSearchRequested();
+            return true;
+        }
         // Shift+Enter breaks the line as Enter does, instead of inserting a
         // line separator that would be stored as a character of its own.
         if (isEnter(key) && key->modifiers() == Qt::ShiftModifier) {
@@ -581,9 +595,12 @@ bool MemoEditor::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         // Claim the keys before window shortcuts see them, then act on the press.
         if (event->type() == QEvent::ShortcutOverride) {
-            const bool contentsKey = box == Box::Contents && (key->key() == Qt::Key_S || key->key() == Qt::Key_X ||
-                                                              key->key() == Qt::Key_V);
-            const bool ours = isCtrlOnly(key) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y || contentsKey);
+            const bool contentsKey =
+                box == Box::Contents && (key->key() == Qt::Key_S || key->key() == Qt::Key_X ||
+                                         key->key() == Qt::Key_V || key->key() == Qt::Key_O);
+            const bool ours =
+                (isCtrlOnly(key) && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y || contentsKey)) ||
+                (box == Box::Contents && isCtrlShiftOnly(key) && key->key() == Qt::Key_F);
             if (ours)
                 event->accept();
             return false;

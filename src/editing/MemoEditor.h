@@ -129,6 +129,10 @@ Q_SIGNALS:
     // Ctrl+X and Ctrl+V in the contents box: the program's own cut and paste.
     void cutRequested();
     void pasteRequested();
+    // Ctrl+O and Ctrl+Shift+F in the contents box: open the selection as a
+    // link, search it on the web.
+    void openLinkRequested();
+    void webSearchRequested();
     void tagPickerRequested();
     void tagClicked(const QString& word);
 

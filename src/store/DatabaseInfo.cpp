@@ -5,6 +5,7 @@
 #include "store/StatementCatalogue.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 int ReadVersionInfo(const QString& path)
 {
@@ -21,6 +22,27 @@ int ReadVersionInfo(const QString& path)
     if (!query.step())
         return 0;
     return qint16(query.int64(0));
+}
+
+int ReadLayoutVersion(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return 0;
+    SqliteDatabase db(path, SqliteDatabase::Access::ReadOnly);
+    QSet<QString> columns;
+    Statement query(db, sql::ReadMemoColumns);
+    while (query.step())
+        columns.insert(query.text(0).toCaseFolded());
+    if (columns.isEmpty())
+        return 0;
+    const auto has = [&](const char* name) { return columns.contains(QString::fromLatin1(name).toCaseFolded()); };
+    if (has("UpdateTime") && has("Icon"))
+        return 250;
+    if (has("IsTrash"))
+        return 240;
+    if (has("No") && has("Category") && has("IsPass"))
+        return 230;
+    return 220;
 }
 
 bool ReadIsMemoPass(const QString& path)

@@ -8,6 +8,11 @@
 
 // The layout version (VersionInfo); 0 when the file is missing or has no DBInfo.
 int ReadVersionInfo(const QString& path);
+// The version the file's Memo table shows by its columns (220 to 250); 0 when
+// it has no Memo table. A file whose DBInfo row is missing or blank would
+// otherwise pass for version 0, and a rebuild by that version leaves its memos
+// behind.
+int ReadLayoutVersion(const QString& path);
 // Whether a database password is set.
 bool ReadIsMemoPass(const QString& path);
 // Whether `entered` equals the stored database password exactly (case and width

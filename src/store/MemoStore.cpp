@@ -48,6 +48,17 @@ MemoStore::MemoStore(const QString& path) : m_db(path, SqliteDatabase::Access::R
     }
 }
 
+void MemoStore::reopen()
+{
+    m_db.reopen();
+    if (!hasTable(m_db, QStringLiteral("Memo")) || !hasTable(m_db, QStringLiteral("DBInfo")))
+        throw DatabaseError(QStringLiteral("このファイルはQuilletのデータベースではありません。\n") + path());
+    if (!m_db.isReadOnly()) {
+        m_db.execute(sql::ConfigureConnection);
+        m_db.execute(sql::CreateIndexes);
+    }
+}
+
 bool MemoStore::readIsMemoPass()
 {
     Statement query(m_db, sql::ReadIsMemoPass);

@@ -30,6 +30,12 @@ public:
     QString path() const { return m_db.path(); }
     bool isReadOnly() const { return m_db.isReadOnly(); }
     SqliteDatabase& database() { return m_db; }
+    // Closes the connection before the file is replaced, and opens the file at
+    // the same path again afterwards; the object (which the lists and the
+    // editor hold) stays the same.
+    void close() { m_db.close(); }
+    void reopen();
+    bool isOpen() const { return m_db.isOpen(); }
 
     // --- Database information ---
     bool readIsMemoPass();

@@ -44,7 +44,7 @@ int openFlags(SqliteDatabase::Access access)
 
 } // namespace
 
-SqliteDatabase::SqliteDatabase(const QString& path, Access access) : m_path(path)
+SqliteDatabase::SqliteDatabase(const QString& path, Access access) : m_path(path), m_access(access)
 {
     if (access != Access::Create && !QFileInfo(path).isFile())
         throw DatabaseError(QStringLiteral("データベースファイルが見つかりません。\n") + path);
@@ -81,6 +81,19 @@ SqliteDatabase::~SqliteDatabase()
     sqlite3_close_v2(m_db);
 }
 
+void SqliteDatabase::close()
+{
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void SqliteDatabase::reopen()
+{
+    // A file that is not there any more is not created afresh.
+    SqliteDatabase fresh(m_path, m_access == Access::Create ? Access::ReadWrite : m_access);
+    std::swap(m_db, fresh.m_db);
+}
+
 void SqliteDatabase::fail(const QString& what) const
 {
     const int code = sqlite3_extended_errcode(m_db);
@@ -89,6 +102,8 @@ void SqliteDatabase::fail(const QString& what) const
 
 void SqliteDatabase::execute(const char* sql)
 {
+    if (!m_db)
+        throw DatabaseError(QStringLiteral("データベースは閉じられています。\n") + m_path);
     char* error = nullptr;
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
@@ -141,6 +156,8 @@ void SqliteDatabase::backupTo(const QString& target)
 
 SqliteDatabase::Statement::Statement(SqliteDatabase& db, const char* sql) : m_db(db), m_sql(sql)
 {
+    if (!db.m_db)
+        throw DatabaseError(QStringLiteral("データベースは閉じられています。\n") + db.m_path);
     if (sqlite3_prepare_v2(db.m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
         db.fail(QStringLiteral("データベースの操作に失敗しました。"));
 }

@@ -82,6 +82,12 @@ public:
     bool isReadOnly() const;
     QString path() const { return m_path; }
 
+    // Closes the connection, so that the file can be replaced; statements fail
+    // until reopen() opens the same path again with the same access.
+    void close();
+    void reopen();
+    bool isOpen() const { return m_db != nullptr; }
+
     // Copies the whole database into a new file at `target` (SQLite's online
     // backup, safe on a live WAL database). The target is replaced atomically.
     void backupTo(const QString& target);
@@ -91,6 +97,7 @@ public:
 private:
     sqlite3* m_db = nullptr;
     QString m_path;
+    Access m_access = Access::ReadWrite;
 };
 
 using Statement = SqliteDatabase::Statement;

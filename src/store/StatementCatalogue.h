@@ -83,6 +83,8 @@ CREATE INDEX IF NOT EXISTS Memo_ListByTrash
 
 // --- Database information ---
 inline constexpr const char* ReadVersionInfo = "SELECT VersionInfo FROM DBInfo LIMIT 1";
+// The columns of table Memo, which tell the layout a file really has.
+inline constexpr const char* ReadMemoColumns = "SELECT name FROM pragma_table_info('Memo')";
 inline constexpr const char* ReadIsMemoPass = "SELECT IsMemoPass FROM DBInfo LIMIT 1";
 inline constexpr const char* ReadDatabasePassword = "SELECT Password FROM DBInfo LIMIT 1";
 inline constexpr const char* WriteDatabasePassword =
@@ -140,5 +142,113 @@ inline constexpr const char* WriteMemoLock = "UPDATE Memo SET IsPass = ?2 WHERE 
 inline constexpr const char* DeleteTrashedMemos = "DELETE FROM Memo WHERE (IsTrash <> 0) = 1";
 // The tag sweep over all memos: every memo's tag string, then one update per changed memo.
 inline constexpr const char* ReadAllCategories = "SELECT RecordID, Category FROM Memo ORDER BY RecordID";
+
+// --- Merging another memo database into the open one (DatabaseMerge) ---
+// The other file's memos, every column but Icon, in table order.
+inline constexpr const char* MergeReadOtherMemos =
+    "SELECT RecordID, No, Title, Memo, Category, PublishTime, UpdateTime, IsPass, IsTrash "
+    "FROM Memo ORDER BY RecordID";
+// A memo taken over as new: every column but RecordID and Icon, which start
+// as the table's defaults (a new identity, no icon).
+inline constexpr const char* MergeInsertMemo =
+    "INSERT INTO Memo (No, Title, Memo, Category, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+// The same copy done by SQLite alone, for the merge benchmark's yardstick.
+inline constexpr const char* MergeAttachOther = "ATTACH DATABASE ?1 AS other";
+inline constexpr const char* MergeCopyAllFromOther =
+    "INSERT INTO Memo (No, Title, Memo, Category, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT coalesce(No, 0), Title, Memo, Category, PublishTime, UpdateTime, IsPass <> 0, IsTrash <> 0 "
+    "FROM other.Memo ORDER BY RecordID";
+inline constexpr const char* MergeDetachOther = "DETACH DATABASE other";
+
+// --- Exporting memos as text files (ExportMemos) ---
+// The columns the templates use, in table order. ?1 = include trashed memos,
+// ?2 = include locked memos; any value but 0 counts as set.
+inline constexpr const char* ExportReadMemos =
+    "SELECT RecordID, Title, Memo, PublishTime, Category FROM Memo "
+    "WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0) ORDER BY RecordID";
+// One memo of the selection written into a single text file.
+inline constexpr const char* ExportReadMemoText = "SELECT Title, Memo FROM Memo WHERE RecordID = ?1";
+
+// --- Rebuilding a database into a fresh copy of the template (DatabaseRebuild) ---
+// The old file is read with the columns its layout version has; a column the
+// version lacks reads as NULL in its place, so that every variant of a table
+// yields the same column positions. Rows come in the old file's table order.
+// Contents: Day, Title, Contents, Weather, Genre, Number, PublishTime, Private,
+// TrackBack, Extend, Excerpt, ImportMark.
+inline constexpr const char* RebuildCountContents = "SELECT count(*) FROM Contents";
+inline constexpr const char* RebuildReadContents100 =
+    "SELECT Day, Title, Contents, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL FROM Contents";
+inline constexpr const char* RebuildReadContents110 =
+    "SELECT Day, Title, Contents, Weather, Genre, NULL, NULL, NULL, NULL, NULL, NULL, NULL FROM Contents";
+inline constexpr const char* RebuildReadContents150 =
+    "SELECT Day, Title, Contents, Weather, Genre, Number, PublishTime, NULL, NULL, NULL, NULL, NULL "
+    "FROM Contents";
+inline constexpr const char* RebuildReadContents200 =
+    "SELECT Day, Title, Contents, Weather, Genre, Number, PublishTime, Private, TrackBack, Extend, "
+    "Excerpt, NULL FROM Contents";
+inline constexpr const char* RebuildReadContents210 =
+    "SELECT Day, Title, Contents, Weather, Genre, Number, PublishTime, Private, TrackBack, Extend, Excerpt, "
+    "ImportMark FROM Contents";
+inline constexpr const char* RebuildInsertContents =
+    "INSERT INTO Contents (Day, Title, Contents, Weather, Genre, Number, PublishTime, Private, TrackBack, "
+    "Extend, Excerpt, ImportMark) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)";
+// FileDB: FileName, Day, Uploaded, Logged, Number.
+inline constexpr const char* RebuildCountFileDB = "SELECT count(*) FROM FileDB";
+inline constexpr const char* RebuildReadFileDB100 =
+    "SELECT FileName, Day, Uploaded, Logged, NULL FROM FileDB";
+inline constexpr const char* RebuildReadFileDB150 =
+    "SELECT FileName, Day, Uploaded, Logged, Number FROM FileDB";
+inline constexpr const char* RebuildInsertFileDB =
+    "INSERT INTO FileDB (FileName, Day, Uploaded, Logged, Number) VALUES (?1, ?2, ?3, ?4, ?5)";
+// LogDB: LogMonth, LogFileName.
+inline constexpr const char* RebuildCountLogDB = "SELECT count(*) FROM LogDB";
+inline constexpr const char* RebuildReadLogDB = "SELECT LogMonth, LogFileName FROM LogDB";
+inline constexpr const char* RebuildInsertLogDB = "INSERT INTO LogDB (LogMonth, LogFileName) VALUES (?1, ?2)";
+// Memo: copied by SQLite itself from the old file attached as "old", by
+// batches of rows in rowid order (the bounds are ?1 < rowid <= ?2). RecordID
+// is not copied: the rebuilt file numbers the memos afresh in that order. What
+// a version lacks is filled in: No 0 (also for Null), Icon -1 and UpdateTime =
+// PublishTime below 250, IsPass and IsTrash "no".
+inline constexpr const char* RebuildCountMemo = "SELECT count(*) FROM Memo";
+inline constexpr const char* RebuildAttachOld = "ATTACH DATABASE ?1 AS old";
+inline constexpr const char* RebuildDetachOld = "DETACH DATABASE old";
+// The last rowid and the number of rows of the next batch after rowid ?1, at most ?2 rows.
+inline constexpr const char* RebuildNextMemoBatch =
+    "SELECT max(rowid), count(*) FROM (SELECT rowid FROM old.Memo WHERE rowid > ?1 ORDER BY rowid LIMIT ?2)";
+inline constexpr const char* RebuildCopyMemos220 =
+    "INSERT INTO Memo (No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT 0, Title, Memo, NULL, -1, PublishTime, PublishTime, 0, 0 "
+    "FROM old.Memo WHERE rowid > ?1 AND rowid <= ?2 ORDER BY rowid";
+inline constexpr const char* RebuildCopyMemos230 =
+    "INSERT INTO Memo (No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT coalesce(No, 0), Title, Memo, Category, -1, PublishTime, PublishTime, coalesce(IsPass, 0), 0 "
+    "FROM old.Memo WHERE rowid > ?1 AND rowid <= ?2 ORDER BY rowid";
+inline constexpr const char* RebuildCopyMemos240 =
+    "INSERT INTO Memo (No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT coalesce(No, 0), Title, Memo, Category, -1, PublishTime, PublishTime, coalesce(IsPass, 0), "
+    "coalesce(IsTrash, 0) FROM old.Memo WHERE rowid > ?1 AND rowid <= ?2 ORDER BY rowid";
+inline constexpr const char* RebuildCopyMemos250 =
+    "INSERT INTO Memo (No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT coalesce(No, 0), Title, Memo, Category, Icon, PublishTime, UpdateTime, coalesce(IsPass, 0), "
+    "coalesce(IsTrash, 0) FROM old.Memo WHERE rowid > ?1 AND rowid <= ?2 ORDER BY rowid";
+// DBInfo: IsMemoPass, IsPass, Password; the first row updates the template's one row.
+inline constexpr const char* RebuildCountDBInfo = "SELECT count(*) FROM DBInfo";
+inline constexpr const char* RebuildReadDBInfo220 = "SELECT IsMemoPass, IsPass, NULL FROM DBInfo LIMIT 1";
+inline constexpr const char* RebuildReadDBInfo250 = "SELECT IsMemoPass, IsPass, Password FROM DBInfo LIMIT 1";
+inline constexpr const char* RebuildWriteDBInfo =
+    "UPDATE DBInfo SET IsMemoPass = ?1, IsPass = ?2 WHERE rowid = (SELECT min(rowid) FROM DBInfo)";
+inline constexpr const char* RebuildWriteDBInfoWithPassword =
+    "UPDATE DBInfo SET IsMemoPass = ?1, IsPass = ?2, Password = ?3 "
+    "WHERE rowid = (SELECT min(rowid) FROM DBInfo)";
+// The rebuilt file is scratch until it is synced and renamed over the database:
+// its journal stays in memory and its writes are not synced one by one.
+inline constexpr const char* RebuildScratchSettings = "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF;";
+// The benchmark's yardstick: the same memos copied by SQLite alone, with the
+// old file attached by RebuildAttachOld.
+inline constexpr const char* RebuildBenchCopyMemos =
+    "INSERT INTO Memo (No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash) "
+    "SELECT coalesce(No, 0), Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash "
+    "FROM old.Memo";
 
 } // namespace sql

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 
 FloatingWindows::FloatingWindows(Form1& window) : QObject(&window), m_window(window)
 {
@@ -36,6 +38,17 @@ QList<frmViewer*> FloatingWindows::windows() const
             open.append(window.data());
     }
     return open;
+}
+
+void FloatingWindows::SetFontColorAll()
+{
+    for (frmViewer* viewer : windows()) {
+        // SetFontColor puts the caret at the start, as on opening; a window
+        // being edited keeps where the user was.
+        const QTextCursor caret = viewer->txtContents()->textCursor();
+        viewer->SetFontColor();
+        viewer->txtContents()->setTextCursor(caret);
+    }
 }
 
 frmViewer* FloatingWindows::QueryViewerOpen(qint64 id) const

@@ -27,6 +27,10 @@ public:
     frmViewer* QueryViewerOpen(qint64 id) const;
     // The open windows, in the order they were opened.
     QList<frmViewer*> windows() const;
+    // Gives every open window the main window's floating memo font and
+    // contents colours again (after the options were saved), keeping each
+    // window's caret and selection.
+    void SetFontColorAll();
 
     // At the program's end: every window, from the last opened to the first,
     // is closed so that it keeps its settings and text for the next start.

@@ -10,17 +10,18 @@
 #include "tags/CategoryList.h"
 #include "tags/IconCommands.h"
 #include "tags/ListViews.h"
-#include "tags/MemoIcon.h"
 #include "tags/MemoList.h"
 #include "tags/MemoListIcons.h"
 #include "tags/MemoListModel.h"
 #include "tags/TagCommands.h"
 #include "tags/TrashCommands.h"
+#include "ui/CommandTable.h"
 #include "ui/FloatingWindows.h"
 #include "ui/OuterEditHolder.h"
 #include "ui/PaneLayout.h"
 #include "ui/frmViewer.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -29,7 +30,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -49,12 +49,22 @@ QWidget* makeListPanel(QWidget* parent, const char* name, const QString& accessi
     return panel;
 }
 
+// A toolbar image from the resources, at its normal and double size.
+QIcon toolbarIcon(const char* image)
+{
+    QIcon icon;
+    const QString base = QStringLiteral(":/toolbar/") + QString::fromLatin1(image);
+    icon.addFile(base + QStringLiteral(".png"), QSize(24, 24));
+    icon.addFile(base + QStringLiteral("@2x.png"), QSize(48, 48));
+    return icon;
+}
+
 } // namespace
 
 Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_prompt(prompt), m_clock(clock), m_store(std::move(startup.store)),
-      m_myPath(startup.myPath), m_dbPath(startup.dbPath), m_openPath(startup.openPath), m_profile(startup.profile),
-      m_settings(startup.profile.iniFilePath)
+      m_myPath(startup.myPath), m_dbPath(startup.dbPath), m_openPath(startup.openPath),
+      m_profile(startup.profile), m_settings(startup.profile.iniFilePath)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(startup.caption);
@@ -131,298 +141,122 @@ void Form1::buildPanels()
 
 void Form1::buildActions()
 {
-    connect(makeAction("mnuQuit", QStringLiteral("終了(&X)")), &QAction::triggered, this, &Form1::quit);
-
-    QAction* undo = makeAction("mnuUndo", QStringLiteral("元に戻す"));
-    connect(undo, &QAction::triggered, this, [this] { m_editor->undo(MemoEditor::Box::Contents); });
-    QAction* redo = makeAction("mnuRedo", QStringLiteral("やり直し"));
-    connect(redo, &QAction::triggered, this, [this] { m_editor->redo(MemoEditor::Box::Contents); });
-    connect(makeAction("mnuAllUndo", QStringLiteral("メモを読み込み時の状態に戻す")), &QAction::triggered, m_editor,
-            &MemoEditor::mnuAllUndo);
-    connect(makeAction("mnuGetSelTextLength", QStringLiteral("選択文字列の文字数を取得")), &QAction::triggered,
-            m_editor, &MemoEditor::showSelectedTextLength);
-
-    connect(makeAction("mnuNewMemo", QStringLiteral("新規メモを作成(&N)")), &QAction::triggered, this,
-            &Form1::newMemo);
-    QAction* save = makeAction("mnuSaveMemo", QStringLiteral("現在のメモを保存(&S)"));
-    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(save, &QAction::triggered, this, &Form1::SaveCurrentMemo);
-    connect(makeAction("mnuNewMemoCopy", QStringLiteral("コピーを作成")), &QAction::triggered, this,
-            &Form1::newMemoCopy);
-    connect(makeAction("mnuNewMemoCopySelected", QStringLiteral("選択部をコピーして新規メモを作成")),
-            &QAction::triggered, this, &Form1::newMemoCopySelected);
-    connect(makeAction("mnuGetTextLength", QStringLiteral("文字数を表示")), &QAction::triggered, m_editor,
-            &MemoEditor::showTextLength);
-    connect(makeAction("mnuSelectMemoAll", QStringLiteral("すべて選択")), &QAction::triggered, m_memoList,
-            &MemoList::SelectAllMemos);
-
-    // Commands whose handlers connect themselves (buildCommands()).
-    const std::pair<const char*, QString> selfConnected[] = {
-        {"mnuCut", QStringLiteral("切り取り(&T)")},
-        {"mnuCopy", QStringLiteral("コピー(&C)")},
-        {"mnuPaste", QStringLiteral("貼り付け(&P)")},
-        {"mnuCopyCurrentMemo2Clipboard", QStringLiteral("現在のメモをクリップボードへコピー")},
-        {"mnuFind", QStringLiteral("検索(&F)")},
-        {"mnuClipboard2NewMemo", QStringLiteral("クリップボードから新規メモを作成")},
-        {"mnuCopyMemo2Clipboard", QStringLiteral("クリップボードへコピー")},
-        {"popSetSecurityPass", QStringLiteral("選択したメモをパスワード設定する")},
-        {"popDeleteSecurityPass", QStringLiteral("選択したメモのパスワード設定を解除")},
-        {"mnuFiltering", QStringLiteral("フィルタ(&F)")},
-        {"mnuMDBChange", QStringLiteral("メモデータベースの切り替え")},
-        {"mnuMDBAddImport", QStringLiteral("メモデータベースを追加読み込み")},
-        {"mnuMDBSaveAs", QStringLiteral("メモデータベースを別名で保存")},
-        {"mnuImport", QStringLiteral("インポート")},
-        {"mnuImportFolder", QStringLiteral("フォルダインポート")},
-        {"mnuExportAll", QStringLiteral("エクスポート")},
-        {"mnuExportText", QStringLiteral("テキストで書き出し")},
-        {"mnuOpenLink", QStringLiteral("選択文字列から開く")},
-        {"mnuFindLink0", QString()},
-        {"mnuFindLink1", QString()},
-        {"mnuFindLink2", QString()},
-        {"mnuFindLink3", QString()},
-        {"mnuMDBRefresh", QStringLiteral("メモデータベースのリフレッシュ")},
-        {"mnuMakeShortCut", QStringLiteral("ショートカットの作成")},
-        {"mnuOption", QStringLiteral("オプション")},
-        {"mnuHelp2", QStringLiteral("ヘルプ")},
-        {"mnuOnlineHelp", QStringLiteral("オンラインヘルプ")},
-        {"mnuNewInfo", QStringLiteral("Quilletの最新情報")},
-        {"mnuMakerSite", QString()},
-        {"mnuAbout", QStringLiteral("Quilletについて(&A)")},
-    };
-    for (const auto& [name, text] : selfConnected)
-        makeAction(name, text);
-    for (const char* name : {"mnuCut", "mnuCopy", "mnuPaste"})
-        action(name)->setEnabled(false);
-
-    // Floating memo windows (FloatingWindows connects these).
-    makeAction("mnuViewer", QStringLiteral("フローティングメモで開く"));
-    makeAction("mnuMemoList_NewF", QStringLiteral("フローティングメモで作成"));
-    makeAction("NewF", QStringLiteral("フローティングメモで新規メモを作成"));
-
-    // External editors (EditorCommands connects these and writes the captions
-    // of the numbered entries from the editor table).
-    makeAction("mnuEditor", QStringLiteral("デフォルトの外部エディタで開く"));
-    makeAction("mnuEditorForm", QStringLiteral("デフォルトの外部エディタで開く"));
-    for (int index = 0; index < 4; ++index) {
-        makeAction(qPrintable(QStringLiteral("mnuEditor%1").arg(index)), QString());
-        makeAction(qPrintable(QStringLiteral("mnuEditorForm%1").arg(index)), QString());
-        makeAction(qPrintable(QStringLiteral("mnuMemoList_Editor%1New").arg(index)), QString());
-        makeAction(qPrintable(QStringLiteral("NewE%1").arg(index)), QString());
-        makeAction(qPrintable(QStringLiteral("Editor%1").arg(index)), QString());
-    }
-
-    // Tags, trash and icons.
-    const auto command = [this](const char* name, const QString& text, auto* target, auto slot) {
-        connect(makeAction(name, text), &QAction::triggered, target, slot);
-    };
-    command("popAddTag", QStringLiteral("選択したメモにタグを追加"), m_tagCommands, &TagCommands::popAddTag);
-    command("popDeleteTag", QStringLiteral("選択したメモから現在のタグを削除"), m_tagCommands,
-            &TagCommands::popDeleteTag);
-    command("popReplaceTag", QStringLiteral("選択したメモの現在のタグを指定タグに置換"), m_tagCommands,
-            &TagCommands::popReplaceTag);
-    command("popSetTag", QStringLiteral("選択したメモのタグを指定タグに置き換え"), m_tagCommands,
-            &TagCommands::popSetTag);
-    command("pop2DelCategory", QStringLiteral("タグを削除"), m_tagCommands, &TagCommands::pop2DelCategory);
-    command("pop2RenameCategory", QStringLiteral("タグをリネーム"), m_tagCommands, &TagCommands::pop2RenameCategory);
-    command("pop2SetCategory", QStringLiteral("指定タグに置き換え"), m_tagCommands, &TagCommands::pop2SetCategory);
-    command("mnuDeleteMemo", QStringLiteral("ゴミ箱へ移動(&K)"), m_trashCommands, &TrashCommands::mnuDeleteMemo);
-    command("mnuRestoreMemo", QStringLiteral("ゴミ箱から復活"), m_trashCommands, &TrashCommands::mnuRestoreMemo);
-    command("mnuDeleteCurrentMemo", QStringLiteral("現在のメモをゴミ箱へ移動(&D)"), m_trashCommands,
-            &TrashCommands::mnuDeleteCurrentMemo);
-    command("pop2ClearTrash", QStringLiteral("ゴミ箱を綺麗にする"), m_trashCommands, &TrashCommands::pop2ClearTrash);
-    const std::pair<const char*, QString> icons[] = {
-        {"mnuIcon_Delete", QStringLiteral("アイコンを削除")},
-        {"mnuIcon_Exclamation", QStringLiteral("エクスクラメーション")},
-        {"mnuIcon_FlagRed", QStringLiteral("赤色")},
-        {"mnuIcon_FlagBlue", QStringLiteral("青色")},
-        {"mnuIcon_FlagLightBlue", QStringLiteral("明るい青色")},
-        {"mnuIcon_FlagYellow", QStringLiteral("黄色")},
-        {"mnuIcon_FlagGreen", QStringLiteral("緑色")},
-        {"mnuIcon_FlagYellowGreen", QStringLiteral("黄緑色")},
-        {"mnuIcon_FlagPueple", QStringLiteral("紫色")},
-        {"mnuIcon_FlagBrown", QStringLiteral("茶色")},
-        {"mnuIcon_FlagGray", QStringLiteral("灰色")},
-        {"mnuIcon_FlagWhite", QStringLiteral("白色")},
-    };
-    // The first entry removes the icon; the others set images 2 to 12 in order.
-    int code = MemoIcon::RemoveCode;
-    for (const auto& [name, text] : icons) {
-        QAction* iconAction = makeAction(name, text);
-        iconAction->setIcon(MemoListIcons::icon(code));
-        connect(iconAction, &QAction::triggered, this, [this, code] { m_iconCommands->SetIconOnSelected(code); });
-        code = code == MemoIcon::RemoveCode ? MemoListIcons::Exclamation : code + 1;
-    }
-
+    // One action per command of the table; a command without a handler is
+    // connected by the object that carries it out (buildCommands()).
     m_windowTypes = new QActionGroup(this);
-    const std::pair<const char*, QString> types[] = {{"mnuWindowNormal", QStringLiteral("ノーマルタイプ")},
-                                                     {"mnuWindowMailer", QStringLiteral("メーラータイプ")},
-                                                     {"mnuWindowWide", QStringLiteral("ワイドタイプ")}};
-    int type = 0;
-    for (const auto& [name, text] : types) {
-        QAction* action = makeAction(name, text);
-        action->setCheckable(true);
-        m_windowTypes->addAction(action);
-        connect(action, &QAction::triggered, this, [this, type] { SetWindowType(type); });
-        ++type;
+    for (const CommandTable::Command& command : CommandTable::commands()) {
+        QAction* action = makeAction(command.name, command.caption);
+        if (!command.toolTip.isEmpty())
+            action->setToolTip(command.toolTip);
+        if (command.image)
+            action->setIcon(toolbarIcon(command.image));
+        if (command.memoIcon >= 0)
+            action->setIcon(MemoListIcons::icon(command.memoIcon));
+        if (!command.shortcut.isEmpty()) {
+            action->setShortcut(command.shortcut);
+            // Keys of the window as a whole work with or without a menu item.
+            addAction(action);
+        }
+        action->setCheckable(command.flags & CommandTable::Checkable);
+        action->setEnabled(!(command.flags & CommandTable::StartsDisabled));
+        if (command.handler) {
+            const auto handler = command.handler;
+            connect(action,
+                    (command.flags & CommandTable::OnToggle) ? &QAction::toggled : &QAction::triggered, this,
+                    [this, handler] { handler(*this); });
+        }
     }
+    for (const char* name : {"mnuWindowNormal", "mnuWindowMailer", "mnuWindowWide"})
+        m_windowTypes->addAction(action(name));
+}
 
-    // Toolbar buttons, named by their keys.
-    const struct
-    {
-        const char* name;
-        QString text;
-        QString toolTip;
-        const char* icon;
-    } buttons[] = {
-        {"Save", QStringLiteral("保存"), QStringLiteral("現在のメモの内容を保存します"), "document-save"},
-        {"New", QStringLiteral("新規"), QStringLiteral("新規メモを作成します"), "document-new"},
-        {"Delete", QStringLiteral("削除"), QStringLiteral("現在のメモの内容を削除します"), "edit-delete"},
-        {"Copy2NewMemo", QStringLiteral("コピー"), QStringLiteral("現在のメモをコピーして新規メモを作ります"),
-         "edit-copy"},
-        {"SelectedCopy2NewMemo", QStringLiteral("選択部から"),
-         QStringLiteral("現在のメモで選択した部分をコピーして新規メモを作ります"), "edit-select-all"},
-        {"DeleteMemos", QStringLiteral("選択メモを削除"), QStringLiteral("メモリストで選択したメモを削除します"),
-         "user-trash"},
-        {"Cut", QStringLiteral("切り取り"), QStringLiteral("切り取り"), "edit-cut"},
-        {"Copy", QStringLiteral("コピー"), QStringLiteral("コピー"), "edit-copy"},
-        {"Paste", QStringLiteral("貼り付け"), QStringLiteral("貼り付け"), "edit-paste"},
-        {"Find", QStringLiteral("検索"), QStringLiteral("メモ内を検索"), "edit-find"},
-        {"Filtering", QStringLiteral("抽出"), QStringLiteral("メモを抽出"), "view-filter"},
-        {"OuterEdit", QStringLiteral("外部エディタ"), QStringLiteral("外部エディタで開く"),
-         "accessories-text-editor"},
-        {"AlwaysOnTop", QStringLiteral("最前面"), QStringLiteral("常にトップに表示する"), "go-top"},
-    };
-    for (const auto& button : buttons) {
-        QAction* action = makeAction(button.name, button.text);
-        action->setToolTip(button.toolTip);
-        action->setIcon(QIcon::fromTheme(QString::fromLatin1(button.icon)));
+QMenu* Form1::buildMenu(const CommandTable::Menu& layout, QWidget* parent)
+{
+    auto* menu = new QMenu(layout.title, parent);
+    menu->setObjectName(QString::fromLatin1(layout.name));
+    menu->setAccessibleName(CommandTable::plainCaption(layout.title));
+    for (const char* item : layout.items) {
+        if (item[0] == '-') {
+            QAction* separator = menu->addSeparator();
+            if (item[1])
+                separator->setObjectName(QString::fromLatin1(item + 1));
+        } else if (item[0] == '>') {
+            for (const CommandTable::Menu& submenu : CommandTable::submenus()) {
+                if (qstrcmp(submenu.name, item + 1) == 0)
+                    menu->addMenu(buildMenu(submenu, menu));
+            }
+        } else {
+            menu->addAction(action(item));
+        }
     }
-    connect(action("Save"), &QAction::triggered, this, &Form1::SaveCurrentMemo);
-    connect(action("New"), &QAction::triggered, this, &Form1::newMemo);
-    connect(action("Copy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopy);
-    connect(action("SelectedCopy2NewMemo"), &QAction::triggered, this, &Form1::newMemoCopySelected);
-    connect(action("Delete"), &QAction::triggered, m_trashCommands, &TrashCommands::mnuDeleteCurrentMemo);
-    connect(action("DeleteMemos"), &QAction::triggered, m_trashCommands, &TrashCommands::mnuDeleteMemo);
-    action("AlwaysOnTop")->setCheckable(true);
-    connect(action("AlwaysOnTop"), &QAction::toggled, this, &Form1::setAlwaysOnTop);
-    for (const char* name : {"Save", "Delete", "Copy2NewMemo", "SelectedCopy2NewMemo", "DeleteMemos", "Cut", "Copy",
-                             "Paste"})
-        action(name)->setEnabled(false);
-
-    auto* kita = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_0), this);
-    connect(kita, &QShortcut::activated, this, [this] { m_prompt.inform(QStringLiteral("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!")); });
+    return menu;
 }
 
 void Form1::buildMenus()
 {
-    const auto addMenu = [this](const char* name, const QString& title, std::initializer_list<const char*> items) {
-        QMenu* menu = menuBar()->addMenu(title);
-        menu->setObjectName(QString::fromLatin1(name));
-        for (const char* item : items)
-            menu->addAction(action(item));
-        return menu;
-    };
-    addMenu("mnuFile", QStringLiteral("ファイル(&F)"),
-            {"mnuMDBChange", "mnuMDBAddImport", "mnuMDBSaveAs", "mnuImport", "mnuImportFolder", "mnuExportAll",
-             "mnuQuit"});
-    const auto addSubmenu = [this](QMenu* menu, const char* name, const QString& title,
-                                   std::initializer_list<const char*> items) {
-        QMenu* submenu = menu->addMenu(title);
-        submenu->setObjectName(QString::fromLatin1(name));
-        for (const char* item : items)
-            submenu->addAction(action(item));
-    };
-    QMenu* editMenu = addMenu("mnuEdit", QStringLiteral("編集(&E)"),
-                              {"mnuUndo", "mnuRedo", "mnuCut", "mnuCopy", "mnuPaste", "mnuCopyCurrentMemo2Clipboard",
-                               "mnuAllUndo", "mnuFind", "mnuOpenLink"});
-    addSubmenu(editMenu, "mnuFindLink", QStringLiteral("選択文字列を検索エンジンで検索する"),
-               {"mnuFindLink0", "mnuFindLink1", "mnuFindLink2", "mnuFindLink3"});
-    editMenu->addAction(action("mnuGetSelTextLength"));
-    QMenu* memoMenu = addMenu("mnuMemo", QStringLiteral("メモ(&M)"),
-                              {"mnuNewMemo", "mnuSaveMemo", "mnuDeleteCurrentMemo", "mnuNewMemoCopy",
-                               "mnuNewMemoCopySelected", "mnuClipboard2NewMemo", "mnuEditorForm"});
-    addSubmenu(memoMenu, "mnuEditorSelectForm", QStringLiteral("指定した外部エディタで開く"),
-               {"mnuEditorForm0", "mnuEditorForm1", "mnuEditorForm2", "mnuEditorForm3"});
-    memoMenu->addAction(action("mnuGetTextLength"));
-    QMenu* memoListMenu = addMenu("mnuMemoList", QStringLiteral("メモリスト(&L)"), {"mnuViewer", "mnuEditor"});
-    addSubmenu(memoListMenu, "mnuEditorSelect", QStringLiteral("指定した外部エディタで開く"),
-               {"mnuEditor0", "mnuEditor1", "mnuEditor2", "mnuEditor3"});
-    memoListMenu->addAction(action("mnuCopyMemo2Clipboard"));
-    addSubmenu(memoListMenu, "mnuMemoList_New", QStringLiteral("新規メモ"),
-               {"mnuMemoList_NewF", "mnuMemoList_Editor0New", "mnuMemoList_Editor1New", "mnuMemoList_Editor2New",
-                "mnuMemoList_Editor3New"});
-    addSubmenu(memoListMenu, "mnuMemoListIcon", QStringLiteral("アイコン"),
-               {"mnuIcon_Delete", "mnuIcon_Exclamation", "mnuIcon_FlagRed", "mnuIcon_FlagBlue",
-                "mnuIcon_FlagLightBlue", "mnuIcon_FlagYellow", "mnuIcon_FlagGreen", "mnuIcon_FlagYellowGreen",
-                "mnuIcon_FlagPueple", "mnuIcon_FlagBrown", "mnuIcon_FlagGray", "mnuIcon_FlagWhite"});
-    addSubmenu(memoListMenu, "popTAG", QStringLiteral("タグ操作"),
-               {"popAddTag", "popDeleteTag", "popReplaceTag", "popSetTag"});
-    addSubmenu(memoListMenu, "mnuTrashBox", QStringLiteral("ゴミ箱"), {"mnuDeleteMemo", "mnuRestoreMemo"});
-    addSubmenu(memoListMenu, "popPassword", QStringLiteral("パスワード"),
-               {"popSetSecurityPass", "popDeleteSecurityPass"});
-    addSubmenu(memoListMenu, "mnuExport", QStringLiteral("外部書き出し"), {"mnuExportText"});
-    memoListMenu->addAction(action("mnuSelectMemoAll"));
-    // The memo list's own menu doubles as its context menu.
-    m_memoListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_memoListView, &QWidget::customContextMenuRequested, this, [this, memoListMenu](const QPoint& point) {
-        memoListMenu->popup(m_memoListView->viewport()->mapToGlobal(point));
-    });
-    QMenu* categoryMenu = addMenu("popPopUp2", QStringLiteral("カテゴリリスト(&C)"),
-                                  {"pop2DelCategory", "pop2RenameCategory", "pop2SetCategory", "pop2ClearTrash",
-                                   "mnuFiltering"});
-    // The category list's menu doubles as its context menu.
-    m_catListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_catListView, &QWidget::customContextMenuRequested, this, [this, categoryMenu](const QPoint& point) {
-        categoryMenu->popup(m_catListView->viewport()->mapToGlobal(point));
-    });
-    QMenu* tool = addMenu("mnuTool", QStringLiteral("ツール(&T)"), {});
-    QMenu* windowMode = tool->addMenu(QStringLiteral("ウィンドウモード"));
-    windowMode->setObjectName(QStringLiteral("mnuWindowMode"));
-    windowMode->addActions(m_windowTypes->actions());
-    tool->addActions({action("mnuMDBRefresh"), action("mnuMakeShortCut"), action("mnuOption")});
-    addMenu("mnuHelp", QStringLiteral("ヘルプ(&H)"),
-            {"mnuHelp2", "mnuOnlineHelp", "mnuNewInfo", "mnuMakerSite", "mnuAbout"});
+    menuBar()->setObjectName(QStringLiteral("MenuBar"));
+    menuBar()->setAccessibleName(QStringLiteral("メニューバー"));
+    for (const CommandTable::Menu& layout : CommandTable::menuBar())
+        menuBar()->addMenu(buildMenu(layout, this));
+    // The button and menu that hold the menus a narrow window cannot show;
+    // the menu bar makes its own menu there only when the button has none.
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("その他のメニュー"));
+        if (!more->menu()) {
+            auto* menu = new QMenu(menuBar());
+            menu->setObjectName(QStringLiteral("MenuBarMore"));
+            menu->setAccessibleName(QStringLiteral("その他のメニュー"));
+            more->setMenu(menu);
+        }
+    }
+    // The memo list's and the category list's menus double as their context
+    // menus; the contents box opens the edit menu.
+    const std::pair<QAbstractScrollArea*, const char*> contextMenus[] = {
+        {m_memoListView, "mnuMemoList"}, {m_catListView, "popPopUp2"}, {m_editor->txtContents(), "mnuEdit"}};
+    for (const auto& [area, name] : contextMenus) {
+        QMenu* menu = findChild<QMenu*>(QString::fromLatin1(name));
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this,
+                [area, menu](const QPoint& point) { menu->popup(area->viewport()->mapToGlobal(point)); });
+    }
 }
 
 void Form1::buildToolbar()
 {
     m_toolbar = addToolBar(QStringLiteral("ツールバー"));
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setAccessibleName(QStringLiteral("ツールバー"));
     m_toolbar->setMovable(false);
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_toolbar->addAction(action("Save"));
-    m_toolbar->addSeparator();
-    m_toolbar->addAction(action("New"));
-    // The New button's drop-down: other ways to start a new memo.
-    auto* newMenu = new QMenu(this);
-    newMenu->setObjectName(QStringLiteral("NewMenu"));
-    newMenu->addAction(action("NewF"));
-    newMenu->addSeparator()->setObjectName(QStringLiteral("NewMinus01"));
-    for (const char* name : {"NewE0", "NewE1", "NewE2", "NewE3"})
-        newMenu->addAction(action(name));
-    if (auto* newButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action("New")))) {
-        newButton->setMenu(newMenu);
-        newButton->setPopupMode(QToolButton::MenuButtonPopup);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The sibling diary program's button shows only when the program is there.
+    const bool daybook = !CommandTable::daybookProgram().isEmpty();
+    for (const CommandTable::ToolButton& button : CommandTable::toolbar()) {
+        if (button.name[0] == '-') {
+            QAction* separator = m_toolbar->addSeparator();
+            if (button.name[1])
+                separator->setObjectName(QString::fromLatin1(button.name + 1));
+            continue;
+        }
+        QAction* command = action(button.name);
+        m_toolbar->addAction(command);
+        auto* widget = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(command));
+        widget->setObjectName(command->objectName() + QStringLiteral("Button"));
+        widget->setAccessibleName(CommandTable::plainCaption(command->text()));
+        if (button.dropDown) {
+            for (const CommandTable::Menu& layout : CommandTable::submenus()) {
+                if (qstrcmp(layout.name, button.dropDown) == 0)
+                    widget->setMenu(buildMenu(layout, this));
+            }
+            widget->setPopupMode(QToolButton::MenuButtonPopup);
+        }
     }
-    m_toolbar->addAction(action("Delete"));
-    m_toolbar->addSeparator();
-    m_toolbar->addAction(action("Copy2NewMemo"));
-    m_toolbar->addAction(action("SelectedCopy2NewMemo"));
-    m_toolbar->addAction(action("DeleteMemos"));
-    m_toolbar->addSeparator();
-    for (const char* name : {"Cut", "Copy", "Paste", "Find", "OuterEdit", "Filtering"})
-        m_toolbar->addAction(action(name));
-    // The OuterEdit button's drop-down: the four editors.
-    auto* editorMenu = new QMenu(this);
-    editorMenu->setObjectName(QStringLiteral("OuterEditMenu"));
-    for (const char* name : {"Editor0", "Editor1", "Editor2", "Editor3"})
-        editorMenu->addAction(action(name));
-    if (auto* editorButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(action("OuterEdit")))) {
-        editorButton->setMenu(editorMenu);
-        editorButton->setPopupMode(QToolButton::MenuButtonPopup);
+    for (QAction* item : m_toolbar->actions()) {
+        if (item->objectName().startsWith(QStringLiteral("Daybook")))
+            item->setVisible(daybook);
     }
-    m_toolbar->addSeparator();
-    m_toolbar->addAction(action("AlwaysOnTop"));
+    // The overflow button shown when the window is too narrow for every button.
+    if (auto* more = m_toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のボタン"));
 }
 
 void Form1::connectParts()

@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/SettingsFile.h"
 #include "exchange/EditorTable.h"
+#include "ui/CommandTable.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -22,6 +23,7 @@ class PaneLayout;
 class Prompt;
 class QAction;
 class QActionGroup;
+class QMenu;
 class QToolBar;
 class ReportListView;
 struct StartupResult;
@@ -32,6 +34,9 @@ struct WrittenMemo;
 class Form1 : public QMainWindow
 {
     Q_OBJECT
+    // The command table's handlers call the window's own operations.
+    friend class CommandTable;
+
 public:
     // Builds the window and fills the lists. Throws DatabaseError when the
     // database cannot be read.
@@ -58,6 +63,10 @@ public:
     // The font of the floating memo windows (settings FloatingMemo/Font, FontSize).
     const QString& floatingMemoFontName() const { return m_floatingMemoFontName; }
     double floatingMemoFontSize() const { return m_floatingMemoFontSize; }
+    // Applies the settings the options dialog writes (fonts, colours, switches,
+    // security password and colour, editors) again from the settings file, to
+    // this window and every open floating window.
+    void applyOptionSettings();
 
     // Window type: 0 normal, 1 mailer, 2 wide.
     int PaneMode() const;
@@ -104,6 +113,7 @@ private:
     void buildActions();
     void buildMenus();
     void buildToolbar();
+    QMenu* buildMenu(const CommandTable::Menu& layout, QWidget* parent);
     // Creates the objects that carry out the commands of each subsystem.
     void buildCommands();
     QAction* makeAction(const char* name, const QString& text);

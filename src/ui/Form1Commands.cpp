@@ -4,10 +4,17 @@
 
 #include "editing/PasswordCommands.h"
 #include "exchange/ClipboardCommands.h"
+#include "exchange/ExportCommands.h"
+#include "exchange/ImportCommands.h"
+#include "options/OptionCommands.h"
 #include "search/FindCommands.h"
 #include "search/SearchCommands.h"
+#include "ui/AboutCommands.h"
+#include "ui/DatabaseCommands.h"
 #include "ui/EditorCommands.h"
 #include "ui/FloatingWindows.h"
+#include "ui/LinkCommands.h"
+#include "ui/TrayIcon.h"
 
 void Form1::buildCommands()
 {
@@ -15,7 +22,14 @@ void Form1::buildCommands()
     new EditorCommands(*this);
     new PasswordCommands(*this);
     new ClipboardCommands(*this);
+    new ExportCommands(*this);
+    new ImportCommands(*this);
     new FindCommands(*this);
     new SearchCommands(*this);
+    new OptionCommands(*this);
     m_floating = new FloatingWindows(*this);
+    new AboutCommands(*this);
+    new LinkCommands(*this);
+    new TrayIcon(*this);
+    new DatabaseCommands(*this);
 }

@@ -10,6 +10,8 @@
 #include "tags/ListViews.h"
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
+#include "ui/EditorCommands.h"
+#include "ui/FloatingWindows.h"
 #include "ui/PaneLayout.h"
 #include "ui/VbColour.h"
 
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionHeader>
@@ -339,4 +342,24 @@ void Form1::writeLayoutSettings()
     writeColumnPositions(m_settings, kCatListPositions, m_catListView->columnPositions());
     writeColumnPositions(m_settings, kMemoListPositions, m_memoListView->columnPositions());
     m_settings.write(Form::AlwaysOnTop, action("AlwaysOnTop")->isChecked() ? 1 : 0);
+}
+
+void Form1::applyOptionSettings()
+{
+    // The always-on-top button keeps the state it has now: its stored state
+    // is written at close, not by the options.
+    QAction* onTop = action("AlwaysOnTop");
+    const bool wasOnTop = onTop->isChecked();
+    {
+        const QSignalBlocker blocker(onTop);
+        applyStyleSettings();
+        onTop->setChecked(wasOnTop);
+    }
+    applyGeneralSettings();
+    // A fresh table: with no entry marked, entry 0 is the default again.
+    m_editorTable = EditorTable();
+    m_editorTable.load(IniFilePath());
+    if (auto* editors = findChild<EditorCommands*>())
+        editors->LoadEditorSettings();
+    m_floating->SetFontColorAll();
 }

@@ -10,6 +10,7 @@
 #include "exchange/EditorPass.h"
 #include "exchange/EditorTable.h"
 #include "exchange/EditorWaitWindow.h"
+#include "exchange/WebSearch.h"
 #include "editing/LoadingScope.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
@@ -18,6 +19,7 @@
 #include "store/MemoStore.h"
 #include "ui/BusyCursor.h"
 #include "ui/Form1.h"
+#include "ui/LinkCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -229,6 +231,16 @@ void frmViewer::buildContextMenu()
     popCopy->setObjectName(QStringLiteral("popCopy"));
     connect(popCopy, &QAction::triggered, m_txtContents, &QPlainTextEdit::copy);
     QAction* popPaste = add("popPaste", QStringLiteral("貼り付け"), &frmViewer::paste);
+    menu->addSeparator();
+    add("popOpenClick", QStringLiteral("選択文字列から開く"), &frmViewer::openSelection);
+    QMenu* findLink = menu->addMenu(QStringLiteral("選択文字列を検索エンジンで検索する"));
+    findLink->setObjectName(QStringLiteral("mnuFindLink"));
+    for (int engine = 0; engine < WebSearch::EngineCount; ++engine) {
+        const QString name = QStringLiteral("mnuFindLink") + QString::number(engine);
+        QAction* search = findLink->addAction(m_window.commandAction(name.toLatin1().constData())->text());
+        search->setObjectName(name);
+        connect(search, &QAction::triggered, this, [this, engine] { searchSelection(engine); });
+    }
     // The items follow the rules of the toolbar buttons.
     connect(menu, &QMenu::aboutToShow, this, [this, popCut, popCopy, popPaste] {
         UpdateEditButtons();
@@ -694,16 +706,21 @@ bool frmViewer::eventFilter(QObject* watched, QEvent* event)
         key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     if (event->type() == QEvent::ShortcutOverride) {
         // The window's own keys come here, not to the main window's shortcuts.
-        static const QList<int> ownKeys = {Qt::Key_S, Qt::Key_Z, Qt::Key_Y,  Qt::Key_X,
-                                           Qt::Key_V, Qt::Key_Q, Qt::Key_Up, Qt::Key_Down};
+        static const QList<int> ownKeys = {Qt::Key_S, Qt::Key_Z, Qt::Key_Y,  Qt::Key_X,   Qt::Key_V,
+                                           Qt::Key_Q, Qt::Key_O, Qt::Key_Up, Qt::Key_Down};
         const bool own = (modifiers == Qt::ControlModifier && ownKeys.contains(key->key())) ||
-                         (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_0);
+                         (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_0) ||
+                         (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key->key() == Qt::Key_F);
         if (own)
             event->accept();
         return own;
     }
     if (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key->key() == Qt::Key_0) {
         m_window.prompt().inform(QStringLiteral("ｷﾀ━━━━━━(ﾟ∀ﾟ)━━━━━━!!"));
+        return true;
+    }
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key->key() == Qt::Key_F) {
+        searchSelection(WebSearch::Google);
         return true;
     }
     if (modifiers != Qt::ControlModifier)
@@ -727,6 +744,9 @@ bool frmViewer::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Q:
         close();
         return true;
+    case Qt::Key_O:
+        openSelection();
+        return true;
     case Qt::Key_Up:
     case Qt::Key_Down: {
         QTextCursor cursor = m_txtContents->textCursor();
@@ -737,4 +757,22 @@ bool frmViewer::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+QString frmViewer::selectedText() const
+{
+    // The widget marks line breaks in a selection with U+2029.
+    return m_txtContents->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+void frmViewer::openSelection()
+{
+    if (auto* links = m_window.findChild<LinkCommands*>(QStringLiteral("LinkCommands")))
+        links->DoOpenLink(selectedText());
+}
+
+void frmViewer::searchSelection(int engine)
+{
+    if (auto* links = m_window.findChild<LinkCommands*>(QStringLiteral("LinkCommands")))
+        links->DoOpenFindLink(selectedText(), engine);
 }

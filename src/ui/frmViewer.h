@@ -76,6 +76,9 @@ public:
     void redo();
     void cut();
     void paste();
+    // The selection opened as a link, or searched with engine 0 to 3.
+    void openSelection();
+    void searchSelection(int engine);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +87,7 @@ protected:
 private:
     void buildToolbar();
     void buildContextMenu();
+    QString selectedText() const;
     void ToggleEditMode(bool pressed);
     void applyEditMode(bool edit);
     // Yes/No/Cancel on leaving edit mode with unsaved text; false to stay in it.

@@ -121,9 +121,6 @@ TEST_F(StartupTest, CommandLinesThatEndTheProgram)
     const QString locked = home.file(QStringLiteral("locked.mdb"));
     MemoFixtures::createDatabase(home.path(), locked);
     MemoFixtures::setDatabasePassword(locked, QStringLiteral("Pass"));
-    const QString old = home.file(QStringLiteral("old.mdb"));
-    MemoFixtures::createDatabase(home.path(), old);
-    MemoFixtures::execute(old, "UPDATE DBInfo SET VersionInfo = 240");
     const QString text = home.file(QStringLiteral("text.mdb"));
     MemoFixtures::writeText(text, QStringLiteral("plain text"));
     // Passes the version check, then is refused when the store opens it.
@@ -187,11 +184,6 @@ TEST_F(StartupTest, CommandLinesThatEndTheProgram)
          QStringLiteral("データベースファイルが見つかりません。\n") + home.file(QStringLiteral("gone.mdb")) +
              kEnd,
          QStringLiteral("gone.mdb")},
-        {"old database",
-         {old},
-         {},
-         QStringLiteral("このデータベースは古い形式(バージョン 240)のため開けません。\n") + old + kEnd,
-         QStringLiteral("old.mdb")},
         {"database without memo table",
          {noMemos},
          {},

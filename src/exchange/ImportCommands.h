@@ -1,0 +1,42 @@
+#pragma once
+
+#include "exchange/TextImport.h"
+
+#include <QObject>
+#include <QStringList>
+#include <optional>
+
+class Form1;
+class QMimeData;
+class QWidget;
+
+// The import commands of the main window: one text file, a folder, and files
+// or folders dropped on the window, its lists or the contents box.
+class ImportCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ImportCommands(Form1& window);
+
+    void mnuImport();
+    void mnuImportFolder();
+    // Imports the dropped files, and the accepted files of dropped folders,
+    // tagged `tag` (after the tag rule, applied in place); with `report`, says
+    // how many. Returns the number of files imported.
+    int ImportDroppedFiles(const QMimeData& data, QString& tag, bool report);
+    // A drop of files on the contents box: the first file fills the editing
+    // area, unsaved.
+    void dropFilesOnContents(const QMimeData& data);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Imports `files` with a progress window when there are many; a database
+    // failure is reported and the counts rebuilt (nullopt then). The category
+    // rows show the new counts afterwards.
+    std::optional<ImportResult> importFiles(const QStringList& files, QString& tag);
+
+    Form1& m_window;
+    QWidget* m_contentsViewport = nullptr;
+};

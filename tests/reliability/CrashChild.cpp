@@ -1,0 +1,158 @@
+// The process the crash harness kills. It runs one of Quillet's operations on
+// the files it is given and, after each step that Quillet reports as done,
+// appends a line to a journal, so that the harness knows what was committed
+// before the kill.
+//
+//   CrashChild save <database> <journal>      saves memos round after round
+//   CrashChild trash <database> <journal>     moves every memo to the trash
+//   CrashChild rename <database> <journal>    renames tag "old" to "new" everywhere
+//   CrashChild settings <ini file> <journal>  writes settings keys round after round
+//   CrashChild restore <restore file> <journal>  writes the restore file round after round
+#include "CrashWork.h"
+#include "app/IniFile.h"
+#include "app/Progress.h"
+#include "editing/RestoreFile.h"
+#include "store/MemoStore.h"
+#include "tags/TagOperations.h"
+#include "tags/TagString.h"
+#include "tags/TagTable.h"
+#include "tags/Trash.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+class Journal
+{
+public:
+    explicit Journal(const QString& path)
+        : m_fd(::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_APPEND, 0644))
+    {
+    }
+    ~Journal() { ::close(m_fd); }
+    // One unbuffered write: a kill cannot leave half a line in memory.
+    void line(const QString& text)
+    {
+        const QByteArray bytes = text.toUtf8() + '\n';
+        if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+            std::abort();
+    }
+
+private:
+    int m_fd;
+};
+
+class NoProgress : public Progress
+{
+public:
+    void SetProgressBar(bool, bool) override {}
+    void SetTitle(const QString&) override {}
+    void SetExplain(const QString&) override {}
+    void SetProgressMax(int, int) override {}
+    void SetProgress(int, int) override {}
+    void SetProgressClear(int) override {}
+    bool IsCancel() const override { return false; }
+};
+
+void ready()
+{
+    std::puts("ready");
+    std::fflush(stdout);
+}
+
+const QString kTime = QStringLiteral("2026/12/10 12:00:00");
+
+int saveMemos(const QString& database, Journal& journal)
+{
+    MemoStore store(database);
+    ready();
+    for (int round = 1;; ++round) {
+        const qint64 id = 1 + (round % CrashWork::MemoCount);
+        store.updateMemo(id, CrashWork::memoTitle(id, round), CrashWork::memoBody(id, round), QStringLiteral("tag"),
+                         kTime);
+        journal.line(QStringLiteral("%1 %2").arg(id).arg(round));
+    }
+}
+
+int moveAllToTrash(const QString& database, Journal& journal)
+{
+    MemoStore store(database);
+    TagTable table;
+    table.load(store.readCategoryGroups(), store.countTrashedMemos());
+    QList<qint64> ids;
+    for (qint64 id = 1; id <= CrashWork::BulkMemoCount; ++id)
+        ids.append(id);
+    NoProgress progress;
+    ready();
+    Trash(store, table).MoveMemosToTrash(ids, progress);
+    journal.line(QStringLiteral("done"));
+    return 0;
+}
+
+int renameTag(const QString& database, Journal& journal)
+{
+    MemoStore store(database);
+    TagTable table;
+    table.load(store.readCategoryGroups(), store.countTrashedMemos());
+    ready();
+    TagOperations(store, table).rewriteEverywhere(QStringLiteral("old"), [](const QString& tags) {
+        return renameTagInString(tags, QStringLiteral("old"), QStringLiteral("new"));
+    });
+    journal.line(QStringLiteral("done"));
+    return 0;
+}
+
+int writeSettings(const QString& file, Journal& journal)
+{
+    ready();
+    for (int round = 1;; ++round) {
+        const int key = round % CrashWork::SettingKeys;
+        if (!IniFile::writeText(file, QStringLiteral("Crash"), QStringLiteral("Key%1").arg(key),
+                                CrashWork::settingValue(key, round)))
+            return 3;
+        journal.line(QStringLiteral("%1 %2").arg(key).arg(round));
+    }
+}
+
+int writeRestoreFile(const QString& file, Journal& journal)
+{
+    ready();
+    for (int round = 1;; ++round) {
+        RestoreFile::MainState state;
+        state.memoNumber = QString::number(round);
+        state.isEdit = true;
+        state.title = CrashWork::memoTitle(0, round);
+        state.body = CrashWork::memoBody(0, round);
+        QString error;
+        if (!RestoreFile::write(file, RestoreFile::formatMain(state), &error))
+            return 3;
+        journal.line(QString::number(round));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4)
+        return 2;
+    Journal journal(args[3]);
+    const QString& operation = args[1];
+    const QString& target = args[2];
+    if (operation == u"save")
+        return saveMemos(target, journal);
+    if (operation == u"trash")
+        return moveAllToTrash(target, journal);
+    if (operation == u"rename")
+        return renameTag(target, journal);
+    if (operation == u"settings")
+        return writeSettings(target, journal);
+    if (operation == u"restore")
+        return writeRestoreFile(target, journal);
+    return 2;
+}
