@@ -24,3 +24,17 @@ public:
     // True once the user asked to cancel.
     virtual bool IsCancel() const = 0;
 };
+
+// The progress of an operation that nobody watches (start-up without a window,
+// helper processes): it shows nothing and is never cancelled.
+class QuietProgress : public Progress
+{
+public:
+    void SetProgressBar(bool, bool) override {}
+    void SetTitle(const QString&) override {}
+    void SetExplain(const QString&) override {}
+    void SetProgressMax(int, int) override {}
+    void SetProgress(int, int) override {}
+    void SetProgressClear(int) override {}
+    bool IsCancel() const override { return false; }
+};

@@ -10,19 +10,6 @@
 
 namespace {
 
-// The rebuild's progress when nobody watches it: never cancelled.
-class QuietProgress final : public Progress
-{
-public:
-    void SetProgressBar(bool, bool) override {}
-    void SetTitle(const QString&) override {}
-    void SetExplain(const QString&) override {}
-    void SetProgressMax(int, int) override {}
-    void SetProgress(int, int) override {}
-    void SetProgressClear(int) override {}
-    bool IsCancel() const override { return false; }
-};
-
 void tell(Prompt& prompt, const QString& text)
 {
     prompt.message({text, PromptIcon::None, PromptButtons::Ok, {}});

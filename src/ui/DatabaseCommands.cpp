@@ -161,13 +161,8 @@ void DatabaseCommands::mnuMDBRefresh()
         refreshAborted(failure);
         return;
     }
-    try {
-        m_window.LoadCategoryCounts();
-    } catch (const DatabaseError& error) {
-        m_window.reportAndRecount(error);
+    if (!reloadCategories())
         return;
-    }
-    m_window.CatList_Add();
     prompt.inform(
         QStringLiteral("メモデータベースのリフレッシュ完了！\n\nできればQuilletを再起動してください。"));
 }
@@ -247,12 +242,19 @@ void DatabaseCommands::mnuMDBAddImport()
                           error.engineText(), error.code()));
         return;
     }
+    if (!reloadCategories())
+        return;
+    prompt.inform(MergeResultMessage(result));
+}
+
+bool DatabaseCommands::reloadCategories()
+{
     try {
         m_window.LoadCategoryCounts();
     } catch (const DatabaseError& error) {
         m_window.reportAndRecount(error);
-        return;
+        return false;
     }
     m_window.CatList_Add();
-    prompt.inform(MergeResultMessage(result));
+    return true;
 }

@@ -35,6 +35,9 @@ public:
 
 private:
     void refreshAborted(const QString& detail = {});
+    // Counts the tags of the database afresh and fills the category list; false
+    // (after reporting it) when the database cannot be read.
+    bool reloadCategories();
 
     Form1& m_window;
 };

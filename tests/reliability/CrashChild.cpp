@@ -45,18 +45,6 @@ private:
     int m_fd;
 };
 
-class NoProgress : public Progress
-{
-public:
-    void SetProgressBar(bool, bool) override {}
-    void SetTitle(const QString&) override {}
-    void SetExplain(const QString&) override {}
-    void SetProgressMax(int, int) override {}
-    void SetProgress(int, int) override {}
-    void SetProgressClear(int) override {}
-    bool IsCancel() const override { return false; }
-};
-
 void ready()
 {
     std::puts("ready");
@@ -85,7 +73,7 @@ int moveAllToTrash(const QString& database, Journal& journal)
     QList<qint64> ids;
     for (qint64 id = 1; id <= CrashWork::BulkMemoCount; ++id)
         ids.append(id);
-    NoProgress progress;
+    QuietProgress progress;
     ready();
     Trash(store, table).MoveMemosToTrash(ids, progress);
     journal.line(QStringLiteral("done"));

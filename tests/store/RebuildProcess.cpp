@@ -14,20 +14,14 @@
 
 namespace {
 
-class PrintedProgress final : public Progress
+class PrintedProgress final : public QuietProgress
 {
 public:
-    void SetProgressBar(bool, bool) override {}
-    void SetTitle(const QString&) override {}
     void SetExplain(const QString& text) override
     {
         std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stdout);
         std::fflush(stdout);
     }
-    void SetProgressMax(int, int) override {}
-    void SetProgress(int, int) override {}
-    void SetProgressClear(int) override {}
-    bool IsCancel() const override { return false; }
 };
 
 } // namespace

@@ -2,8 +2,11 @@
 // the import dialog, files and folders dropped on the lists, the window and
 // the contents box, the report texts, and a long import cancelled.
 #include "MainWindowFixture.h"
+#include "MemoFixtures.h"
 #include "app/IniFile.h"
 #include "editing/MemoEditor.h"
+#include "exchange/ExportDefinition.h"
+#include "exchange/ExportMemos.h"
 #include "store/MemoStore.h"
 #include "tags/TagTable.h"
 
@@ -384,3 +387,45 @@ TEST_F(ImportCommandsTest, CancelledLongImportKeepsWhatWasImportedAndCountsMatch
 }
 
 } // namespace
+
+TEST_F(ImportCommandsTest, NotesImportedAndExportedAgainKeepEveryByte)
+{
+    // Notes as other programs leave them: mixed line ends, no final break,
+    // blanks at the ends, characters beyond the basic plane, an empty file.
+    const QByteArray notes[] = {
+        "first\r\nsecond\nthird\rfourth",
+        "  indented\t\r\n\r\n",
+        "\xE7\xB5\xB5\xE6\x96\x87\xE5\xAD\x97 \xF0\x9F\x98\x80 [!DAY] \"q\", c",
+        "",
+    };
+    for (int i = 0; i < 4; ++i)
+        write(u"notes/n%1.txt"_s.arg(i), notes[i]);
+    prepare();
+    open();
+    prompt.files = {{files + u"notes"_s}};
+    whenImportDialogShows([](QDialog* dialog) {
+        click(dialog, "Btn_OpenFolder");
+        click(dialog, "Btn_Import");
+    });
+    triggerAction("mnuImportFolder");
+    ASSERT_EQ(memos().size(), 4u);
+
+    // Exported through the shipped body-only definition, each file is the note
+    // as it was and the closing line break every exported file ends with.
+    ASSERT_EQ(ExportDefinition::installShipped(home.path()), 3);
+    const QString out = home.file(u"out/"_s);
+    QDir().mkpath(out);
+    ExportRequest request;
+    request.folder = out;
+    request.definitionPath = home.file(u"本文のみ.ted"_s);
+    request.fileNameTemplate = u"[!TITLE]"_s;
+    request.dbPath = dbPath();
+    request.iniFilePath = iniPath();
+    request.userId = u"default"_s;
+    const ExportOutcome outcome = ExportMemos(request, prompt, clock);
+    EXPECT_EQ(outcome.written, 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(MemoFixtures::readBytes(out + u"n%1.txt"_s.arg(i)), notes[i] + "\r\n");
+    }
+}
