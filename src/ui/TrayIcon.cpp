@@ -103,6 +103,7 @@ void TrayIcon::buildMenus()
         QMenu* editors = menu->addMenu(QStringLiteral("外部エディタで新規メモを作成"));
         const QByteArray name = QByteArray(prefix) + "MemoList_New";
         editors->setObjectName(QString::fromLatin1(name));
+        editors->setAccessibleName(editors->title());
         editors->menuAction()->setObjectName(QString::fromLatin1(name));
         for (int index = 0; index < 4; ++index) {
             const QByteArray itemName =
@@ -119,6 +120,7 @@ void TrayIcon::buildMenus()
 
     m_popPopUp3 = new QMenu(QStringLiteral("通知領域のメニュー（最小化中）"), &m_window);
     m_popPopUp3->setObjectName(QStringLiteral("popPopUp3"));
+    m_popPopUp3->setAccessibleName(m_popPopUp3->title());
     QAction* reSize =
         item(m_popPopUp3, "pop3ReSize", QStringLiteral("元のサイズに戻す(&R)"), &TrayIcon::RestoreProgram);
     m_popPopUp3->setDefaultAction(reSize);
@@ -138,6 +140,7 @@ void TrayIcon::buildMenus()
 
     m_popPopUp4 = new QMenu(QStringLiteral("通知領域のメニュー"), &m_window);
     m_popPopUp4->setObjectName(QStringLiteral("popPopUp4"));
+    m_popPopUp4->setAccessibleName(m_popPopUp4->title());
     item(m_popPopUp4, "pop4MemoList_NewF", QStringLiteral("フローティングメモから新規メモを作成(&F)"),
          trigger("mnuMemoList_NewF"));
     editorMenu(m_popPopUp4, "pop4");
