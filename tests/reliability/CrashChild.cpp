@@ -8,10 +8,18 @@
 //   CrashChild rename <database> <journal>    renames tag "old" to "new" everywhere
 //   CrashChild settings <ini file> <journal>  writes settings keys round after round
 //   CrashChild restore <restore file> <journal>  writes the restore file round after round
+//   CrashChild import <database> <journal> <folder>   imports the folder's text files
+//   CrashChild rebuild <database> <journal> <folder>  rebuilds through the folder's temporary files
+//   CrashChild merge <database> <journal> <other>     adds every memo of the other database
+//   CrashChild saveas <database> <journal> <target>   copies the open database over the target
 #include "CrashWork.h"
+#include "app/Clock.h"
 #include "app/IniFile.h"
 #include "app/Progress.h"
 #include "editing/RestoreFile.h"
+#include "exchange/TextImport.h"
+#include "store/DatabaseMerge.h"
+#include "store/DatabaseRebuild.h"
 #include "store/MemoStore.h"
 #include "tags/TagOperations.h"
 #include "tags/TagString.h"
@@ -20,6 +28,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <exception>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -59,8 +68,8 @@ int saveMemos(const QString& database, Journal& journal)
     ready();
     for (int round = 1;; ++round) {
         const qint64 id = 1 + (round % CrashWork::MemoCount);
-        store.updateMemo(id, CrashWork::memoTitle(id, round), CrashWork::memoBody(id, round), QStringLiteral("tag"),
-                         kTime);
+        store.updateMemo(id, CrashWork::memoTitle(id, round), CrashWork::memoBody(id, round),
+                         QStringLiteral("tag"), kTime);
         journal.line(QStringLiteral("%1 %2").arg(id).arg(round));
     }
 }
@@ -121,15 +130,59 @@ int writeRestoreFile(const QString& file, Journal& journal)
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int importFolder(const QString& database, const QString& folder, Journal& journal)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 4)
-        return 2;
-    Journal journal(args[3]);
+    MemoStore store(database);
+    TagTable table;
+    table.load(store.readCategoryGroups(), store.countTrashedMemos());
+    const SystemClock clock;
+    ready();
+    const ImportResult result = TextImporter(store, table, clock).ImportFolder(folder, false);
+    journal.line(QStringLiteral("done %1").arg(result.imported));
+    return 0;
+}
+
+// As the refresh command runs it: the database stays open until the rebuilt
+// file replaces it.
+int rebuild(const QString& database, const QString& folder, Journal& journal)
+{
+    MemoStore store(database);
+    RebuildRequest request;
+    request.oldVersion = 250;
+    request.dbPath = database;
+    request.myPath = folder;
+    QuietProgress progress;
+    ready();
+    if (!RebuildDatabase(
+            request, progress, [&store] { store.close(); }, [&store] { store.reopen(); }))
+        return 3;
+    journal.line(QStringLiteral("done"));
+    return 0;
+}
+
+int mergeAll(const QString& database, const QString& other, Journal& journal)
+{
+    MemoStore store(database);
+    QuietProgress progress;
+    ready();
+    const MergeResult result = MergeMemoDatabase(store, other, false, MatchByTitle, progress);
+    journal.line(QStringLiteral("done %1").arg(result.added));
+    return 0;
+}
+
+// The copy step of "save under another name": the open database is copied
+// with the backup API over the chosen file.
+int saveAs(const QString& database, const QString& target, Journal& journal)
+{
+    MemoStore store(database);
+    ready();
+    store.database().backupTo(target);
+    journal.line(QStringLiteral("done"));
+    return 0;
+}
+
+int run(const QStringList& args, Journal& journal)
+{
     const QString& operation = args[1];
     const QString& target = args[2];
     if (operation == u"save")
@@ -142,5 +195,33 @@ int main(int argc, char** argv)
         return writeSettings(target, journal);
     if (operation == u"restore")
         return writeRestoreFile(target, journal);
+    if (args.size() != 5)
+        return 2;
+    const QString& extra = args[4];
+    if (operation == u"import")
+        return importFolder(target, extra, journal);
+    if (operation == u"rebuild")
+        return rebuild(target, extra, journal);
+    if (operation == u"merge")
+        return mergeAll(target, extra, journal);
+    if (operation == u"saveas")
+        return saveAs(target, extra, journal);
     return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4 && args.size() != 5)
+        return 2;
+    Journal journal(args[3]);
+    try {
+        return run(args, journal);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 4;
+    }
 }
