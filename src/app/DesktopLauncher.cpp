@@ -293,7 +293,14 @@ bool writeLauncherFile(const QString& path, const QString& text, QString* error)
         *error = file.errorString();
         return false;
     }
-    file.write(text.toUtf8());
+    const QByteArray bytes = text.toUtf8();
+    // Flushed before commit(): a write that fails inside commit() (a full disk)
+    // would still be renamed over the launcher.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit()) {
         *error = file.errorString();
         return false;

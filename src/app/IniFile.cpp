@@ -489,7 +489,10 @@ bool IniFile::writeText(const QString& file, const QString& section, const QStri
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    if (out.write(bytes) != bytes.size()) {
+    // The bytes are flushed before commit(): a write that fails while
+    // QSaveFile empties its buffer inside commit() (a full disk) would still
+    // be renamed over the old file.
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
         out.cancelWriting();
         return false;
     }

@@ -318,9 +318,18 @@ Result<FloatingState> parseFloating(const QByteArray& bytes)
 bool write(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
+    // Flushed before commit(), and the reason taken at once: a write that
+    // fails inside commit() (a full disk) would still be renamed over the old
+    // file, and commit() forgets why a write failed.
     if (!file.open(QIODevice::WriteOnly) ||
         !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size() || !file.commit()) {
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

@@ -267,13 +267,25 @@ TextExportResult ExportMemoText(const QString& dbPath, const QList<qint64>& ids,
             block.clear();
             if (!AppendMemoText(db, id, block))
                 continue;
-            if (file.write(block) != block.size())
-                break;
+            if (file.write(block) != block.size()) {
+                // The reason is known only now (a full disk, say): commit()
+                // would report an unknown error instead.
+                result.error = file.errorString();
+                file.cancelWriting();
+                return result;
+            }
             ++result.written;
         }
     } catch (const DatabaseError& error) {
         file.cancelWriting();
         result.error = error.userMessage();
+        return result;
+    }
+    // Flushed before commit(): a write that fails while QSaveFile empties its
+    // buffer inside commit() would still be renamed over the old file.
+    if (!file.flush()) {
+        result.error = file.errorString();
+        file.cancelWriting();
         return result;
     }
     if (!file.commit()) {

@@ -28,6 +28,15 @@ QString inUseMessage(const QString& path)
     return QStringLiteral("データベースは他のプログラムで使用中です。\n") + path;
 }
 
+// What failed, told in words: a full disk says so instead of leaving the user
+// with the engine's English text alone.
+QString failureMessage(const QString& what, int code)
+{
+    if ((code & 0xff) == SQLITE_FULL)
+        return what + QStringLiteral("\nディスクの空き容量が足りません。");
+    return what;
+}
+
 int openFlags(SqliteDatabase::Access access)
 {
     switch (access) {
@@ -97,7 +106,8 @@ void SqliteDatabase::reopen()
 void SqliteDatabase::fail(const QString& what) const
 {
     const int code = sqlite3_extended_errcode(m_db);
-    throw DatabaseError(isBusy(code) ? inUseMessage(m_path) : what, engineMessage(m_db, code), code);
+    throw DatabaseError(isBusy(code) ? inUseMessage(m_path) : failureMessage(what, code), engineMessage(m_db, code),
+                        code);
 }
 
 void SqliteDatabase::execute(const char* sql)
@@ -110,7 +120,7 @@ void SqliteDatabase::execute(const char* sql)
         const QString text = error ? QString::fromUtf8(error) : engineMessage(m_db, rc);
         sqlite3_free(error);
         throw DatabaseError(isBusy(rc) ? inUseMessage(m_path)
-                                       : QStringLiteral("データベースの操作に失敗しました。"),
+                                       : failureMessage(QStringLiteral("データベースの操作に失敗しました。"), rc),
                             text, rc);
     }
 }
@@ -134,7 +144,7 @@ void SqliteDatabase::backupTo(const QString& target)
 {
     const QString partial = target + QStringLiteral(".partial");
     QFile::remove(partial);
-    {
+    try {
         SqliteDatabase destination(partial, Access::Create);
         sqlite3_backup* backup = sqlite3_backup_init(destination.m_db, "main", m_db, "main");
         if (!backup)
@@ -145,6 +155,11 @@ void SqliteDatabase::backupTo(const QString& target)
             destination.fail(QStringLiteral("データベースのコピーに失敗しました。"));
         // The copy is a standalone file: no WAL to carry along.
         destination.execute(sql::UseRollbackJournal);
+    } catch (const DatabaseError&) {
+        // A copy that did not finish (a full disk) is no copy: it must not
+        // stay behind taking the space.
+        QFile::remove(partial);
+        throw;
     }
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(partial);

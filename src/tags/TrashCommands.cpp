@@ -45,10 +45,10 @@ void TrashCommands::mnuDeleteMemo()
         LoadingDuring loading(m_window.editor());
         ReportListView* list = m_window.memoList().view();
         list->hide();
-        const bool finished = MoveSelectedMemosToTrash();
-        if (!finished)
+        const RunEnd end = MoveSelectedMemosToTrash();
+        if (end == RunEnd::Cancelled)
             m_window.prompt().inform(kCancelled);
-        else if (!quiet)
+        else if (end == RunEnd::Finished && !quiet)
             m_window.prompt().message(
                 {QStringLiteral("ゴミ箱へ移動完了しました。"), PromptIcon::None, PromptButtons::Ok, {}});
         list->show();
@@ -56,7 +56,7 @@ void TrashCommands::mnuDeleteMemo()
     }
 }
 
-bool TrashCommands::MoveSelectedMemosToTrash()
+TrashCommands::RunEnd TrashCommands::MoveSelectedMemosToTrash()
 {
     BusyCursor busy;
     BulkMemoResult result;
@@ -67,11 +67,11 @@ bool TrashCommands::MoveSelectedMemosToTrash()
                      .MoveMemosToTrash(m_window.memoList().selectedIds(), progress);
     } catch (const DatabaseError& error) {
         m_window.reportAndRecount(error);
-        return true;
+        return RunEnd::Failed;
     }
     m_window.memoList().removeMemoRows(result.done);
     m_window.CatList_Add();
-    return !result.cancelled;
+    return result.cancelled ? RunEnd::Cancelled : RunEnd::Finished;
 }
 
 void TrashCommands::mnuDeleteCurrentMemo()

@@ -18,8 +18,15 @@ public:
     void pop2ClearTrash();
 
 private:
-    // Moves the selected memos with the progress window; false when cancelled.
-    bool MoveSelectedMemosToTrash();
+    enum class RunEnd
+    {
+        Finished,
+        Cancelled,
+        Failed
+    };
+    // Moves the selected memos with the progress window. A failure has been
+    // reported already when it returns Failed.
+    RunEnd MoveSelectedMemosToTrash();
     void MoveCurrentMemoToTrash();
 
     Form1& m_window;
