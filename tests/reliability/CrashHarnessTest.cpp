@@ -42,22 +42,6 @@ int killsPerOperation()
     return fromEnvironment > 0 ? fromEnvironment : 4;
 }
 
-QString integrityCheck(const QString& path)
-{
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return QStringLiteral("cannot open");
-    }
-    sqlite3_stmt* statement = nullptr;
-    QString result = QStringLiteral("no result");
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return result;
-}
 
 // The last round the journal names for each key ("<key> <round>" lines).
 QHash<qint64, int> lastRounds(const QString& journal)
@@ -220,7 +204,7 @@ TEST_F(CrashHarnessTest, SavedMemosSurviveAKillWhole)
     // it committed.
     for (int kill = 0; kill < killsPerOperation(); ++kill) {
         runAndKill("save", database, 20 + random.bounded(300));
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         const QHash<qint64, int> thisRun = lastRounds(journal);
         MemoStore store(database);
         for (qint64 id = 1; id <= CrashWork::MemoCount; ++id) {
@@ -248,7 +232,7 @@ TEST_F(CrashHarnessTest, AKilledMoveToTheTrashLeavesWholeBatches)
     for (int kill = 0; kill < killsPerOperation(); ++kill) {
         copyFresh(prepared, database);
         runAndKill("trash", database, random.bounded(duration + 1));
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         MemoStore store(database);
         // The move runs from the last memo to the first and commits in batches:
         // the memos in the trash are always the last ones, in whole batches.
@@ -285,7 +269,7 @@ TEST_F(CrashHarnessTest, AKilledTagRenameIsWhollyDoneOrUndone)
     for (int kill = 0; kill < killsPerOperation(); ++kill) {
         copyFresh(prepared, database);
         runAndKill("rename", database, random.bounded(duration + 1));
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         MemoStore store(database);
         int renamed = 0;
         for (const auto& [id, tags] : store.readAllCategories()) {
@@ -388,7 +372,7 @@ TEST_F(CrashHarnessTest, AKilledFolderImportLeavesWholeFilesInWholeBatches)
     for (int kill = 0; kill < killsPerOperation(); ++kill) {
         copyFresh(prepared, database);
         runAndKill("import", database, random.bounded(duration + 1), folder);
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         const std::vector<Memo> memos = readAllMemos(database);
         ASSERT_GE(memos.size(), size_t(existing));
         for (int k = 1; k <= existing; ++k) {
@@ -447,7 +431,7 @@ TEST_F(CrashHarnessTest, AKilledRebuildLeavesTheOldOrTheNewDatabaseWhole)
         copyFresh(prepared, database);
         runAndKill("rebuild", database, random.bounded(duration + 1), home.path());
         ASSERT_TRUE(QFile::exists(database)) << "the database is missing";
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         const bool isNew = readAllMemos(database).front().recordId == 1;
         foundNew += isNew;
         leftTemporaryFiles += QFile::exists(home.file(QStringLiteral("old.mdb"))) ||
@@ -462,7 +446,7 @@ TEST_F(CrashHarnessTest, AKilledRebuildLeavesTheOldOrTheNewDatabaseWhole)
     copyFresh(prepared, database);
     measureMs("rebuild", database, home.path());
     EXPECT_TRUE(journalSaysDone(journal));
-    EXPECT_EQ(integrityCheck(database), QStringLiteral("ok"));
+    EXPECT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
     EXPECT_TRUE(holdsMemos(database, 1, count, QStringLiteral("a b")));
     report("rebuild", killsPerOperation(), timer);
 }
@@ -490,7 +474,7 @@ TEST_F(CrashHarnessTest, AKilledMergeAddsWholeBatchesOnly)
     for (int kill = 0; kill < killsPerOperation(); ++kill) {
         copyFresh(prepared, database);
         runAndKill("merge", database, random.bounded(duration + 1), other);
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         const std::vector<Memo> memos = readAllMemos(database);
         ASSERT_GE(memos.size(), size_t(existing));
         for (int k = 1; k <= existing; ++k) {
@@ -547,7 +531,7 @@ TEST_F(CrashHarnessTest, AKilledSaveAsLeavesTheOlderCopyOrTheWholeNewOne)
         // A half-written copy of the last kill may stay beside the target.
         copyFresh(older, target);
         runAndKill("saveas", database, random.bounded(duration + 1), target);
-        ASSERT_EQ(integrityCheck(target), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(target), QStringLiteral("ok"));
         const bool isNew = readAllMemos(target).size() == size_t(count);
         foundNew += isNew;
         if (isNew)
@@ -556,7 +540,7 @@ TEST_F(CrashHarnessTest, AKilledSaveAsLeavesTheOlderCopyOrTheWholeNewOne)
             ASSERT_TRUE(holdsMemos(target, 1, olderCount, QStringLiteral("older"), otherRound));
         if (journalSaysDone(journal))
             EXPECT_TRUE(isNew);
-        ASSERT_EQ(integrityCheck(database), QStringLiteral("ok"));
+        ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         ASSERT_TRUE(holdsMemos(database, 1, count, QStringLiteral("a b")));
     }
     std::cout << "[crash] saveas: " << foundNew << " kills left the new copy\n";

@@ -54,20 +54,6 @@ QStringList rowDump(const QString& database)
     return rows;
 }
 
-QString integrityCheck(const QString& path)
-{
-    sqlite3* db = nullptr;
-    QString result = u"cannot open"_s;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return result;
-}
 
 class FullDiskTest : public MainWindowFixture
 {
@@ -136,7 +122,7 @@ protected:
     {
         EXPECT_EQ(rowDump(dbPath()), rowsBefore);
         EXPECT_EQ(MemoFixtures::readBytes(iniPath()), settingsBefore);
-        EXPECT_EQ(integrityCheck(dbPath()), u"ok"_s);
+        EXPECT_EQ(MemoFixtures::integrityCheck(dbPath()), u"ok"_s);
     }
 
     // The messages shown, exactly: each failure is told in Japanese words

@@ -1,6 +1,7 @@
 #include "MemoFixtures.h"
 
 #include "editing/PasswordScrambler.h"
+#include "store/DatabaseError.h"
 #include "store/MemoStore.h"
 #include "store/SqliteDatabase.h"
 #include "store/TemplateDatabase.h"
@@ -27,6 +28,17 @@ void execute(const QString& path, const char* sql)
 {
     SqliteDatabase db(path, SqliteDatabase::Access::Create);
     db.execute(sql);
+}
+
+QString integrityCheck(const QString& path)
+{
+    try {
+        SqliteDatabase db(path, SqliteDatabase::Access::ReadOnly);
+        SqliteDatabase::Statement check(db, "PRAGMA integrity_check");
+        return check.step() ? check.text(0) : QStringLiteral("no result");
+    } catch (const DatabaseError& error) {
+        return QStringLiteral("cannot open: ") + error.userMessage();
+    }
 }
 
 void writeText(const QString& path, const QString& text)

@@ -11,6 +11,9 @@ void createDatabase(const QString& folder, const QString& path);
 void setDatabasePassword(const QString& path, const QString& password);
 // Runs raw SQL on a file, for preparing files the program would not write itself.
 void execute(const QString& path, const char* sql);
+// What SQLite's integrity check says of the file: "ok" for a whole database,
+// else its first complaint, or why the file could not be opened.
+QString integrityCheck(const QString& path);
 // Writes a text file as UTF-8.
 void writeText(const QString& path, const QString& text);
 QByteArray readBytes(const QString& path);
