@@ -5,9 +5,11 @@
 #include "MemoFixtures.h"
 #include "app/IniFile.h"
 #include "app/Startup.h"
+#include "exchange/ExportMemos.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -205,6 +207,36 @@ TEST_F(HostileSettingsTest, ARestoreFileNamingAMemoThatIsGoneKeepsItsText)
         return true;
     });
     EXPECT_TRUE(saved) << prompt.messageTexts().join(u'|').toStdString();
+}
+
+TEST_F(HostileSettingsTest, AnExportDefinitionOfAHundredThousandPlaceholdersExportsWhole)
+{
+    addMemo(QStringLiteral("題"), QStringLiteral("a"), QStringLiteral("本文 [!ID]"));
+    prepare();
+    QByteArray definition = ":Quillet Export Definition File\r\n:1\r\n:START\r\n";
+    const QByteArray placeholders = "[!ID][!TITLE][!MEMO][!DAY][!CATEGORY][!NOW_TIME][!NOW_DAY][!USER_ID]|";
+    for (int i = 0; i < 100'000 / 8; ++i)
+        definition += placeholders;
+    QFile file(home.file(QStringLiteral("many.ted")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(definition);
+    file.close();
+    const QString out = home.file(QStringLiteral("out/"));
+    QDir().mkpath(out);
+
+    ExportRequest request;
+    request.folder = out;
+    request.definitionPath = file.fileName();
+    request.fileNameTemplate = QStringLiteral("[!ID]");
+    request.dbPath = dbPath();
+    request.iniFilePath = iniPath();
+    request.userId = QStringLiteral("default");
+    const ExportOutcome outcome = ExportMemos(request, prompt, clock);
+    ASSERT_EQ(outcome.written, 1);
+    // Every group filled in, the body's own "[!ID]" left as it stands.
+    const QString text = QString::fromUtf8(MemoFixtures::readBytes(out + QStringLiteral("1.txt")));
+    EXPECT_EQ(text.count(QStringLiteral("1題本文 [!ID]2026/01/01 00:00:00a")), 100'000 / 8);
+    EXPECT_FALSE(text.contains(QStringLiteral("[!TITLE]")));
 }
 
 } // namespace
