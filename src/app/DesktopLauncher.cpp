@@ -1,12 +1,12 @@
 #include "app/DesktopLauncher.h"
 
 #include "app/AppPaths.h"
+#include "app/AtomicFile.h"
 #include "app/CommandLine.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -288,25 +288,8 @@ bool writeLauncherFile(const QString& path, const QString& text, QString* error)
         *error = QStringLiteral("フォルダ「%1」を作成できません。").arg(info.absolutePath());
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    // Flushed before commit(): a write that fails inside commit() (a full disk)
-    // would still be renamed over the launcher.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
     // Desktops start a launcher on the desktop only when it is executable.
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                    QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-    return true;
+    return writeFileAtomically(path, text.toUtf8(), error,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                   QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 }

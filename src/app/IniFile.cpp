@@ -1,12 +1,12 @@
 #include "app/IniFile.h"
 
+#include "app/AtomicFile.h"
 #include "app/CodePage.h"
 
 #include <QFile>
 #include <QHash>
 #include <QList>
 #include <QMutex>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -483,18 +483,7 @@ bool IniFile::writeText(const QString& file, const QString& section, const QStri
         insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + *stored);
     }
 
-    const QByteArray bytes = joinLines(document);
     // Written beside the file and renamed over it: a failure or a crash part way
     // leaves the old file whole.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // The bytes are flushed before commit(): a write that fails while
-    // QSaveFile empties its buffer inside commit() (a full disk) would still
-    // be renamed over the old file.
-    if (out.write(bytes) != bytes.size() || !out.flush()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return writeFileAtomically(file, joinLines(document));
 }

@@ -1,8 +1,9 @@
 #include "editing/RestoreFile.h"
 
+#include "app/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace RestoreFile {
@@ -317,24 +318,8 @@ Result<FloatingState> parseFloating(const QByteArray& bytes)
 
 bool write(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    // Flushed before commit(), and the reason taken at once: a write that
-    // fails inside commit() (a full disk) would still be renamed over the old
-    // file, and commit() forgets why a write failed.
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    // The unsaved text of a memo may be private: readable by its owner only.
+    return writeFileAtomically(path, bytes, error, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 Result<MainState> readMain(const QString& path)

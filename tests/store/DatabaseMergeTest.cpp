@@ -125,8 +125,9 @@ TEST(FindSameMemoTest, AnswersByTitleOrIdAndByUpdateTime)
         const SameMemo answer = FindSameMemo(present, c.mode, c.key, c.time);
         EXPECT_EQ(answer.action, c.action)
             << c.mode << " " << c.key.toStdString() << " " << c.time.toStdString();
-        if (c.action != SameMemo::Add)
+        if (c.action != SameMemo::Add) {
             EXPECT_EQ(answer.recordId, c.id) << c.key.toStdString();
+        }
     }
     EXPECT_EQ(FindSameMemo(PresentMemos(), MatchByTitle, QStringLiteral("Alpha"), later).action,
               SameMemo::Add);
@@ -416,9 +417,11 @@ TEST_F(DatabaseMergeTest, TheOtherFileIsCheckedForVersionAndPasswordBeforeAnythi
             EXPECT_EQ(prompt.shown.front().text,
                       QStringLiteral("このデータベースを開くためのパスワードを入力してください。"));
         }
-        for (const auto& shown : prompt.shown)
-            if (shown.kind == ScriptedPrompt::Kind::Message)
+        for (const auto& shown : prompt.shown) {
+            if (shown.kind == ScriptedPrompt::Kind::Message) {
                 EXPECT_EQ(shown.icon, PromptIcon::Critical) << c.name;
+            }
+        }
     }
 }
 
