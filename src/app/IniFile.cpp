@@ -86,7 +86,32 @@ struct Line
 {
     QByteArray bytes;
     QByteArray ending;
-    QString text;
+    // Decoded when first asked for: a write looks only at section headers until
+    // it reaches its own section, so lines elsewhere stay undecoded.
+    mutable std::optional<QString> decoded;
+
+    const QString& text() const
+    {
+        if (!decoded) {
+            // Checked here rather than left to decodeText, which would also
+            // drop a U+FEFF that begins a line's text.
+            decoded = CodePage::isValidUtf8(bytes) ? QString::fromUtf8(bytes) : CodePage::decodeText(bytes);
+        }
+        return *decoded;
+    }
+
+    // Whether the line can be a section header: its first non-blank byte is
+    // '['. Blanks and '[' are ASCII and never part of a UTF-8 character, nor
+    // the first byte of a CP932 one.
+    bool mayBeSection() const
+    {
+        for (const char ch : bytes) {
+            if (ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f')
+                continue;
+            return ch == '[';
+        }
+        return false;
+    }
 };
 
 struct Document
@@ -109,11 +134,7 @@ Document splitLines(const QByteArray& bytes)
         Line line;
         line.bytes = bytes.mid(start, end - start);
         line.ending = ending;
-        // Checked here rather than left to decodeText, which would also drop a
-        // U+FEFF that begins a line's text.
-        line.text = CodePage::isValidUtf8(line.bytes) ? QString::fromUtf8(line.bytes)
-                                                      : CodePage::decodeText(line.bytes);
-        document.lines.append(line);
+        document.lines.append(std::move(line));
     };
     for (qsizetype i = start; i < bytes.size(); ++i) {
         const char ch = bytes.at(i);
@@ -156,7 +177,9 @@ Location locate(const QList<Line>& lines, const QString& section, const QString&
 {
     Location at;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Entry entry = parseLine(lines.at(i).text);
+        if (at.header < 0 && !lines.at(i).mayBeSection())
+            continue;
+        const Entry entry = parseLine(lines.at(i).text());
         if (at.header < 0) {
             if (entry.kind == Entry::Section && sameName(entry.name, section))
                 at.header = at.lastContent = i;
@@ -164,7 +187,7 @@ Location locate(const QList<Line>& lines, const QString& section, const QString&
         }
         if (entry.kind == Entry::Section)
             break;
-        if (!trimBlanks(lines.at(i).text).isEmpty())
+        if (!trimBlanks(lines.at(i).text()).isEmpty())
             at.lastContent = i;
         if (entry.kind == Entry::Key && at.keyLine < 0 && sameName(entry.name, key)) {
             at.keyLine = i;
@@ -237,7 +260,7 @@ KeyIndex indexOf(const QList<Line>& lines)
     KeyIndex index;
     QHash<QString, QString>* current = nullptr;
     for (const Line& line : lines) {
-        const Entry entry = parseLine(line.text);
+        const Entry entry = parseLine(line.text());
         if (entry.kind == Entry::Section) {
             const QString name = entry.name.toCaseFolded();
             current = index.sections.contains(name) ? nullptr : &index.sections[name];
@@ -452,38 +475,59 @@ double IniFile::readNumber(const QString& file, const QString& section, const QS
     return defaultValue;
 }
 
+bool IniFile::isStorable(const QString& section, const QString& key, const QString& value)
+{
+    return isStorableSection(trimBlanks(section)) && isStorableKey(trimBlanks(key)) && storedForm(value);
+}
+
 bool IniFile::writeText(const QString& file, const QString& section, const QString& key, const QString& value)
 {
-    const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
-    if (!isStorableSection(sectionName) || !isStorableKey(keyName))
-        return false;
-    const std::optional<QString> stored = storedForm(value);
-    if (!stored)
-        return false;
+    return writeTexts(file, {{section, key, value}});
+}
+
+bool IniFile::writeTexts(const QString& file, const QList<IniWrite>& writes)
+{
+    bool allStored = true;
+    QList<IniWrite> storable;
+    for (const IniWrite& write : writes) {
+        if (isStorable(write.section, write.key, write.value))
+            storable.append(write);
+        else
+            allStored = false;
+    }
+    if (storable.isEmpty())
+        return allStored;
     const std::optional<QByteArray> original = readBytes(file);
     if (!original)
         return false;
 
     Document document = splitLines(*original);
-    const Location at = locate(document.lines, sectionName, keyName);
-    if (at.keyLine >= 0) {
-        // A line that already gives the value stays as it is, in whatever form
-        // and code page it was written.
-        if (valueOf(at.value) == value)
-            return true;
-        const QString text = at.keySpelling + QLatin1Char('=') + *stored;
-        Line& line = document.lines[at.keyLine];
-        line.bytes = text.toUtf8();
-        line.text = text;
-    } else if (at.header >= 0) {
-        insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + *stored);
-    } else {
-        insertLine(document, document.lines.size(), QLatin1Char('[') + sectionName + QLatin1Char(']'));
-        insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + *stored);
+    bool changed = false;
+    for (const IniWrite& write : storable) {
+        const QString sectionName = trimBlanks(write.section);
+        const QString keyName = trimBlanks(write.key);
+        const QString stored = *storedForm(write.value);
+        const Location at = locate(document.lines, sectionName, keyName);
+        if (at.keyLine >= 0) {
+            // A line that already gives the value stays as it is, in whatever
+            // form and code page it was written.
+            if (valueOf(at.value) == write.value)
+                continue;
+            const QString text = at.keySpelling + QLatin1Char('=') + stored;
+            Line& line = document.lines[at.keyLine];
+            line.bytes = text.toUtf8();
+            line.decoded = text;
+        } else if (at.header >= 0) {
+            insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + stored);
+        } else {
+            insertLine(document, document.lines.size(), QLatin1Char('[') + sectionName + QLatin1Char(']'));
+            insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + stored);
+        }
+        changed = true;
     }
-
+    if (!changed)
+        return allStored;
     // Written beside the file and renamed over it: a failure or a crash part way
     // leaves the old file whole.
-    return writeFileAtomically(file, joinLines(document));
+    return writeFileAtomically(file, joinLines(document)) && allStored;
 }

@@ -1,6 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+struct IniWrite
+{
+    QString section;
+    QString key;
+    QString value;
+};
 
 // Reads and writes settings files ("[Section]" lines followed by "key=value"
 // lines). Every call opens the file anew; nothing is cached, so two copies of
@@ -54,4 +62,14 @@ public:
     // (empty, a line break, '=' in a key, ...).
     static bool writeText(const QString& file, const QString& section, const QString& key,
                           const QString& value);
+
+    // Several writes with one read and one replace of the file, each made as
+    // writeText makes it, in order; the file is not written when no line
+    // changes. A write that writeText would refuse is left out and the others
+    // are made. False when any was left out or the file could not be read or
+    // written.
+    static bool writeTexts(const QString& file, const QList<IniWrite>& writes);
+
+    // Whether writeText would take this section, key and value.
+    static bool isStorable(const QString& section, const QString& key, const QString& value);
 };

@@ -41,22 +41,47 @@ quint32 SettingsFile::read(const ColourSetting& s) const
 
 bool SettingsFile::write(const IntSetting& s, int value) const
 {
-    return IniFile::writeText(m_path, latin(s.section), latin(s.key), QString::number(value));
+    return writeText(s.section, s.key, QString::number(value));
 }
 
 bool SettingsFile::write(const NumberSetting& s, double value) const
 {
-    return IniFile::writeText(m_path, latin(s.section), latin(s.key), formatNumber(value));
+    return writeText(s.section, s.key, formatNumber(value));
 }
 
 bool SettingsFile::write(const TextSetting& s, const QString& value) const
 {
-    return IniFile::writeText(m_path, latin(s.section), latin(s.key), value);
+    return writeText(s.section, s.key, value);
 }
 
 bool SettingsFile::write(const ColourSetting& s, quint32 value) const
 {
-    return IniFile::writeText(m_path, latin(s.section), latin(s.key), formatColour(value));
+    return writeText(s.section, s.key, formatColour(value));
+}
+
+bool SettingsFile::writeText(const char* section, const char* key, const QString& value) const
+{
+    if (!m_heldBack)
+        return IniFile::writeText(m_path, latin(section), latin(key), value);
+    if (!IniFile::isStorable(latin(section), latin(key), value))
+        return false;
+    m_heldBack->append({latin(section), latin(key), value});
+    return true;
+}
+
+SettingsFile::Batch::Batch(const SettingsFile& file) : m_file(file), m_outermost(!file.m_heldBack)
+{
+    if (m_outermost)
+        m_file.m_heldBack.emplace();
+}
+
+SettingsFile::Batch::~Batch()
+{
+    if (!m_outermost)
+        return;
+    const QList<IniWrite> writes = std::move(*m_file.m_heldBack);
+    m_file.m_heldBack.reset();
+    IniFile::writeTexts(m_file.m_path, writes);
 }
 
 QString SettingsFile::formatNumber(double value)

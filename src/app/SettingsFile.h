@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/IniFile.h"
+
 #include <QString>
 #include <optional>
 
@@ -33,12 +35,36 @@ struct ColourSetting
     const char* fallback;
 };
 
-// One settings file. Every read and write goes to the file at once; a missing or
-// unreadable value gives the key's default.
+// One settings file. Every read and write goes to the file at once, except
+// inside a Batch; a missing or unreadable value gives the key's default.
 class SettingsFile
 {
 public:
     explicit SettingsFile(QString path) : m_path(std::move(path)) {}
+    // A copy is of the same file, without the original's held-back writes.
+    SettingsFile(const SettingsFile& other) : m_path(other.m_path) {}
+    SettingsFile& operator=(const SettingsFile& other)
+    {
+        m_path = other.m_path;
+        return *this;
+    }
+
+    // Holds back the file's writes while it lives and makes them in one replace
+    // of the file when it ends: the window writes some thirty keys as it
+    // closes, and even a settings file of a hundred megabytes is then read and
+    // written once. Reads meanwhile see the file as it was.
+    class Batch
+    {
+    public:
+        explicit Batch(const SettingsFile& file);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        const SettingsFile& m_file;
+        bool m_outermost = false; // a batch inside another leaves the writing to it
+    };
     QString path() const { return m_path; }
 
     int read(const IntSetting& setting) const;
@@ -64,5 +90,8 @@ public:
     static std::optional<quint32> parseColour(const QString& text);
 
 private:
+    bool writeText(const char* section, const char* key, const QString& value) const;
+
     QString m_path;
+    mutable std::optional<QList<IniWrite>> m_heldBack; // while a Batch lives
 };

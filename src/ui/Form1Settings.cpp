@@ -306,6 +306,7 @@ void Form1::applyGeneralSettings()
 void Form1::writeLayoutSettings()
 {
     using namespace Settings::FormPosition;
+    const SettingsFile::Batch batch(m_settings);
     m_settings.write(WindowType, PaneMode());
 
     QHeaderView* memoHeader = m_memoListView->header();

@@ -591,17 +591,20 @@ void frmViewer::keepForNextStart()
 {
     using namespace Settings::FloatingWindow;
     const SettingsFile settings(settingsPath());
-    const double dpi = logicalDpiX();
-    const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-    settings.write(WindowMaximize, state);
-    if (state == 0) {
-        settings.write(Top, Twips::fromPixels(y(), dpi));
-        settings.write(Left, Twips::fromPixels(x(), dpi));
-        settings.write(Height, Twips::fromPixels(height(), dpi));
-        settings.write(Width, Twips::fromPixels(width(), dpi));
+    {
+        const SettingsFile::Batch batch(settings);
+        const double dpi = logicalDpiX();
+        const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+        settings.write(WindowMaximize, state);
+        if (state == 0) {
+            settings.write(Top, Twips::fromPixels(y(), dpi));
+            settings.write(Left, Twips::fromPixels(x(), dpi));
+            settings.write(Height, Twips::fromPixels(height(), dpi));
+            settings.write(Width, Twips::fromPixels(width(), dpi));
+        }
+        settings.write(EditMode, m_editMode ? 1 : 0);
+        settings.write(Settings::FloatingWindow::AlwaysOnTop, button("AlwaysOnTop")->isChecked() ? 1 : 0);
     }
-    settings.write(EditMode, m_editMode ? 1 : 0);
-    settings.write(Settings::FloatingWindow::AlwaysOnTop, button("AlwaysOnTop")->isChecked() ? 1 : 0);
 
     RestoreFile::FloatingState kept;
     kept.caret = m_txtContents->textCursor().position();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <sys/stat.h>
 #include <random>
 
 namespace {
@@ -254,6 +255,10 @@ TEST_F(IniFileTest, WritesKeepingEveryOtherLine)
         {"UTF-8 byte-order mark dropped", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "2", "[A]\r\nk=2\r\n"},
         {"only the written line of a CP932 file becomes UTF-8", "[\x91\xBE\x98\x59]\r\nName=\x82\xA0\r\n",
          "太郎", "Name", u(u"い"), "[\x91\xBE\x98\x59]\r\nName=\xE3\x81\x84\r\n"},
+        {"a CP932 character whose second byte is '[' starts no section", "\x81[A]\r\nk=1\r\n", "A", "k",
+         "2", "\x81[A]\r\nk=1\r\n[A]\r\nk=2\r\n"},
+        {"an indented header is a header", "x\x81[y\r\n \t[A]\r\nk=1\r\n", "A", "k", "2",
+         "x\x81[y\r\n \t[A]\r\nk=2\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,6 +269,29 @@ TEST_F(IniFileTest, WritesKeepingEveryOtherLine)
             IniFile::writeText(path(), QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value));
         EXPECT_EQ(fileBytes(), c.after);
     }
+}
+
+// Several writes read the file once and replace it once; a refused value is
+// left out without holding back the others, and writes that change nothing
+// leave the file itself alone.
+TEST_F(IniFileTest, SeveralWritesMakeOneReplace)
+{
+    writeFile("; kept\r\n[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+    const auto inode = [this] {
+        struct stat info = {};
+        ::stat(QFile::encodeName(path()).constData(), &info);
+        return info.st_ino;
+    };
+    const auto before = inode();
+
+    EXPECT_FALSE(IniFile::writeTexts(path(), {{"A", "x", "10"}, {"B", "z", "line\nbreak"}, {"C", "w", "3"}}));
+    EXPECT_EQ(fileBytes(), "; kept\r\n[A]\r\nx=10\r\n[B]\r\ny=2\r\n[C]\r\nw=3\r\n");
+    const auto afterWrite = inode();
+    EXPECT_NE(afterWrite, before);
+
+    EXPECT_TRUE(IniFile::writeTexts(path(), {{"a", "X", "10"}, {"c", "w", "3"}}));
+    EXPECT_EQ(inode(), afterWrite) << "a write that changes nothing replaced the file";
+    EXPECT_EQ(fileBytes(), "; kept\r\n[A]\r\nx=10\r\n[B]\r\ny=2\r\n[C]\r\nw=3\r\n");
 }
 
 TEST_F(IniFileTest, WrittenValuesReadBack)

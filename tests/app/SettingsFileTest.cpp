@@ -18,6 +18,32 @@ protected:
     SettingsFile m_file{m_home.file(QStringLiteral("quillet_default.ini"))};
 };
 
+// Inside a batch the file stays as it was; when the outermost batch ends every
+// write is in it, and a refused text is refused at once.
+TEST_F(SettingsFileTest, ABatchWritesEverythingAtItsEnd)
+{
+    const IntSetting first{"Form", "First", 0};
+    const IntSetting second{"Form", "Second", 0};
+    const TextSetting text{"Form", "Text", ""};
+    {
+        const SettingsFile::Batch batch(m_file);
+        EXPECT_TRUE(m_file.write(first, 1));
+        {
+            const SettingsFile::Batch inner(m_file);
+            EXPECT_TRUE(m_file.write(second, 2));
+            EXPECT_FALSE(m_file.write(text, QStringLiteral("two\nlines")));
+        }
+        EXPECT_FALSE(QFile::exists(m_file.path())) << "the inner batch wrote early";
+        const SettingsFile copy = m_file;
+        EXPECT_TRUE(copy.write(text, QStringLiteral("copy")));
+        EXPECT_EQ(copy.read(text), QStringLiteral("copy")) << "a copy held back the write";
+        EXPECT_EQ(m_file.read(first), 0);
+    }
+    EXPECT_EQ(m_file.read(first), 1);
+    EXPECT_EQ(m_file.read(second), 2);
+    EXPECT_EQ(m_file.read(text), QStringLiteral("copy"));
+}
+
 // Sizes are written as single-precision numbers with seven significant digits;
 // whatever size is written must read back as that number, never as the key's
 // default, however large or small it is.

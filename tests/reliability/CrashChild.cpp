@@ -15,6 +15,7 @@
 #include "CrashWork.h"
 #include "app/Clock.h"
 #include "app/IniFile.h"
+#include "app/SettingsFile.h"
 #include "app/Progress.h"
 #include "editing/RestoreFile.h"
 #include "exchange/TextImport.h"
@@ -102,15 +103,28 @@ int renameTag(const QString& database, Journal& journal)
     return 0;
 }
 
+// Odd rounds write one key, as the options do; even rounds write every key in
+// one batch, as the window does when it closes.
 int writeSettings(const QString& file, Journal& journal)
 {
+    static const char* const keys[CrashWork::SettingKeys] = {"Key0", "Key1", "Key2", "Key3", "Key4"};
+    const SettingsFile settings(file);
     ready();
     for (int round = 1;; ++round) {
-        const int key = round % CrashWork::SettingKeys;
-        if (!IniFile::writeText(file, QStringLiteral("Crash"), QStringLiteral("Key%1").arg(key),
-                                CrashWork::settingValue(key, round)))
-            return 3;
-        journal.line(QStringLiteral("%1 %2").arg(key).arg(round));
+        if (round % 2 == 1) {
+            const int key = round % CrashWork::SettingKeys;
+            if (!settings.write(TextSetting{"Crash", keys[key], ""}, CrashWork::settingValue(key, round)))
+                return 3;
+            journal.line(QStringLiteral("%1 %2").arg(key).arg(round));
+            continue;
+        }
+        {
+            const SettingsFile::Batch batch(settings);
+            for (int key = 0; key < CrashWork::SettingKeys; ++key)
+                settings.write(TextSetting{"Crash", keys[key], ""}, CrashWork::settingValue(key, round));
+        }
+        for (int key = 0; key < CrashWork::SettingKeys; ++key)
+            journal.line(QStringLiteral("%1 %2").arg(key).arg(round));
     }
 }
 

@@ -28,6 +28,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <signal.h>
@@ -105,8 +106,9 @@ protected:
             ++killedRuns;
         }
         child.waitForFinished(60000);
-        if (!stillRunning)
+        if (!stillRunning) {
             EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+        }
         return stillRunning;
     }
 
@@ -213,8 +215,9 @@ TEST_F(CrashHarnessTest, SavedMemosSurviveAKillWhole)
             const int round = memo->title.section(u' ', 3).toInt();
             ASSERT_EQ(memo->title, CrashWork::memoTitle(id, round)) << "a torn title";
             ASSERT_EQ(memo->body, CrashWork::memoBody(id, round)) << "a torn body, memo " << id;
-            if (thisRun.contains(id))
+            if (thisRun.contains(id)) {
                 EXPECT_GE(round, thisRun.value(id)) << "memo " << id << " lost a committed save";
+            }
         }
     }
     report("save", killsPerOperation(), timer);
@@ -250,8 +253,9 @@ TEST_F(CrashHarnessTest, AKilledMoveToTheTrashLeavesWholeBatches)
         EXPECT_EQ(lowestTrashed, CrashWork::BulkMemoCount - trashed + 1)
             << "the trashed memos are not the last ones";
         EXPECT_TRUE(trashed % 256 == 0 || trashed == CrashWork::BulkMemoCount) << trashed;
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_EQ(trashed, CrashWork::BulkMemoCount);
+        }
         EXPECT_EQ(store.countTrashedMemos(), trashed);
     }
     report("trash", killsPerOperation(), timer);
@@ -277,8 +281,9 @@ TEST_F(CrashHarnessTest, AKilledTagRenameIsWhollyDoneOrUndone)
             renamed += tags == u"misc new";
         }
         EXPECT_TRUE(renamed == 0 || renamed == CrashWork::BulkMemoCount) << renamed;
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_EQ(renamed, CrashWork::BulkMemoCount);
+        }
     }
     report("rename", killsPerOperation(), timer);
 }
@@ -293,14 +298,22 @@ TEST_F(CrashHarnessTest, AKilledSettingsWriteLeavesAReadableFile)
         runAndKill("settings", ini, 5 + random.bounded(200));
         EXPECT_EQ(IniFile::readInt(ini, QStringLiteral("Window"), QStringLiteral("Left"), -1), 120);
         const QHash<qint64, int> thisRun = lastRounds(journal);
+        int lastBatch = 0; // even rounds write every key at once: all or none
+        QList<int> rounds;
         for (int key = 0; key < CrashWork::SettingKeys; ++key) {
             const QString value =
                 IniFile::readText(ini, QStringLiteral("Crash"), QStringLiteral("Key%1").arg(key), QString());
+            const int round = value.section(u' ', 3).remove(u'x').toInt();
+            rounds.append(round);
+            if (round % 2 == 0)
+                lastBatch = std::max(lastBatch, round);
             if (!thisRun.contains(key))
                 continue;
-            const int round = value.section(u' ', 3).remove(u'x').toInt();
             EXPECT_EQ(value, CrashWork::settingValue(key, round)) << "a torn value";
             EXPECT_GE(round, thisRun.value(key)) << "key " << key << " lost a written value";
+        }
+        for (int key = 0; key < CrashWork::SettingKeys; ++key) {
+            EXPECT_GE(rounds[key], lastBatch) << "key " << key << " missed part of batch " << lastBatch;
         }
     }
     report("settings", killsPerOperation(), timer);
@@ -391,8 +404,9 @@ TEST_F(CrashHarnessTest, AKilledFolderImportLeavesWholeFilesInWholeBatches)
         }
         EXPECT_TRUE(imported % 256 == 0 || imported == fileCount) << imported << " files: not whole batches";
         ++outcomes[imported];
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_EQ(imported, fileCount);
+        }
         // The tag list's count, rebuilt from the file, is the number of memos found.
         MemoStore store(database);
         int importCount = 0;
@@ -437,8 +451,9 @@ TEST_F(CrashHarnessTest, AKilledRebuildLeavesTheOldOrTheNewDatabaseWhole)
         leftTemporaryFiles += QFile::exists(home.file(QStringLiteral("old.mdb"))) ||
                               QFile::exists(home.file(QStringLiteral("new.mdb")));
         ASSERT_TRUE(holdsMemos(database, isNew ? 1 : oldFirstId, count, QStringLiteral("a b")));
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_TRUE(isNew);
+        }
     }
     std::cout << "[crash] rebuild: " << foundNew << " kills left the new database, " << leftTemporaryFiles
               << " left temporary files\n";
@@ -495,8 +510,9 @@ TEST_F(CrashHarnessTest, AKilledMergeAddsWholeBatchesOnly)
         }
         EXPECT_TRUE(added % 1000 == 0 || added == otherCount) << added << " memos: not whole batches";
         ++outcomes[added];
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_EQ(added, otherCount);
+        }
     }
     EXPECT_TRUE(holdsMemos(other, 1, otherCount, QStringLiteral("merged x"), otherRound));
     printOutcomes("merge", "memos", outcomes);
@@ -534,12 +550,14 @@ TEST_F(CrashHarnessTest, AKilledSaveAsLeavesTheOlderCopyOrTheWholeNewOne)
         ASSERT_EQ(MemoFixtures::integrityCheck(target), QStringLiteral("ok"));
         const bool isNew = readAllMemos(target).size() == size_t(count);
         foundNew += isNew;
-        if (isNew)
+        if (isNew) {
             ASSERT_TRUE(holdsMemos(target, 1, count, QStringLiteral("a b")));
+        }
         else
             ASSERT_TRUE(holdsMemos(target, 1, olderCount, QStringLiteral("older"), otherRound));
-        if (journalSaysDone(journal))
+        if (journalSaysDone(journal)) {
             EXPECT_TRUE(isNew);
+        }
         ASSERT_EQ(MemoFixtures::integrityCheck(database), QStringLiteral("ok"));
         ASSERT_TRUE(holdsMemos(database, 1, count, QStringLiteral("a b")));
     }

@@ -170,10 +170,36 @@ TEST_F(HostileSettingsTest, AHugeSettingsFileOpensAndKeepsItsBytes)
     }
     open();
     EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->close());
     window.reset();
     // Closing writes the window's settings: the junk lines keep their bytes.
     const QByteArray after = MemoFixtures::readBytes(iniPath());
     EXPECT_TRUE(after.startsWith(settings.left(settings.indexOf("[Security]"))));
+}
+
+TEST_F(HostileSettingsTest, AHundredMegabyteSettingsFileOpensAndKeepsItsBytes)
+{
+    prepare();
+    // 100 MB of bytes that are neither UTF-8 nor line-broken, inside a section
+    // of their own, then the window's keys with values it will change.
+    QByteArray junk(100 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < junk.size(); ++i)
+        junk[i] = char(0x80 + (i * 7919) % 0x7f); // high bytes only: no CR, LF or '['
+    QByteArray settings = "[Junk]\r\nKey=" + junk + "\r\n[FormPosition]\r\nWidth=1\r\nHeight=1\r\n";
+    junk = {};
+    {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(settings), settings.size());
+    }
+    open();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->close());
+    window.reset();
+    const QByteArray after = MemoFixtures::readBytes(iniPath());
+    const qsizetype form = settings.indexOf("[FormPosition]");
+    EXPECT_TRUE(after.startsWith(QByteArrayView(settings).first(form)));
+    EXPECT_NE(after.mid(form), settings.mid(form)) << "the window's size was not written";
 }
 
 TEST_F(HostileSettingsTest, ARestoreFileNamingAMemoThatIsGoneKeepsItsText)
