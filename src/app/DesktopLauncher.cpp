@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/AtomicFile.h"
 #include "app/CommandLine.h"
+#include "app/DesktopEntryValue.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,12 +21,6 @@ bool isReserved(QChar c)
     return reserved.contains(c);
 }
 
-// Inside double quotes these are written with a backslash before them.
-bool isEscapedInQuotes(QChar c)
-{
-    return c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\');
-}
-
 bool isControl(QChar c)
 {
     return c.unicode() < 0x20 || c.unicode() == 0x7f;
@@ -34,42 +29,6 @@ bool isControl(QChar c)
 QString absolute(const QString& path)
 {
     return QFileInfo(path).absoluteFilePath();
-}
-
-// Undoes escapeValue(); nullopt for a backslash that starts no known escape.
-std::optional<QString> unescapeValue(const QString& value)
-{
-    QString text;
-    text.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != QLatin1Char('\\')) {
-            text += c;
-            continue;
-        }
-        if (++i == value.size())
-            return std::nullopt;
-        switch (value.at(i).unicode()) {
-        case 's':
-            text += QLatin1Char(' ');
-            break;
-        case 'n':
-            text += QLatin1Char('\n');
-            break;
-        case 't':
-            text += QLatin1Char('\t');
-            break;
-        case 'r':
-            text += QLatin1Char('\r');
-            break;
-        case '\\':
-            text += QLatin1Char('\\');
-            break;
-        default:
-            return std::nullopt;
-        }
-    }
-    return text;
 }
 
 // Field codes: "%%" is a literal '%', any other "%x" expands to nothing here
@@ -142,7 +101,7 @@ QString DesktopLauncher::quoteArgument(const QString& argument)
     if (quote)
         text += QLatin1Char('"');
     for (const QChar c : argument) {
-        if (quote && isEscapedInQuotes(c))
+        if (quote && DesktopEntryValue::isEscapedInQuotes(c))
             text += QLatin1Char('\\');
         text += c;
         if (c == QLatin1Char('%'))
@@ -185,45 +144,16 @@ QString DesktopLauncher::execValue() const
 
 std::optional<QStringList> DesktopLauncher::splitExec(const QString& value)
 {
-    const std::optional<QString> text = unescapeValue(value);
+    using namespace DesktopEntryValue;
+    const std::optional<QString> text = unescape(value, Reading::Strict);
     if (!text)
         return std::nullopt;
-    QStringList parts;
-    QString part;
-    bool inPart = false;
-    bool quoted = false;
-    bool partQuoted = false;
-    for (qsizetype i = 0; i < text->size(); ++i) {
-        const QChar c = text->at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else if (c == QLatin1Char('\\')) {
-                if (i + 1 == text->size() || !isEscapedInQuotes(text->at(i + 1)))
-                    return std::nullopt;
-                part += text->at(++i);
-            } else {
-                part += c;
-            }
-        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
-            if (inPart)
-                appendPart(parts, part, partQuoted);
-            part.clear();
-            inPart = false;
-            partQuoted = false;
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-            inPart = true;
-            partQuoted = true;
-        } else {
-            part += c;
-            inPart = true;
-        }
-    }
-    if (quoted)
+    const std::optional<QList<Argument>> arguments = DesktopEntryValue::splitExec(*text, Reading::Strict);
+    if (!arguments)
         return std::nullopt;
-    if (inPart)
-        appendPart(parts, part, partQuoted);
+    QStringList parts;
+    for (const Argument& argument : *arguments)
+        appendPart(parts, argument.text, argument.quoted);
     return parts;
 }
 

@@ -1,5 +1,7 @@
 #include "exchange/EditorCommand.h"
 
+#include "app/DesktopEntryValue.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,41 +65,6 @@ QStringList applicationDirs()
     return dirs;
 }
 
-// String escapes of freedesktop.org desktop entries: \s \n \t \r \\.
-QString unescapeValue(const QString& value)
-{
-    QString result;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar ch = value.at(i);
-        if (ch != u'\\' || i + 1 == value.size()) {
-            result.append(ch);
-            continue;
-        }
-        const QChar next = value.at(++i);
-        switch (next.unicode()) {
-        case u's':
-            result.append(u' ');
-            break;
-        case u'n':
-            result.append(u'\n');
-            break;
-        case u't':
-            result.append(u'\t');
-            break;
-        case u'r':
-            result.append(u'\r');
-            break;
-        case u'\\':
-            result.append(u'\\');
-            break;
-        default:
-            result.append(u'\\').append(next);
-            break;
-        }
-    }
-    return result;
-}
-
 // The values of `key` in group `group` of a desktop-style key file (mimeapps.list,
 // mimeinfo.cache, .desktop files); nullopt when the file, group or key is missing.
 std::optional<QString> readKey(const QString& path, const QString& group, const QString& key)
@@ -118,7 +85,7 @@ std::optional<QString> readKey(const QString& path, const QString& group, const 
             continue;
         const qsizetype eq = line.indexOf(u'=');
         if (eq > 0 && line.left(eq).trimmed() == key)
-            return unescapeValue(line.mid(eq + 1).trimmed());
+            return DesktopEntryValue::unescape(line.mid(eq + 1).trimmed(), DesktopEntryValue::Reading::Lenient);
     }
     return std::nullopt;
 }
@@ -220,36 +187,12 @@ std::optional<EditorCommand> EditorCommand::fromDesktopFile(const QString& deskt
 
 std::optional<EditorCommand> EditorCommand::fromExecLine(const QString& exec, const QString& file)
 {
-    // Split into arguments: blanks separate them outside double quotes; inside
-    // quotes a backslash takes the next character literally.
+    // Lenient reading never refuses: what another program wrote is taken as it is.
+    const std::optional<QList<DesktopEntryValue::Argument>> split =
+        DesktopEntryValue::splitExec(exec, DesktopEntryValue::Reading::Lenient);
     QStringList tokens;
-    QString current;
-    bool inToken = false;
-    bool quoted = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar ch = exec.at(i);
-        if (quoted) {
-            if (ch == u'\\' && i + 1 < exec.size())
-                current.append(exec.at(++i));
-            else if (ch == u'"')
-                quoted = false;
-            else
-                current.append(ch);
-        } else if (ch == u'"') {
-            quoted = true;
-            inToken = true;
-        } else if (ch == u' ' || ch == u'\t') {
-            if (inToken)
-                tokens.append(current);
-            current.clear();
-            inToken = false;
-        } else {
-            current.append(ch);
-            inToken = true;
-        }
-    }
-    if (inToken)
-        tokens.append(current);
+    for (const DesktopEntryValue::Argument& argument : *split)
+        tokens.append(argument.text);
     if (tokens.isEmpty())
         return std::nullopt;
 

@@ -1,4 +1,5 @@
 #include "app/DesktopLauncher.h"
+#include "app/DesktopEntryValue.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -135,8 +136,9 @@ TEST(DesktopLauncherTest, ExecLineSplitsBackIntoTheSameArgumentsAndValidates)
         ASSERT_FALSE(launcher.unsupportedArgument());
         EXPECT_EQ(DesktopLauncher::splitExec(launcher.execValue()), launcher.command());
         const std::optional<QString> complaints = validate(home, launcher.entryText());
-        if (complaints)
+        if (complaints) {
             EXPECT_EQ(*complaints, QString());
+        }
     }
     const DesktopLauncher profile =
         DesktopLauncher::forRun(QStringLiteral("/usr/bin/quillet"), QStringLiteral("/d/users list.ini"),
@@ -203,6 +205,39 @@ TEST(DesktopLauncherTest, MalformedExecValuesAreRejected)
     EXPECT_FALSE(DesktopLauncher::splitExec(QStringLiteral("quillet \"open")));
     EXPECT_FALSE(DesktopLauncher::splitExec(QStringLiteral("quillet \\q")));
     EXPECT_FALSE(DesktopLauncher::splitExec(QStringLiteral("quillet \"\\\\q\"")));
+}
+
+// The same values read strictly (Quillet's own launchers) and leniently (other
+// programs' entries): strict reading refuses what lenient reading keeps.
+TEST(DesktopLauncherTest, EntryValuesReadStrictlyOrLeniently)
+{
+    using namespace DesktopEntryValue;
+    using namespace Qt::Literals::StringLiterals;
+    using Arguments = QList<Argument>;
+    struct Case
+    {
+        QString raw;
+        std::optional<QString> strictText;
+        QString lenientText;
+    };
+    const Case escapes[] = {
+        {u"a\\sb\\tc\\n\\r\\\\"_s, u"a b\tc\n\r\\"_s, u"a b\tc\n\r\\"_s},
+        {u"C:\\dir"_s, std::nullopt, u"C:\\dir"_s},
+        {u"end\\"_s, std::nullopt, u"end\\"_s},
+    };
+    for (const Case& c : escapes) {
+        SCOPED_TRACE(c.raw.toStdString());
+        EXPECT_EQ(unescape(c.raw, Reading::Strict), c.strictText);
+        EXPECT_EQ(unescape(c.raw, Reading::Lenient), c.lenientText);
+    }
+
+    const Arguments plain{{u"editor"_s, false}, {u"a \"b"_s, true}, {u""_s, true}, {u"%f"_s, false}};
+    for (const Reading reading : {Reading::Strict, Reading::Lenient})
+        EXPECT_EQ(splitExec(u"editor \t\"a \\\"b\" \"\"\n%f "_s, reading), plain);
+    EXPECT_FALSE(splitExec(u"editor \"open"_s, Reading::Strict));
+    EXPECT_EQ(splitExec(u"editor \"open"_s, Reading::Lenient), (Arguments{{u"editor"_s}, {u"open"_s, true}}));
+    EXPECT_FALSE(splitExec(u"editor \"\\q\""_s, Reading::Strict));
+    EXPECT_EQ(splitExec(u"editor \"\\q\""_s, Reading::Lenient), (Arguments{{u"editor"_s}, {u"q"_s, true}}));
 }
 
 TEST(DesktopLauncherTest, FileNamesKeepProfilesApart)
