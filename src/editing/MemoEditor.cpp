@@ -371,6 +371,27 @@ bool MemoEditor::LoadSelectedMemo(qint64 id)
     return memo.has_value();
 }
 
+void MemoEditor::reloadShownMemo()
+{
+    bool isNumber = false;
+    const qint64 id = memoNumber().toLongLong(&isNumber);
+    if (m_isEdit || !isNumber)
+        return;
+    std::optional<Memo> memo;
+    try {
+        memo = m_store.readMemo(id);
+    } catch (const DatabaseError& error) {
+        m_prompt.critical(error.userMessage());
+        return;
+    }
+    if (!memo || (memo->title == m_txtTitle->text() && memo->category == m_txtCategory->text() &&
+                  memo->body == m_storedBody && memo->isPass == m_isPassword))
+        return;
+    m_isPassword = memo->isPass;
+    showMemo(memo->title, memo->category, memo->body);
+    InitUndoRedo();
+}
+
 int MemoEditor::QuerySaveModified()
 {
     if (!m_isEdit)

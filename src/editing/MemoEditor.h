@@ -68,6 +68,10 @@ public:
     // Shows the memo `id`, asking for the security password of a locked memo.
     // Does nothing when it is already shown. False when it was not shown.
     bool LoadSelectedMemo(qint64 id);
+    // Shows the stored memo again when something else changed it (a merge
+    // overwrote it) while the boxes hold no unsaved edit: a later save would
+    // otherwise write the old text back over the new. Unsaved edits stay.
+    void reloadShownMemo();
     // Unsaved changes: 1 to go on, 0 when the user cancels. A failed save is
     // reported, then the user chooses between discarding the edits (go on) and
     // keeping them in the boxes (cancel).

@@ -236,12 +236,15 @@ void DatabaseCommands::mnuMDBAddImport()
         progress.show();
         result = MergeMemoDatabase(m_window.store(), otherPath, overwrite, matchMode, progress);
     } catch (const DatabaseError& error) {
-        // What was committed before the failure stays; the lists follow it.
+        // What was committed before the failure stays; the lists and the
+        // boxes follow it.
         m_window.reportAndRecount(
             DatabaseError(QStringLiteral("ファイルの追加読みこみに失敗しました。\n") + error.what16(),
                           error.engineText(), error.code()));
+        m_window.editor().reloadShownMemo();
         return;
     }
+    m_window.editor().reloadShownMemo();
     if (!reloadCategories())
         return;
     prompt.inform(MergeResultMessage(result));

@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString name = QString::fromUtf8(parts[1]);
     const QString other = QString::fromUtf8(parts[2]);
 
-    const QStringList split = splitTags(tags);
+    // Each check below reads the whole string, so only the first tags are
+    // checked one by one: a string of thousands of tags stays a fast input.
+    const QStringList split = splitTags(tags).mid(0, 16);
     for (const QString& tag : split) {
         FUZZ_CHECK(!tag.contains(u' '));
         FUZZ_CHECK(holdsTag(tags, tag));

@@ -293,8 +293,9 @@ TEST_P(LockedCopyTest, CopyingProtectedMemosAsksForTheSecurityPassword)
     EXPECT_EQ(prompt.shown[0].text, u"このメモを開くためのパスワードを入力してください。"_s);
     EXPECT_EQ(prompt.messageTexts(), c.messages);
     EXPECT_EQ(clipboard()->text().contains(u"secret"_s), c.copied);
-    if (!c.copied)
+    if (!c.copied) {
         EXPECT_EQ(clipboard()->text(), u"before"_s);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, LockedCopyTest,

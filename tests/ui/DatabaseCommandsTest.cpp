@@ -351,6 +351,46 @@ TEST_F(DatabaseCommandsTest, MergeThroughTheDialogReportsItsCountsAndRecountsThe
     EXPECT_EQ(window->store().countMemos(), 6);
 }
 
+// A memo on screen that the merge overwrites shows the merged text, so that
+// saving it later cannot put the old text back; one with unsaved edits keeps them.
+TEST_F(DatabaseCommandsTest, AMemoOnScreenThatTheMergeOverwritesShowsTheMergedText)
+{
+    prepare();
+    const qint64 shown = addMemo(u"same"_s, u"mine"_s, u"old body"_s);
+    const qint64 edited = addMemo(u"edited"_s, u"mine"_s, u"old body"_s);
+    open();
+    const QString other = otherDatabase(
+        {{u"same"_s, u"2026/03/01 00:00:00"_s}, {u"edited"_s, u"2026/03/01 00:00:00"_s}});
+
+    chooseCategory(u"mine"_s);
+    chooseMemo(shown);
+    answerMergeDialog(other, true, false);
+    triggerAction("mnuMDBAddImport");
+    EXPECT_EQ(contents()->toPlainText(), u"from other"_s);
+    EXPECT_EQ(tags()->text(), u"merged"_s);
+    EXPECT_FALSE(window->editor().IsEdit());
+    EXPECT_FALSE(contents()->document()->isUndoAvailable()) << "undo would bring back a text never stored";
+    type(contents(), u"!"_s);
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(window->store().readMemo(shown)->body, u"!from other"_s);
+
+    // Unsaved edits are the user's: the merge leaves them in the boxes.
+    const QByteArray undoMerge =
+        "UPDATE Memo SET Memo = 'old body', UpdateTime = '2026/01/01 00:00:00' WHERE RecordID = " +
+        QByteArray::number(edited);
+    MemoFixtures::execute(dbPath(), undoMerge.constData());
+    chooseCategory(u"merged"_s);
+    chooseMemo(edited);
+    ASSERT_EQ(contents()->toPlainText(), u"old body"_s);
+    type(contents(), u"typed "_s);
+    prompt.shown.clear();
+    answerMergeDialog(other, true, false);
+    triggerAction("mnuMDBAddImport");
+    EXPECT_EQ(prompt.messageTexts(), QStringList{u"メモデータの追加読み込み完了！\n新規メモ：0　上書き：1"_s});
+    EXPECT_EQ(contents()->toPlainText(), u"typed old body"_s);
+    EXPECT_TRUE(window->editor().IsEdit());
+}
+
 TEST_F(DatabaseCommandsTest, MergeDialogPicksTheFileAndCancelStopsTheCommand)
 {
     prepare();

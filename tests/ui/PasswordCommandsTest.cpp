@@ -235,8 +235,9 @@ TEST_F(PasswordCommandsTest, RefusedAnswersChangeNothing)
         EXPECT_TRUE(prompt.allAnswersUsed());
         EXPECT_EQ(passwordDialogs().size(), c.answers.size());
         EXPECT_EQ(prompt.messageTexts(), c.messages);
-        if (!c.messages.isEmpty())
+        if (!c.messages.isEmpty()) {
             EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
+        }
         EXPECT_FALSE(locked(open1));
         EXPECT_TRUE(locked(closed));
         expectShownProtected(open1, false);
