@@ -76,6 +76,8 @@ Entry parseLine(const QString& line)
     return {Entry::Key, trimBlanks(text.left(equals)), trimBlanks(text.mid(equals + 1))};
 }
 
+const char Utf8Bom[] = "\xEF\xBB\xBF";
+
 // A line as it stands in the file, with the line break that ended it (empty
 // for a last line without one), and its text. Each line is decoded on its own:
 // UTF-8 when its bytes are valid UTF-8, else CP932, so that a line written on
@@ -93,19 +95,19 @@ struct Line
     const QString& text() const
     {
         if (!decoded) {
-            // Checked here rather than left to decodeText, which would also
-            // drop a U+FEFF that begins a line's text.
+            // UTF-8 decoding drops a byte-order mark that starts the line.
             decoded = CodePage::isValidUtf8(bytes) ? QString::fromUtf8(bytes) : CodePage::decodeText(bytes);
         }
         return *decoded;
     }
 
-    // Whether the line can be a section header: its first non-blank byte is
-    // '['. Blanks and '[' are ASCII and never part of a UTF-8 character, nor
-    // the first byte of a CP932 one.
+    // Whether the line can be a section header: after a byte-order mark, if
+    // any, its first non-blank byte is '['. Blanks and '[' are ASCII and never
+    // part of a UTF-8 character, nor the first byte of a CP932 one.
     bool mayBeSection() const
     {
-        for (const char ch : bytes) {
+        const QByteArrayView view(bytes);
+        for (const char ch : view.startsWith(Utf8Bom) ? view.sliced(3) : view) {
             if (ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f')
                 continue;
             return ch == '[';
@@ -119,8 +121,6 @@ struct Document
     QList<Line> lines;
     QByteArray newline = "\r\n"; // for added lines: the file's first line break
 };
-
-const char Utf8Bom[] = "\xEF\xBB\xBF";
 
 // CR and LF never occur inside a CP932 or UTF-8 character, so the bytes can be
 // split into lines before they are decoded. A UTF-8 byte-order mark at the start

@@ -253,6 +253,8 @@ TEST_F(IniFileTest, WritesKeepingEveryOtherLine)
         {"keys before any section are not the section's", "k=0\r\n", "A", "k", "1", "k=0\r\n[A]\r\nk=1\r\n"},
         {"blank arguments trimmed", "[A]\r\nk=1\r\n", " A ", " k ", "2", "[A]\r\nk=2\r\n"},
         {"UTF-8 byte-order mark dropped", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "2", "[A]\r\nk=2\r\n"},
+        {"a header after a second byte-order mark is a header", "\xEF\xBB\xBF\xEF\xBB\xBF [A]\nk=1\n", "A",
+         "z", "2", "\xEF\xBB\xBF [A]\nk=1\nz=2\n"},
         {"only the written line of a CP932 file becomes UTF-8", "[\x91\xBE\x98\x59]\r\nName=\x82\xA0\r\n",
          "太郎", "Name", u(u"い"), "[\x91\xBE\x98\x59]\r\nName=\xE3\x81\x84\r\n"},
         {"a CP932 character whose second byte is '[' starts no section", "\x81[A]\r\nk=1\r\n", "A", "k",
