@@ -418,7 +418,8 @@ bool isStorableSection(const QString& name)
 bool isStorableKey(const QString& name)
 {
     return !name.isEmpty() && isOneLineOfUtf8(name) && !name.contains(QLatin1Char('=')) &&
-           !name.startsWith(QLatin1Char(';')) && !name.startsWith(QLatin1Char('['));
+           !name.startsWith(QLatin1Char(';')) && !name.startsWith(QLatin1Char('[')) &&
+           !name.startsWith(QChar(0xFEFF));
 }
 
 // The text to put after "key=" so that reading gives back exactly `value`:

@@ -1,6 +1,7 @@
 #include "exchange/ExportMemos.h"
 
 #include "app/Clock.h"
+#include "app/Progress.h"
 #include "app/Prompt.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
@@ -19,6 +20,16 @@ constexpr qsizetype MaxPathChars = 260;
 
 // The failures listed by name in the report; the rest are only counted.
 constexpr int ListedFailures = 10;
+
+// Memos written between two updates of the progress window.
+constexpr int ProgressStep = 50;
+
+int countMemos(SqliteDatabase& db, const ExportRequest& request)
+{
+    Statement count(db, sql::ExportCountMemos);
+    count.bind(1, request.includeTrash).bind(2, request.includeLocked);
+    return count.step() ? int(count.int64(0)) : 0;
+}
 
 // The placeholders in the order of their table; none is the start of another.
 enum class Placeholder
@@ -150,6 +161,8 @@ void ExpandPlaceholders(QByteArray& text, const ExportMemoRow& row, const Export
 QString exportReport(const ExportOutcome& outcome)
 {
     QString text = QString::number(outcome.written) + QStringLiteral("件のメモをエクスポートしました。");
+    if (outcome.cancelled)
+        text = QStringLiteral("途中でキャンセルしました。\n") + text;
     if (outcome.failures.empty())
         return text;
     text += u'\n' + QString::number(outcome.failures.size()) +
@@ -165,7 +178,17 @@ QString exportReport(const ExportOutcome& outcome)
     return text;
 }
 
-ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock)
+int CountMemosToExport(const ExportRequest& request)
+{
+    try {
+        SqliteDatabase db(request.dbPath, SqliteDatabase::Access::ReadOnly);
+        return countMemos(db, request);
+    } catch (const DatabaseError&) {
+        return 0;
+    }
+}
+
+ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock, Progress* progress)
 {
     ExportOutcome outcome;
     QString folder = request.folder;
@@ -195,10 +218,18 @@ ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Cl
     qint64 contextSecond = -1;
     try {
         SqliteDatabase db(request.dbPath, SqliteDatabase::Access::ReadOnly);
+        if (progress) {
+            const int total = countMemos(db, request);
+            progress->SetTitle(QStringLiteral("エクスポート"));
+            progress->SetProgressBar(true, false);
+            progress->SetExplain(QStringLiteral("エクスポート中...合計%1件").arg(total));
+            progress->SetProgressMax(1, total);
+        }
         Statement query(db, sql::ExportReadMemos);
         query.bind(1, request.includeTrash).bind(2, request.includeLocked);
         QByteArray contents;
         QByteArray name;
+        int done = 0;
         while (query.step()) {
             const QDateTime now = clock.now();
             if (now.toSecsSinceEpoch() != contextSecond) {
@@ -221,6 +252,15 @@ ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Cl
                 ++outcome.written;
             else
                 outcome.failures.push_back({row.recordId, path, reason});
+            // The window is kept live every few memos: letting events run
+            // costs more than writing one small file.
+            if (progress && ++done % ProgressStep == 0) {
+                progress->SetProgress(1, done);
+                if (progress->IsCancel()) {
+                    outcome.cancelled = true;
+                    break;
+                }
+            }
         }
         outcome.databaseRead = true;
     } catch (const DatabaseError& error) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 class Clock;
+class Progress;
 class Prompt;
 class SqliteDatabase;
 
@@ -74,6 +75,7 @@ struct ExportOutcome
 {
     bool definitionRead = false;
     bool databaseRead = false;
+    bool cancelled = false;
     int written = 0;
     std::vector<ExportFailure> failures;
 };
@@ -84,10 +86,17 @@ struct ExportOutcome
 // filled in, cleaned by MakeSafeFilePath, with ".txt". A memo whose file cannot
 // be written (missing folder, a folder in the way, a name that cannot fit the
 // 260-character path limit) is skipped and the run goes on. Tells the user the
-// outcome: the number written, and which memos failed.
-ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock);
+// outcome: the number written, and which memos failed. With a progress window
+// the run can be cancelled between memos; the files written so far stay.
+ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock,
+                          Progress* progress = nullptr);
 
-// The text of the closing report (also used when some memos failed).
+// How many memos pass the request's filters; 0 when the database cannot be
+// read (the export itself then says why).
+int CountMemosToExport(const ExportRequest& request);
+
+// The text of the closing report (also used when some memos failed or the
+// run was cancelled).
 QString exportReport(const ExportOutcome& outcome);
 
 // --- The selection as one text file ---

@@ -24,9 +24,6 @@ namespace {
 
 const QString kCancelled = QStringLiteral("途中でキャンセルしました。");
 
-// Above this many files an import shows the progress window with its cancel button.
-constexpr int kProgressThreshold = 200;
-
 // The local files and folders of dropped data, in order; other URLs are no files.
 QStringList localPaths(const QMimeData& data)
 {
@@ -100,7 +97,7 @@ std::optional<ImportResult> ImportCommands::importFiles(const QStringList& files
     std::optional<ImportResult> result;
     try {
         TextImporter importer(m_window.store(), m_window.categoryList().table(), m_window.clock());
-        if (files.size() > kProgressThreshold) {
+        if (files.size() > frmProgress::ShownAbove) {
             frmProgress progress(&m_window);
             progress.show();
             result = importer.importFiles(files, tag, &progress);

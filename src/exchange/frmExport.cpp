@@ -7,6 +7,7 @@
 #include "exchange/ExportMemos.h"
 #include "ui/BusyCursor.h"
 #include "ui/Form1.h"
+#include "ui/frmProgress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
 
 frmExport::frmExport(Form1& window) : QDialog(&window), m_window(window)
 {
@@ -146,7 +148,12 @@ void frmExport::Btn_Export_Click()
     request.userId = m_window.profile().id;
     {
         BusyCursor busy;
-        ExportMemos(request, prompt, m_window.clock());
+        std::unique_ptr<frmProgress> progress;
+        if (CountMemosToExport(request) > frmProgress::ShownAbove) {
+            progress = std::make_unique<frmProgress>(&m_window);
+            progress->show();
+        }
+        ExportMemos(request, prompt, m_window.clock(), progress.get());
     }
     accept();
 }

@@ -40,17 +40,17 @@ bool updateOne(SqliteDatabase& db, const char* text, qint64 id, qint64 value)
 
 MemoStore::MemoStore(const QString& path) : m_db(path, SqliteDatabase::Access::ReadWrite)
 {
-    if (!hasTable(m_db, QStringLiteral("Memo")) || !hasTable(m_db, QStringLiteral("DBInfo")))
-        throw DatabaseError(QStringLiteral("このファイルはQuilletのデータベースではありません。\n") + path);
-    if (!m_db.isReadOnly()) {
-        m_db.execute(sql::ConfigureConnection);
-        m_db.execute(sql::CreateIndexes);
-    }
+    prepareConnection();
 }
 
 void MemoStore::reopen()
 {
     m_db.reopen();
+    prepareConnection();
+}
+
+void MemoStore::prepareConnection()
+{
     if (!hasTable(m_db, QStringLiteral("Memo")) || !hasTable(m_db, QStringLiteral("DBInfo")))
         throw DatabaseError(QStringLiteral("このファイルはQuilletのデータベースではありません。\n") + path());
     if (!m_db.isReadOnly()) {

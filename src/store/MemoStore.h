@@ -82,5 +82,8 @@ public:
     SqliteDatabase::Transaction transaction() { return SqliteDatabase::Transaction(m_db); }
 
 private:
+    // Refuses a file that is not a memo database; readies a writable one.
+    void prepareConnection();
+
     SqliteDatabase m_db;
 };

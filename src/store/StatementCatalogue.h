@@ -167,6 +167,9 @@ inline constexpr const char* MergeDetachOther = "DETACH DATABASE other";
 inline constexpr const char* ExportReadMemos =
     "SELECT RecordID, Title, Memo, PublishTime, Category FROM Memo "
     "WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0) ORDER BY RecordID";
+// How many memos the export above writes, for its progress window.
+inline constexpr const char* ExportCountMemos =
+    "SELECT COUNT(*) FROM Memo WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0)";
 // One memo of the selection written into a single text file.
 inline constexpr const char* ExportReadMemoText = "SELECT Title, Memo FROM Memo WHERE RecordID = ?1";
 

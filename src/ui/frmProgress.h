@@ -20,6 +20,10 @@ public:
     // `parent` only places the window: it is centred over it and stays above it.
     explicit frmProgress(QWidget* parent = nullptr);
 
+    // Imports and exports of more files than this show the window; shorter
+    // ones would only flash it.
+    static constexpr int ShownAbove = 200;
+
     void SetProgressBar(bool showBar1, bool showBar2) override;
     void SetTitle(const QString& title) override;
     void SetExplain(const QString& text) override;

@@ -495,6 +495,7 @@ TEST_F(IniFileTest, RefusesNamesThatWouldNotReadBack)
         {"comment key", "A", ";k"},
         {"bracketed key", "A", "[k]"},
         {"line break in key", "A", "k\nx"},
+        {"key starting with a byte-order mark, which reading drops", "A", QString(QChar(0xFEFF)) + QLatin1Char('k')},
         {"empty section", "", "k"},
         {"line break in section", "A\r\nB", "k"},
     };

@@ -32,10 +32,19 @@ void execute(const QString& path, const char* sql)
 
 QString integrityCheck(const QString& path)
 {
-    try {
-        SqliteDatabase db(path, SqliteDatabase::Access::ReadOnly);
+    const auto check = [&path](SqliteDatabase::Access access) {
+        SqliteDatabase db(path, access);
         SqliteDatabase::Statement check(db, "PRAGMA integrity_check");
         return check.step() ? check.text(0) : QStringLiteral("no result");
+    };
+    try {
+        return check(SqliteDatabase::Access::ReadOnly);
+    } catch (const DatabaseError&) {
+        // A process killed while writing can leave a write-ahead log that only
+        // a writer may replay, as Quillet does when it opens the file.
+    }
+    try {
+        return check(SqliteDatabase::Access::ReadWrite);
     } catch (const DatabaseError& error) {
         return QStringLiteral("cannot open: ") + error.userMessage();
     }

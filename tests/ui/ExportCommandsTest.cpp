@@ -6,6 +6,7 @@
 #include "QtPrinters.h"
 #include "app/Settings.h"
 #include "exchange/frmExport.h"
+#include "ui/frmProgress.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -122,6 +123,35 @@ TEST_F(ExportCommandsTest, ExportWritesThroughTheChosenDefinitionAndCloses)
         u"# 買い物\r\n\r\n- 日付: 2026/01/01 00:00:00\r\n- タグ: 日記\r\n\r\n牛乳\r\n卵\r\n"_s.toUtf8());
     EXPECT_EQ(prompt.messageTexts(), QStringList{u"1件のメモをエクスポートしました。"_s});
     EXPECT_EQ(window->settings().read(Settings::Export::FileNameDef), u"[!ID]_[!TITLE]"_s);
+}
+
+// A long export shows the progress window; a cancel stops it between memos,
+// keeps what was written and says so.
+TEST_F(ExportCommandsTest, ALongExportCanBeCancelledAndKeepsWhatItWrote)
+{
+    prepare();
+    for (int i = 0; i < frmProgress::ShownAbove + 1; ++i)
+        addMemo(u"memo %1"_s.arg(i), u"日記"_s, u"本文"_s);
+    open();
+    withExportDialog([&](frmExport& dialog) {
+        dialog.txtExportPath()->setText(out.path());
+        cancelProgressAtFirstStep();
+        click(dialog, "Btn_Export");
+    });
+    const qsizetype written = outFiles().size();
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, frmProgress::ShownAbove + 1);
+    EXPECT_EQ(prompt.messageTexts(),
+              QStringList{u"途中でキャンセルしました。\n%1件のメモをエクスポートしました。"_s.arg(written)});
+
+    // Without a cancel every memo is written.
+    prompt.shown.clear();
+    withExportDialog([&](frmExport& dialog) {
+        dialog.txtExportPath()->setText(out.path());
+        click(dialog, "Btn_Export");
+    });
+    EXPECT_EQ(outFiles().size(), frmProgress::ShownAbove + 1);
+    EXPECT_EQ(prompt.messageTexts(), QStringList{u"201件のメモをエクスポートしました。"_s});
 }
 
 TEST_F(ExportCommandsTest, AnEmptyFolderOrARefusedPasswordKeepsTheDialogOpen)
