@@ -120,16 +120,21 @@ struct Document
 {
     QList<Line> lines;
     QByteArray newline = "\r\n"; // for added lines: the file's first line break
+    QByteArray prefix;           // written before the first line
 };
 
 // CR and LF never occur inside a CP932 or UTF-8 character, so the bytes can be
 // split into lines before they are decoded. A UTF-8 byte-order mark at the start
-// is dropped; it would otherwise hide the first line from Windows readers.
+// is dropped; it would otherwise hide the first line from Windows readers. It
+// stays when the first line starts with another one: reading takes off only
+// the first, and a CP932 line read with its mark must not lose it.
 Document splitLines(const QByteArray& bytes)
 {
     Document document;
     bool newlineSeen = false;
     qsizetype start = bytes.startsWith(Utf8Bom) ? 3 : 0;
+    if (start > 0 && QByteArrayView(bytes).sliced(start).startsWith(Utf8Bom))
+        document.prefix = Utf8Bom;
     const auto addLine = [&](qsizetype end, const QByteArray& ending) {
         Line line;
         line.bytes = bytes.mid(start, end - start);
@@ -157,7 +162,7 @@ Document splitLines(const QByteArray& bytes)
 
 QByteArray joinLines(const Document& document)
 {
-    QByteArray bytes;
+    QByteArray bytes = document.prefix;
     for (const Line& line : document.lines)
         bytes += line.bytes + line.ending;
     return bytes;

@@ -46,7 +46,7 @@ public:
     // Replaces the key's value, or adds the key to its section, or adds the
     // section at the end. Only that line is written anew, as UTF-8; every other
     // line keeps its exact bytes and line break (a leading UTF-8 byte-order mark
-    // is dropped), and new lines take the file's line-break style (CR LF for a
+    // is dropped, unless the first line starts with another), and new lines take the file's line-break style (CR LF for a
     // new file). A key whose line already reads as `value` is left as it is.
     // The file is replaced atomically.
     //
