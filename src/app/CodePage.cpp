@@ -1,5 +1,6 @@
 #include "app/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -37,12 +38,18 @@ public:
         output.reserve(input.size() * 2 + 16);
         char* in = const_cast<char*>(input.constData());
         size_t inLeft = size_t(input.size());
-        char buffer[4096];
+        char buffer[16384];
         while (inLeft > 0) {
             char* out = buffer;
             size_t outLeft = sizeof buffer;
-            const size_t result = iconv(m_cd, &in, &inLeft, &out, &outLeft);
+            // The input goes in windows of a bounded size: a checking build
+            // inspects all the input it is given on every call, which over a
+            // file of many megabytes would never end.
+            const size_t window = std::min(inLeft, sizeof buffer);
+            size_t windowLeft = window;
+            const size_t result = iconv(m_cd, &in, &windowLeft, &out, &outLeft);
             const int error = errno;
+            inLeft -= window - windowLeft;
             output.append(buffer, out - buffer);
             if (result != ConversionFailed) {
                 // A non-zero count means an inexact mapping was made.
@@ -50,7 +57,8 @@ public:
                     return std::nullopt;
                 continue;
             }
-            if (error == E2BIG)
+            // Output full, or a character cut by the window's end: go on.
+            if (error == E2BIG || (error == EINVAL && windowLeft < inLeft))
                 continue;
             if (!replacement || (error != EILSEQ && error != EINVAL))
                 return std::nullopt;
