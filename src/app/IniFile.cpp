@@ -493,11 +493,22 @@ bool IniFile::writeText(const QString& file, const QString& section, const QStri
 
 bool IniFile::writeTexts(const QString& file, const QList<IniWrite>& writes)
 {
+    // Each write as it will go into the file: trimmed names, the stored form.
+    struct Prepared
+    {
+        QString section;
+        QString key;
+        QString stored;
+        QString value;
+    };
     bool allStored = true;
-    QList<IniWrite> storable;
+    QList<Prepared> storable;
     for (const IniWrite& write : writes) {
-        if (isStorable(write.section, write.key, write.value))
-            storable.append(write);
+        const QString sectionName = trimBlanks(write.section);
+        const QString keyName = trimBlanks(write.key);
+        const std::optional<QString> stored = storedForm(write.value);
+        if (isStorableSection(sectionName) && isStorableKey(keyName) && stored)
+            storable.append({sectionName, keyName, *stored, write.value});
         else
             allStored = false;
     }
@@ -509,25 +520,22 @@ bool IniFile::writeTexts(const QString& file, const QList<IniWrite>& writes)
 
     Document document = splitLines(*original);
     bool changed = false;
-    for (const IniWrite& write : storable) {
-        const QString sectionName = trimBlanks(write.section);
-        const QString keyName = trimBlanks(write.key);
-        const QString stored = *storedForm(write.value);
-        const Location at = locate(document.lines, sectionName, keyName);
+    for (const Prepared& write : storable) {
+        const Location at = locate(document.lines, write.section, write.key);
         if (at.keyLine >= 0) {
             // A line that already gives the value stays as it is, in whatever
             // form and code page it was written.
             if (valueOf(at.value) == write.value)
                 continue;
-            const QString text = at.keySpelling + QLatin1Char('=') + stored;
+            const QString text = at.keySpelling + QLatin1Char('=') + write.stored;
             Line& line = document.lines[at.keyLine];
             line.bytes = text.toUtf8();
             line.decoded = text;
         } else if (at.header >= 0) {
-            insertLine(document, at.lastContent + 1, keyName + QLatin1Char('=') + stored);
+            insertLine(document, at.lastContent + 1, write.key + QLatin1Char('=') + write.stored);
         } else {
-            insertLine(document, document.lines.size(), QLatin1Char('[') + sectionName + QLatin1Char(']'));
-            insertLine(document, document.lines.size(), keyName + QLatin1Char('=') + stored);
+            insertLine(document, document.lines.size(), QLatin1Char('[') + write.section + QLatin1Char(']'));
+            insertLine(document, document.lines.size(), write.key + QLatin1Char('=') + write.stored);
         }
         changed = true;
     }

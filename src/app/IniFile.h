@@ -46,8 +46,9 @@ public:
     // Replaces the key's value, or adds the key to its section, or adds the
     // section at the end. Only that line is written anew, as UTF-8; every other
     // line keeps its exact bytes and line break (a leading UTF-8 byte-order mark
-    // is dropped, unless the first line starts with another), and new lines take the file's line-break style (CR LF for a
-    // new file). A key whose line already reads as `value` is left as it is.
+    // is dropped, unless the first line starts with another), and new lines
+    // take the file's line-break style (CR LF for a new file). A key whose line
+    // already reads as `value` is left as it is.
     // The file is replaced atomically.
     //
     // Whatever is written reads back identical through readText: a value that
