@@ -44,13 +44,8 @@ int main(int argc, char** argv)
     QtPrompt prompt;
     SystemClock clock;
     // A database upgrade at start-up shows its progress in a window of its own.
-    const auto makeProgress = []() -> std::unique_ptr<Progress> {
-        auto window = std::make_unique<frmProgress>();
-        window->show();
-        return window;
-    };
     StartupResult startup =
-        Startup(prompt, AppPaths::myPath(), makeProgress).run(QApplication::arguments().mid(1));
+        Startup(prompt, AppPaths::myPath(), frmProgress::factory()).run(QApplication::arguments().mid(1));
     if (!startup.proceed)
         return 0;
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 // The progress of a long operation over many memos: a title, a line of
 // explanation, up to two bars and a cancel request. The operation drives it
@@ -38,3 +40,11 @@ public:
     void SetProgressClear(int) override {}
     bool IsCancel() const override { return false; }
 };
+
+// Makes the progress window of a long operation, shown; it closes when the
+// object goes. An empty factory runs the operation without a window.
+using ProgressFactory = std::function<std::unique_ptr<Progress>()>;
+
+// Imports and exports of more files than this show a progress window; shorter
+// ones would only flash it.
+inline constexpr int ProgressShownAbove = 200;

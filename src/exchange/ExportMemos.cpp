@@ -178,17 +178,8 @@ QString exportReport(const ExportOutcome& outcome)
     return text;
 }
 
-int CountMemosToExport(const ExportRequest& request)
-{
-    try {
-        SqliteDatabase db(request.dbPath, SqliteDatabase::Access::ReadOnly);
-        return countMemos(db, request);
-    } catch (const DatabaseError&) {
-        return 0;
-    }
-}
-
-ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock, Progress* progress)
+ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock,
+                          const ProgressFactory& makeProgress)
 {
     ExportOutcome outcome;
     QString folder = request.folder;
@@ -218,8 +209,10 @@ ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Cl
     qint64 contextSecond = -1;
     try {
         SqliteDatabase db(request.dbPath, SqliteDatabase::Access::ReadOnly);
-        if (progress) {
-            const int total = countMemos(db, request);
+        std::unique_ptr<Progress> progress;
+        const int total = makeProgress ? countMemos(db, request) : 0;
+        if (total > ProgressShownAbove) {
+            progress = makeProgress();
             progress->SetTitle(QStringLiteral("エクスポート"));
             progress->SetProgressBar(true, false);
             progress->SetExplain(QStringLiteral("エクスポート中...合計%1件").arg(total));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Progress.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -8,7 +10,6 @@
 #include <vector>
 
 class Clock;
-class Progress;
 class Prompt;
 class SqliteDatabase;
 
@@ -86,14 +87,11 @@ struct ExportOutcome
 // filled in, cleaned by MakeSafeFilePath, with ".txt". A memo whose file cannot
 // be written (missing folder, a folder in the way, a name that cannot fit the
 // 260-character path limit) is skipped and the run goes on. Tells the user the
-// outcome: the number written, and which memos failed. With a progress window
-// the run can be cancelled between memos; the files written so far stay.
+// outcome: the number written, and which memos failed. An export of more than
+// ProgressShownAbove memos shows a window from `makeProgress`, if given; the run
+// can then be cancelled between memos, and the files written so far stay.
 ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock,
-                          Progress* progress = nullptr);
-
-// How many memos pass the request's filters; 0 when the database cannot be
-// read (the export itself then says why).
-int CountMemosToExport(const ExportRequest& request);
+                          const ProgressFactory& makeProgress = {});
 
 // The text of the closing report (also used when some memos failed or the
 // run was cancelled).

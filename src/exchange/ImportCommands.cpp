@@ -97,7 +97,7 @@ std::optional<ImportResult> ImportCommands::importFiles(const QStringList& files
     std::optional<ImportResult> result;
     try {
         TextImporter importer(m_window.store(), m_window.categoryList().table(), m_window.clock());
-        if (files.size() > frmProgress::ShownAbove) {
+        if (files.size() > ProgressShownAbove) {
             frmProgress progress(&m_window);
             progress.show();
             result = importer.importFiles(files, tag, &progress);

@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <memory>
 
 frmExport::frmExport(Form1& window) : QDialog(&window), m_window(window)
 {
@@ -148,12 +147,7 @@ void frmExport::Btn_Export_Click()
     request.userId = m_window.profile().id;
     {
         BusyCursor busy;
-        std::unique_ptr<frmProgress> progress;
-        if (CountMemosToExport(request) > frmProgress::ShownAbove) {
-            progress = std::make_unique<frmProgress>(&m_window);
-            progress->show();
-        }
-        ExportMemos(request, prompt, m_window.clock(), progress.get());
+        ExportMemos(request, prompt, m_window.clock(), frmProgress::factory(&m_window));
     }
     accept();
 }

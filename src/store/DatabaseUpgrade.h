@@ -1,15 +1,10 @@
 #pragma once
 
+#include "app/Progress.h"
+
 #include <QString>
-#include <functional>
-#include <memory>
 
-class Progress;
 class Prompt;
-
-// Makes the progress window of a long operation, shown; it closes when the
-// object goes.
-using ProgressFactory = std::function<std::unique_ptr<Progress>()>;
 
 enum class UpgradeResult
 {

@@ -39,6 +39,15 @@ int filledWidth(int value, int maximum, int width)
 
 } // namespace
 
+ProgressFactory frmProgress::factory(QWidget* parent)
+{
+    return [parent]() -> std::unique_ptr<Progress> {
+        auto window = std::make_unique<frmProgress>(parent);
+        window->show();
+        return window;
+    };
+}
+
 frmProgress::frmProgress(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {

@@ -20,9 +20,9 @@ public:
     // `parent` only places the window: it is centred over it and stays above it.
     explicit frmProgress(QWidget* parent = nullptr);
 
-    // Imports and exports of more files than this show the window; shorter
-    // ones would only flash it.
-    static constexpr int ShownAbove = 200;
+    // Makes these windows, shown, for an operation that opens one only when
+    // it turns out to be long.
+    static ProgressFactory factory(QWidget* parent = nullptr);
 
     void SetProgressBar(bool showBar1, bool showBar2) override;
     void SetTitle(const QString& title) override;

@@ -130,7 +130,7 @@ TEST_F(ExportCommandsTest, ExportWritesThroughTheChosenDefinitionAndCloses)
 TEST_F(ExportCommandsTest, ALongExportCanBeCancelledAndKeepsWhatItWrote)
 {
     prepare();
-    for (int i = 0; i < frmProgress::ShownAbove + 1; ++i)
+    for (int i = 0; i < ProgressShownAbove + 1; ++i)
         addMemo(u"memo %1"_s.arg(i), u"日記"_s, u"本文"_s);
     open();
     withExportDialog([&](frmExport& dialog) {
@@ -140,7 +140,7 @@ TEST_F(ExportCommandsTest, ALongExportCanBeCancelledAndKeepsWhatItWrote)
     });
     const qsizetype written = outFiles().size();
     EXPECT_GT(written, 0);
-    EXPECT_LT(written, frmProgress::ShownAbove + 1);
+    EXPECT_LT(written, ProgressShownAbove + 1);
     EXPECT_EQ(prompt.messageTexts(),
               QStringList{u"途中でキャンセルしました。\n%1件のメモをエクスポートしました。"_s.arg(written)});
 
@@ -150,7 +150,7 @@ TEST_F(ExportCommandsTest, ALongExportCanBeCancelledAndKeepsWhatItWrote)
         dialog.txtExportPath()->setText(out.path());
         click(dialog, "Btn_Export");
     });
-    EXPECT_EQ(outFiles().size(), frmProgress::ShownAbove + 1);
+    EXPECT_EQ(outFiles().size(), ProgressShownAbove + 1);
     EXPECT_EQ(prompt.messageTexts(), QStringList{u"201件のメモをエクスポートしました。"_s});
 }
 
