@@ -28,6 +28,9 @@ struct FileDialogRequest
     QString title;
     QString startPath; // folder or file the dialog starts at
     QString filter;    // Qt filter text, e.g. "データベース (*.mdb)"
+    // A save dialog asks before an existing file is chosen, unless the caller
+    // asks itself once it has completed the name.
+    bool askBeforeReplacing = true;
 };
 
 class Prompt

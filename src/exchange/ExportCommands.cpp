@@ -66,8 +66,9 @@ void ExportCommands::mnuExportText()
     const QString proposed = MakeSafeFilePath(startFolder, title + QStringLiteral(".txt"));
 
     m_window.leaveTopmostBand();
+    // The question about a file already there comes below, once ".txt" is added.
     QString path = prompt.saveFile({QStringLiteral("ファイルを保存"), proposed,
-                                    QStringLiteral("Text File (*.txt *.text);;ALL Files (*)")});
+                                    QStringLiteral("Text File (*.txt *.text);;ALL Files (*)"), false});
     m_window.AlwaysOnTop2();
     if (path.isEmpty()) {
         prompt.inform(kCancelled);

@@ -108,7 +108,10 @@ QStringList QtPrompt::openFiles(const FileDialogRequest& request)
 QString QtPrompt::saveFile(const FileDialogRequest& request)
 {
     BusyCursor::Pause normalPointer;
-    return QFileDialog::getSaveFileName(m_parent, request.title, request.startPath, request.filter);
+    const QFileDialog::Options options =
+        request.askBeforeReplacing ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(m_parent, request.title, request.startPath, request.filter, nullptr,
+                                        options);
 }
 
 QString QtPrompt::chooseFolder(const FileDialogRequest& request)

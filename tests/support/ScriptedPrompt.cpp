@@ -1,10 +1,23 @@
 #include "ScriptedPrompt.h"
 
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 namespace {
 const QString kProductName = QStringLiteral("Quillet");
+
+// The next scripted answer; a dialog without one fails the test and gets `none`.
+template <typename T> T takeNext(std::deque<T>& queue, const std::string& dialog, T none = T{})
+{
+    if (queue.empty()) {
+        ADD_FAILURE() << "unscripted " << dialog;
+        return none;
+    }
+    // The answer is moved out before the guard drops its emptied place.
+    const auto dropFront = qScopeGuard([&queue] { queue.pop_front(); });
+    return std::move(queue.front());
 }
+} // namespace
 
 PromptAnswer ScriptedPrompt::message(const PromptMessage& message)
 {
@@ -12,50 +25,27 @@ PromptAnswer ScriptedPrompt::message(const PromptMessage& message)
                   message.icon, message.buttons});
     if (message.buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
-    if (answers.empty()) {
-        ADD_FAILURE() << "unscripted question: " << message.text.toStdString();
-        return PromptAnswer::Cancel;
-    }
-    const PromptAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return takeNext(answers, "question: " + message.text.toStdString(), PromptAnswer::Cancel);
 }
 
 std::optional<QString> ScriptedPrompt::inputText(const QString& title, const QString& label,
                                                  const QString& initial)
 {
     shown.append({Kind::Input, label, title});
-    if (inputs.empty()) {
-        ADD_FAILURE() << "unscripted input box: " << label.toStdString();
-        return std::nullopt;
-    }
-    auto answer = inputs.front();
-    inputs.pop_front();
-    return answer;
+    return takeNext(inputs, "input box: " + label.toStdString());
 }
 
 QString ScriptedPrompt::password(const QString& caption, const QString& label)
 {
     shown.append({Kind::Password, label, caption});
-    if (passwords.empty()) {
-        ADD_FAILURE() << "unscripted password dialog: " << label.toStdString();
-        return {};
-    }
-    QString answer = passwords.front();
-    passwords.pop_front();
-    return answer;
+    return takeNext(passwords, "password dialog: " + label.toStdString());
 }
 
 QStringList ScriptedPrompt::nextFiles(Kind kind, const FileDialogRequest& request)
 {
     shown.append({kind, request.startPath, request.title});
-    if (files.empty()) {
-        ADD_FAILURE() << "unscripted file dialog: " << request.title.toStdString();
-        return {};
-    }
-    QStringList answer = files.front();
-    files.pop_front();
-    return answer;
+    lastFileRequest = request;
+    return takeNext(files, "file dialog: " + request.title.toStdString());
 }
 
 QString ScriptedPrompt::openFile(const FileDialogRequest& request)
@@ -81,26 +71,14 @@ QString ScriptedPrompt::chooseFolder(const FileDialogRequest& request)
 std::optional<quint32> ScriptedPrompt::chooseColour(quint32 initial)
 {
     shown.append({Kind::Colour, QString::number(initial, 16), {}});
-    if (colours.empty()) {
-        ADD_FAILURE() << "unscripted colour dialog";
-        return std::nullopt;
-    }
-    auto answer = colours.front();
-    colours.pop_front();
-    return answer;
+    return takeNext(colours, "colour dialog");
 }
 
 QString ScriptedPrompt::chooseTags(const QString& initial, const QStringList& names)
 {
     shown.append({Kind::Tags, initial, {}});
     lastTagNames = names;
-    if (tagChoices.empty()) {
-        ADD_FAILURE() << "unscripted tag choice dialog";
-        return {};
-    }
-    const QString answer = tagChoices.front();
-    tagChoices.pop_front();
-    return answer;
+    return takeNext(tagChoices, "tag choice dialog");
 }
 
 std::optional<SearchRequest> ScriptedPrompt::chooseSearch(const SearchRequest& initial,
@@ -109,13 +87,7 @@ std::optional<SearchRequest> ScriptedPrompt::chooseSearch(const SearchRequest& i
     shown.append({Kind::Search, initial.words, {}});
     lastSearchInitial = initial;
     lastSearchTags = tags;
-    if (searches.empty()) {
-        ADD_FAILURE() << "unscripted filter dialog";
-        return std::nullopt;
-    }
-    auto answer = searches.front();
-    searches.pop_front();
-    return answer;
+    return takeNext(searches, "filter dialog");
 }
 
 QStringList ScriptedPrompt::messageTexts() const

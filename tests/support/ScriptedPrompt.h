@@ -30,6 +30,7 @@ public:
     std::deque<std::optional<SearchRequest>> searches; // for the filter dialog (nullopt cancels)
     SearchRequest lastSearchInitial;                  // what the filter dialog last started from
     QStringList lastSearchTags;                       // the names the filter dialog last listed
+    FileDialogRequest lastFileRequest;                // what the last file or folder chooser was asked
     QList<Shown> shown;
 
     PromptAnswer message(const PromptMessage& message) override;

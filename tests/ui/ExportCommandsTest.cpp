@@ -242,6 +242,8 @@ TEST_F(ExportTextTest, ThreeSelectedMemosGoIntoOneFileInListOrder)
     EXPECT_EQ(dialog.kind, ScriptedPrompt::Kind::SaveFile);
     EXPECT_EQ(dialog.title, u"ファイルを保存"_s);
     EXPECT_EQ(dialog.text, home.path() + u"Alpha.txt"_s);
+    // Quillet asks about the completed name itself, so the dialog does not ask too.
+    EXPECT_FALSE(prompt.lastFileRequest.askBeforeReplacing);
     EXPECT_EQ(prompt.messageTexts(), (QStringList{path + u" は既にあります。\n置き換えますか？"_s, kSaved}));
     EXPECT_EQ(MemoFixtures::readBytes(path), "TITLE : Alpha\r\n\r\none\r\ntwo\r\n" + kRule +
                                                  "TITLE : Beta\r\n\r\nsecret\r\n" + kRule +
