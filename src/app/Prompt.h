@@ -74,4 +74,9 @@ public:
     {
         return message({text, icon, PromptButtons::YesNoCancel, {}});
     }
+    // Whether a file already at `path` may be replaced.
+    bool askToReplace(const QString& path)
+    {
+        return askYesNo(path + QStringLiteral(" は既にあります。\n置き換えますか？"));
+    }
 };

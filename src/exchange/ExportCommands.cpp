@@ -78,8 +78,7 @@ void ExportCommands::mnuExportText()
         path += QStringLiteral(".txt");
     // A file already there is only replaced once the user agreed and the
     // password gate let the memos through; the new file takes its place whole.
-    if (QFileInfo::exists(path) &&
-        !prompt.askYesNo(path + QStringLiteral(" は既にあります。\n置き換えますか？"))) {
+    if (QFileInfo::exists(path) && !prompt.askToReplace(path)) {
         prompt.inform(kCancelled);
         return;
     }

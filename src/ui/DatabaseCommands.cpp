@@ -172,25 +172,31 @@ void DatabaseCommands::mnuMDBSaveAs()
     Prompt& prompt = m_window.prompt();
     const QString start =
         startFolder(m_window.settings().read(Settings::RecentFiles::ExportMDBFiles), m_window.MyPath());
+    // The question about a file already there comes below, once ".mdb" is added.
     const QString chosen =
         prompt.saveFile({QStringLiteral("ファイルを保存"), QDir(start).filePath(QStringLiteral("memo.mdb")),
-                         QStringLiteral("MDB File(*.mdb);;ALL Files(*.*)")});
+                         QStringLiteral("MDB File(*.mdb);;ALL Files(*.*)"), false});
     if (chosen.isEmpty()) {
         prompt.inform(kCancelled);
         return;
     }
     const QString path = saveAsPath(chosen);
-    // The gate comes first: a refused password leaves whatever is at the path.
-    auto* passwords = m_window.findChild<PasswordCommands*>(QStringLiteral("PasswordCommands"));
-    if (passwords && !passwords->CheckSelectionPassword()) {
-        prompt.critical(kSaveFailed);
-        return;
-    }
     // Replacing the open file under its own connection would cut the running
     // program off from its database.
     if (IsSameDatabaseFile(path, m_window.DBPath())) {
         prompt.critical(kSaveFailed +
                         QStringLiteral("\n開いているメモデータベースと同じファイルには保存できません。"));
+        return;
+    }
+    if (QFileInfo::exists(path) && !prompt.askToReplace(path)) {
+        prompt.inform(kCancelled);
+        return;
+    }
+    // The password gate comes before any write: a refused password leaves
+    // whatever is at the path.
+    auto* passwords = m_window.findChild<PasswordCommands*>(QStringLiteral("PasswordCommands"));
+    if (passwords && !passwords->CheckSelectionPassword()) {
+        prompt.critical(kSaveFailed);
         return;
     }
     try {

@@ -280,7 +280,7 @@ TEST_F(DatabaseCommandsTest, SaveAsWritesACompleteCopyUnderTheChosenName)
     EXPECT_FALSE(QFile::exists(folder + u"backup2006"_s));
 }
 
-TEST_F(DatabaseCommandsTest, SaveAsChecksThePasswordGateBeforeTouchingTheChosenFile)
+TEST_F(DatabaseCommandsTest, SaveAsAsksBeforeReplacingAndChecksThePasswordGateBeforeTouchingTheFile)
 {
     prepare(kSecurityAbc);
     const qint64 locked = addMemo(u"locked"_s, u"t"_s, u"secret"_s, false, true);
@@ -288,18 +288,31 @@ TEST_F(DatabaseCommandsTest, SaveAsChecksThePasswordGateBeforeTouchingTheChosenF
     window->memoList().selectId(locked);
     const QString target = home.file(u"keep.mdb"_s);
     MemoFixtures::writeText(target, u"an older file the user keeps"_s);
+    const QString question = target + u" は既にあります。\n置き換えますか？"_s;
 
-    prompt.files = {{target}};
-    prompt.passwords = {u"wrong"_s};
+    // The name is typed without ".mdb": the question is about the completed
+    // name, asked by Quillet, since the dialog only saw "keep".
+    prompt.files = {{home.file(u"keep"_s)}};
+    prompt.answers = {PromptAnswer::No};
     triggerAction("mnuMDBSaveAs");
-    EXPECT_EQ(prompt.messageTexts(), (QStringList{u"パスワードが間違っています。"_s, kSaveFailed}));
+    EXPECT_FALSE(prompt.lastFileRequest.askBeforeReplacing);
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{question, kCancelled}));
     EXPECT_EQ(MemoFixtures::readBytes(target), QByteArray("an older file the user keeps"));
 
     prompt.shown.clear();
     prompt.files = {{target}};
+    prompt.answers = {PromptAnswer::Yes};
+    prompt.passwords = {u"wrong"_s};
+    triggerAction("mnuMDBSaveAs");
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{question, u"パスワードが間違っています。"_s, kSaveFailed}));
+    EXPECT_EQ(MemoFixtures::readBytes(target), QByteArray("an older file the user keeps"));
+
+    prompt.shown.clear();
+    prompt.files = {{target}};
+    prompt.answers = {PromptAnswer::Yes};
     prompt.passwords = {u"abc"_s};
     triggerAction("mnuMDBSaveAs");
-    EXPECT_EQ(prompt.messageTexts(), QStringList{kSaved});
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{question, kSaved}));
     EXPECT_EQ(fileRows(target), QStringList{u"%1 locked"_s.arg(locked)});
 }
 
