@@ -49,28 +49,21 @@ int main(int argc, char** argv)
     if (!startup.proceed)
         return 0;
 
-    // From here on the window may hold text that is nowhere else (the restore
-    // file is read back and deleted while it is built): the end of the session
-    // (SIGTERM), a closed terminal (SIGHUP) or Ctrl+C close it the normal way.
+    // From here on the window may hold text that is nowhere else: the end of
+    // the session (SIGTERM), a closed terminal (SIGHUP) or Ctrl+C write every
+    // restore file and end the program without a question, also while a memo
+    // is out in an external editor.
     std::unique_ptr<Form1> window;
     bool terminationPending = false;
-    bool closing = false;
-    const auto closeForTermination = [&window, &closing] {
-        if (closing)
-            return;
-        closing = true;
-        const bool closed = window->close();
-        closing = false;
-        if (closed)
-            QCoreApplication::quit();
-    };
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&] {
         // A signal while the window is still being built is acted on once it stands.
-        if (window)
-            closeForTermination();
-        else
+        if (!window) {
             terminationPending = true;
+            return;
+        }
+        window->closeForTermination();
+        QCoreApplication::exit(0);
     });
 
     try {
@@ -82,7 +75,9 @@ int main(int argc, char** argv)
     prompt.setParent(window.get());
     window->show();
     window->finishStartup();
-    if (terminationPending && window->close())
+    if (terminationPending) {
+        window->closeForTermination();
         return 0;
+    }
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "app/Prompt.h"
 #include "app/Timestamp.h"
 #include "editing/LoadingScope.h"
+#include "editing/MemoFingerprint.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/SingleLineValidator.h"
@@ -169,6 +170,7 @@ void MemoEditor::recordChange(Box box)
         return;
     history(box).record(boxText(box), caret(box));
     setEdit(true);
+    Q_EMIT textEdited();
 }
 
 void MemoEditor::InitUndoRedo()
@@ -205,6 +207,7 @@ void MemoEditor::apply(Box box, const UndoHistory::TextEdit& edit)
     }
     m_isLoading = false;
     setEdit(true);
+    Q_EMIT textEdited();
 }
 
 void MemoEditor::undo(Box box)
@@ -227,6 +230,7 @@ void MemoEditor::showMemo(const QString& title, const QString& tags, const QStri
     m_txtCategory->setText(tags);
     m_storedBody = storedBody;
     m_shownBody = boxText(Box::Contents);
+    m_loadedFingerprint = MemoFingerprint::ofMemo(title, tags, storedBody);
     QTextCursor start = m_txtContents->textCursor();
     start.setPosition(0);
     m_txtContents->setTextCursor(start);
@@ -317,6 +321,7 @@ MemoEditor::EditingState MemoEditor::editingState() const
     state.isEdit = m_isEdit;
     state.isPassword = m_isPassword;
     state.caret = caret(Box::Contents);
+    state.loadedFingerprint = m_loadedFingerprint;
     return state;
 }
 
@@ -331,6 +336,7 @@ void MemoEditor::restoreEditingState(const EditingState& state)
         // A later save keeps the line breaks the body came back with.
         m_storedBody = state.storedBody;
         m_shownBody = boxText(Box::Contents);
+        m_loadedFingerprint = state.loadedFingerprint;
         m_isPassword = state.isPassword;
         QTextCursor cursor = m_txtContents->textCursor();
         cursor.setPosition(std::clamp(state.caret, 0, int(m_shownBody.size())));
@@ -463,6 +469,7 @@ bool MemoEditor::WriteCurrentMemo()
     rewriteLine(Box::Tags, tags);
     m_storedBody = body;
     m_shownBody = contents;
+    m_loadedFingerprint = MemoFingerprint::ofMemo(title, tags, body);
     m_lblNo->setText(QString::number(written.id));
     Q_EMIT memoWritten(written);
     setEdit(false);
@@ -478,6 +485,7 @@ void MemoEditor::clearForNewMemo(const QString& tags)
     m_txtContents->clear();
     m_storedBody.clear();
     m_shownBody.clear();
+    m_loadedFingerprint.clear();
     m_isPassword = false;
     Q_EMIT editStateChanged(false);
 }
@@ -491,6 +499,7 @@ void MemoEditor::setTexts(const QString& title, const QString& tags, const QStri
         m_txtContents->setPlainText(MemoText::toEditor(storedBody));
         m_storedBody = storedBody;
         m_shownBody = boxText(Box::Contents);
+        m_loadedFingerprint.clear();
     }
     InitUndoRedo();
     setEdit(true);

@@ -99,6 +99,9 @@ public:
         bool isEdit = false;
         bool isPassword = false;
         int caret = 0; // in the contents box, a line break counting one
+        // The stored memo as the boxes loaded or last saved it
+        // (MemoFingerprint::ofMemo); empty for a new memo.
+        QString loadedFingerprint;
     };
     EditingState editingState() const;
     // Shows a kept state as it was left: the body keeps its stored line
@@ -128,6 +131,8 @@ public:
 
 Q_SIGNALS:
     void memoWritten(const WrittenMemo& memo);
+    // The user changed a box (typing, cut, paste, undo, redo).
+    void textEdited();
     void editStateChanged(bool isEdit);
     void saveRequested();
     // Ctrl+X and Ctrl+V in the contents box: the program's own cut and paste.
@@ -149,6 +154,7 @@ private:
     int caret(Box box) const;
     void apply(Box box, const UndoHistory::TextEdit& edit);
     void setEdit(bool edit);
+    // Shows a memo as it is stored.
     void showMemo(const QString& title, const QString& tags, const QString& storedBody);
     bool writeOrOfferDiscard();
     // Puts a text into a line box as the program's own change, kept in its history.
@@ -179,6 +185,7 @@ private:
     // so that a save changes only what the user changed.
     QString m_storedBody;
     QString m_shownBody;
+    QString m_loadedFingerprint;
     std::optional<QDateTime> m_lastPasswordTime;
     QFont m_contentsFont;
     QColor m_contentsColour;

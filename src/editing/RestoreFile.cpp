@@ -1,6 +1,7 @@
 #include "editing/RestoreFile.h"
 
 #include "app/AtomicFile.h"
+#include "editing/RestoreSlot.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -215,6 +216,8 @@ QByteArray formatMain(const MainState& state)
     Writer out;
     out.text(QLatin1String(MainHeader));
     out.number(FormatNumber);
+    out.singleLine(state.databasePath);
+    out.singleLine(state.memoFingerprint);
     out.singleLine(state.findWord);
     QStringList ids;
     ids.reserve(state.findIds.size());
@@ -244,11 +247,16 @@ Result<MainState> parseMain(const QByteArray& bytes)
     const int format = in.formatNumber();
     if (in.failed())
         return damaged<MainState>(in.problem());
-    if (format < FormatNumber)
+    if (format < OldestFormatRead)
         return ignored<MainState>();
 
     Result<MainState> result;
     MainState& state = result.state;
+    state.originKnown = format > OldestFormatRead;
+    if (state.originKnown) {
+        state.databasePath = in.singleLine("the database");
+        state.memoFingerprint = in.singleLine("the memo's fingerprint");
+    }
     state.findWord = in.singleLine("the search words");
     const QString ids = in.text("the found memos");
     for (const QString& part : ids.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -276,6 +284,12 @@ QByteArray formatFloating(const FloatingState& state)
     Writer out;
     out.text(QLatin1String(FloatingHeader));
     out.number(FormatNumber);
+    out.singleLine(state.databasePath);
+    out.singleLine(state.memoFingerprint);
+    out.singleLine(state.editorFile);
+    out.singleLine(state.editorFingerprint);
+    out.singleLine(state.newTitle);
+    out.singleLine(state.newTags);
     out.number(state.caret);
     out.number(state.recordId);
     out.flag(state.isEdit);
@@ -299,11 +313,20 @@ Result<FloatingState> parseFloating(const QByteArray& bytes)
     const int format = in.formatNumber();
     if (in.failed())
         return damaged<FloatingState>(in.problem());
-    if (format < FormatNumber)
+    if (format < OldestFormatRead)
         return ignored<FloatingState>();
 
     Result<FloatingState> result;
     FloatingState& state = result.state;
+    state.originKnown = format > OldestFormatRead;
+    if (state.originKnown) {
+        state.databasePath = in.singleLine("the database");
+        state.memoFingerprint = in.singleLine("the memo's fingerprint");
+        state.editorFile = in.singleLine("the editor's file");
+        state.editorFingerprint = in.singleLine("the editor file's fingerprint");
+        state.newTitle = in.singleLine("the new memo's title");
+        state.newTags = in.singleLine("the new memo's tags");
+    }
     state.caret = in.intNumber("the caret position");
     state.recordId = in.number("the memo's RecordID");
     state.isEdit = in.flag("the modified flag");
@@ -334,18 +357,27 @@ Result<FloatingState> readFloating(const QString& path)
 
 QString keepAside(const QString& path, const QDateTime& now)
 {
-    const QFileInfo info(path);
-    const QString stem = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('_') +
-                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    for (int attempt = 1; attempt < 100; ++attempt) {
-        const QString aside =
-            stem + (attempt == 1 ? QString() : QLatin1Char('-') + QString::number(attempt)) + suffix;
-        if (QFileInfo::exists(aside))
-            continue;
-        return QFile::rename(path, aside) ? aside : QString();
-    }
-    return {};
+    const QString aside = RestoreSlot::freeNameBeside(path, now);
+    return !aside.isEmpty() && QFile::rename(path, aside) ? aside : QString();
+}
+
+QString databaseKey(const QString& databasePath)
+{
+    const QFileInfo info(databasePath);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+bool sameDatabase(const QString& recorded, const QString& current)
+{
+    return recorded.isEmpty() || databaseKey(recorded) == databaseKey(current);
+}
+
+QString changedMeanwhileMessage(qint64 id)
+{
+    return QStringLiteral("保存していなかったメモ(%1)は、その後ほかの場所で変更されたか削除されていたため、"
+                          "新しいメモとして復帰しました。\n保存すると新しいメモになります。")
+        .arg(id);
 }
 
 } // namespace RestoreFile

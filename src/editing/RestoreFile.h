@@ -18,19 +18,30 @@
 // it back. Only CR LF ends a line on reading, so a lone CR or LF in a body
 // stays in it, and a body ending in CR LF leaves an empty last line.
 //
+// Format 6 adds the lines that tie a file to where its text came from: the
+// database it was written from, and a fingerprint of the stored memo as the
+// window loaded it, so that a start can tell whether the memo changed since.
+// Format 5 files (without them) are still read, their origin unknown.
+//
 // A single-line item (the search words, the memo number, title and tags) can
 // hold no line break of the file's own. A title read from the database may
 // carry one, so in those items CR, LF and ESC (U+001B) are written as ESC "r",
 // ESC "n" and ESC ESC; every other text is written unchanged.
 namespace RestoreFile {
 
-inline constexpr int FormatNumber = 5;
+inline constexpr int FormatNumber = 6;
+// The oldest format read; an older one is left alone.
+inline constexpr int OldestFormatRead = 5;
 inline constexpr char MainHeader[] = ":Quillet RestoreFile";
 inline constexpr char FloatingHeader[] = ":Quillet RestoreFile FloatingMemo";
 
 // What the main window keeps across a restart, in the order of the file's lines.
 struct MainState
 {
+    // False for a format 5 file, which names neither database nor fingerprint.
+    bool originKnown = true;
+    QString databasePath;    // the database the text belongs to
+    QString memoFingerprint; // the stored memo as loaded (MemoFingerprint); empty for a new memo
     QString findWord;      // the words of the last tag search
     QList<qint64> findIds; // the memos it found
     int categoryRow = 1;   // the selected row of the category list, from 1
@@ -46,6 +57,17 @@ struct MainState
 // What a floating memo window keeps across a restart.
 struct FloatingState
 {
+    bool originKnown = true;
+    QString databasePath;
+    QString memoFingerprint; // of the stored body as loaded; empty for a new memo
+    // A memo out in an external editor when the program had to end: the
+    // editor's file and the fingerprint of its bytes as last written or taken,
+    // so that the next start takes back what was saved there since.
+    QString editorFile;
+    QString editorFingerprint;
+    // A new memo's title and tags, proposed when it is first saved.
+    QString newTitle;
+    QString newTags;
     int caret = 0;
     qint64 recordId = 0;
     bool isEdit = false;
@@ -81,6 +103,16 @@ bool write(const QString& path, const QByteArray& bytes, QString* error);
 // Missing when there is no file; Damaged when it cannot be read.
 Result<MainState> readMain(const QString& path);
 Result<FloatingState> readFloating(const QString& path);
+
+// The database path a restore file records: the file a symbolic link points
+// to, so that two names of one file count as one database.
+QString databaseKey(const QString& databasePath);
+// Whether text recorded for `recorded` belongs to the open database
+// `current`. An unknown origin (an older file) counts as this database.
+bool sameDatabase(const QString& recorded, const QString& current);
+// The message shown when unsaved text of memo `id` comes back as a new memo,
+// because the stored memo changed or went after the text was kept.
+QString changedMeanwhileMessage(qint64 id);
 
 // Renames a restore file that could not be restored, so that the next close
 // does not write over what it holds: "<name>_<yyyyMMdd-HHmmss>.txt" beside it

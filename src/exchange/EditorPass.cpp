@@ -93,7 +93,7 @@ std::optional<EditorCommand> EditorPass::command(const Request& request)
 bool EditorPass::start(const Request& request)
 {
     m_running = true;
-    m_waiting = m_taken = m_keepFile = m_unreadableReported = false;
+    m_waiting = m_taken = m_keepFile = m_unreadableReported = m_abandoned = false;
     m_outcome = Outcome::Unchanged;
     m_path = tempFilePath(request.tmpBasePath, request.recordId, request.title);
 
@@ -216,6 +216,20 @@ void EditorPass::finishWaiting()
     finish();
 }
 
+QString EditorPass::fileFingerprint() const
+{
+    return QString::fromLatin1(m_state.hash.toHex());
+}
+
+void EditorPass::abandon()
+{
+    if (!m_running)
+        return;
+    m_abandoned = true;
+    m_keepFile = true;
+    finish();
+}
+
 void EditorPass::finish()
 {
     m_waiting = false;
@@ -231,7 +245,10 @@ void EditorPass::finish()
     // A file that could not be read back may be the only copy of the edits.
     if (!m_keepFile)
         QFile::remove(m_path);
-    m_outcome = m_keepFile ? Outcome::FileKept : m_taken ? Outcome::TakenBack : Outcome::Unchanged;
+    m_outcome = m_abandoned ? Outcome::Abandoned
+                : m_keepFile ? Outcome::FileKept
+                : m_taken    ? Outcome::TakenBack
+                             : Outcome::Unchanged;
     m_running = false;
     Q_EMIT finished(m_outcome);
 }

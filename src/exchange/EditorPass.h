@@ -56,6 +56,7 @@ public:
         TakenBack,   // textTaken was emitted at least once
         StartFailed, // the editor could not be started; nothing taken back
         FileKept,    // the edited file could not be read back and was left in place
+        Abandoned,   // the program had to end: the file and the editor were left as they were
     };
     Q_ENUM(Outcome)
 
@@ -75,6 +76,9 @@ public:
     Outcome exec(const Request& request);
 
     QString filePath() const { return m_path; }
+    // The fingerprint (MemoFingerprint::ofBytes) of the file's bytes as last
+    // written or taken back: a later difference is a save in the editor.
+    QString fileFingerprint() const;
     bool isRunning() const { return m_running; }
     bool isWaitingForSaves() const { return m_waiting; }
     Outcome outcome() const { return m_outcome; }
@@ -92,6 +96,9 @@ public:
 public Q_SLOTS:
     // Ends a pass that waits for saves: takes back a last change, then finishes.
     void finishWaiting();
+    // Ends the pass at once because the program must end: nothing more is
+    // taken back, the file stays in place and a running editor keeps running.
+    void abandon();
 
 Q_SIGNALS:
     void textTaken(const QString& text);
@@ -137,6 +144,7 @@ private:
     bool m_waiting = false;
     bool m_taken = false;
     bool m_keepFile = false;
+    bool m_abandoned = false;
     bool m_unreadableReported = false;
     Outcome m_outcome = Outcome::Unchanged;
 };

@@ -128,16 +128,38 @@ void FloatingWindows::keepForNextStart()
     }
 }
 
+void FloatingWindows::writeKeptFiles()
+{
+    for (frmViewer* viewer : windows())
+        viewer->writeKeptFilesAtEnd();
+}
+
+void FloatingWindows::keepForTermination()
+{
+    for (frmViewer* viewer : windows())
+        viewer->keepForTermination();
+}
+
+bool FloatingWindows::openRecovered(const QString& title, const QString& tags, const QString& storedBody)
+{
+    frmViewer* window = createWindow(-1);
+    window->setWindowTitle(QStringLiteral("New Memo"));
+    const bool kept = window->showRecovered(title, tags, storedBody);
+    window->show();
+    return kept;
+}
+
 void FloatingWindows::reopenKept()
 {
     const QDir folder(m_window.profile().iniBasePath);
     const QStringList files = folder.entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
     for (const QString& file : files) {
-        bool isNumber = false;
-        const qint64 id = QFileInfo(file).completeBaseName().toLongLong(&isNumber);
-        if (!isNumber || id <= 0)
+        const QString stem = QFileInfo(file).completeBaseName();
+        const std::optional<qint64> id = frmViewer::idOfKeptStem(stem);
+        if (!id)
             continue;
-        frmViewer* window = createWindow(id);
+        frmViewer* window = createWindow(*id);
+        window->setKeptStem(stem);
         window->LoadViewStatus();
         if (window->IsClose()) {
             delete window;

@@ -35,9 +35,18 @@ public:
     // At the program's end: every window, from the last opened to the first,
     // is closed so that it keeps its settings and text for the next start.
     void keepForNextStart();
+    // The session ends: every window writes what it keeps, and stays open.
+    void writeKeptFiles();
+    // The program must end now: every window writes what it keeps, a memo
+    // out in an external editor with the editor's file; no window closes.
+    void keepForTermination();
     // At start-up: one window for each floating memo settings file kept in the
     // profile folder.
     void reopenKept();
+    // Opens unsaved text kept in a file as a new memo in a window of its own,
+    // `title` and `tags` proposed at its first save. True once the window has
+    // written the text into files of its own.
+    bool openRecovered(const QString& title, const QString& tags, const QString& storedBody);
 
     void mnuViewer();
     void mnuMemoList_NewF();

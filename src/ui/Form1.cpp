@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "editing/MemoEditor.h"
 #include "editing/MemoText.h"
+#include "editing/RestoreSlot.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
 #include "tags/IconCommands.h"
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -90,10 +92,21 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     applyLayoutSettings();
     applyStyleSettings();
     applyGeneralSettings();
-    m_floating->reopenKept();
+    // The first copy on the profile takes what the last one left; a second
+    // copy running beside it writes a restore file of its own.
+    m_restoreSlot = std::make_unique<RestoreSlot>(m_profile.restorePath, m_clock.now());
+    if (m_restoreSlot->holdsProfileFile())
+        m_floating->reopenKept();
     ReadRestoreFile();
     m_editor->InitUndoRedo();
     m_editor->setLoading(false);
+
+    m_restoreTimer = new QTimer(this);
+    m_restoreTimer->setSingleShot(true);
+    connect(m_restoreTimer, &QTimer::timeout, this, &Form1::writeUnsavedText);
+    connect(m_editor, &MemoEditor::textEdited, this, &Form1::scheduleRestoreWrite);
+    connect(m_editor, &MemoEditor::editStateChanged, this, &Form1::dropRestoreFileWhenSaved);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::writeForSessionEnd);
 }
 
 Form1::~Form1()
@@ -485,6 +498,8 @@ void Form1::fitTitleColumn()
 
 void Form1::finishStartup()
 {
+    // Asked once the window stands behind the question.
+    QTimer::singleShot(0, this, &Form1::offerKeptFiles);
     switch (m_settings.read(Settings::General::Focus)) {
     case 0:
         m_editor->txtTitle()->setFocus();
@@ -522,11 +537,11 @@ void Form1::closeEvent(QCloseEvent* event)
     // and come back at the next start. Only when that file cannot be written
     // would unsaved edits be lost, and then the user decides.
     QString error;
-    if (!WriteRestoreFile(&error) && m_editor->IsEdit() &&
+    if (!writeRestoreFileAtEnd(&error) && m_editor->IsEdit() &&
         !m_prompt.askYesNo(
             QStringLiteral("編集中のメモを復帰用ファイルに書き込めませんでした。\n%1\n%2\n"
                            "このまま終了すると、保存していない変更は失われます。終了しますか？")
-                .arg(m_profile.restorePath, error),
+                .arg(restoreFilePath(), error),
             PromptIcon::Exclamation)) {
         event->ignore();
         return;

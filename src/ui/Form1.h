@@ -24,8 +24,10 @@ class Prompt;
 class QAction;
 class QActionGroup;
 class QMenu;
+class QTimer;
 class QToolBar;
 class ReportListView;
+class RestoreSlot;
 struct StartupResult;
 struct WrittenMemo;
 
@@ -93,8 +95,17 @@ public:
     void StartNewMemo(const QString& category);
     void SaveCurrentMemo();
 
-    // Start-up steps that need the window to be shown: the initial focus.
+    // Start-up steps that need the window to be shown: the initial focus, and
+    // the offer of unsaved text kept in files beside the restore file.
     void finishStartup();
+
+    // The program must end now (the session ends, SIGTERM): the settings and
+    // every restore file are written, a memo out in an external editor is left
+    // there with its file, and nothing is asked. The caller then ends the
+    // event loop.
+    void closeForTermination();
+    // The restore file this copy of Quillet writes.
+    QString restoreFilePath() const;
 
     // The words of the last tag search; the restore file keeps them, with the
     // search's result, across a restart.
@@ -129,7 +140,19 @@ private:
     // search, written at close and read back at start (Form1Restore.cpp).
     bool WriteRestoreFile(QString* error);
     void ReadRestoreFile();
-    void restoreFailed();
+    // `keepText`: the file holds unsaved text, kept aside for a later start.
+    void restoreFailed(bool keepText = true);
+    // At a close or the session's end: the profile's own file always, a second
+    // copy's only when it holds unsaved text.
+    bool writeRestoreFileAtEnd(QString* error);
+    // While the user types: the unsaved text reaches the disk a few seconds
+    // after typing pauses; the file goes once nothing unsaved remains.
+    void scheduleRestoreWrite();
+    void writeUnsavedText();
+    void dropRestoreFileWhenSaved();
+    // Offers the unsaved text of files kept aside or left by another copy.
+    void offerKeptFiles();
+    void writeForSessionEnd();
     void reportDatabaseError(const class DatabaseError& error);
 
     void quit();
@@ -186,4 +209,12 @@ private:
     int m_isTrash = 0;
     quint32 m_securityMemoColour = 0xC00000;
     QString m_findWord;
+
+    std::unique_ptr<RestoreSlot> m_restoreSlot;
+    QTimer* m_restoreTimer = nullptr;
+    qint64 m_unsavedSinceMsecs = 0;
+    // The restore file holds unsaved text written while the program runs.
+    bool m_unsavedOnDisk = false;
+    // Files kept aside during this start, already reported.
+    QStringList m_keptThisStart;
 };

@@ -10,8 +10,10 @@
 #include "exchange/EditorPass.h"
 #include "exchange/EditorTable.h"
 #include "exchange/EditorWaitWindow.h"
+#include "exchange/ReadFileText.h"
 #include "exchange/WebSearch.h"
 #include "editing/LoadingScope.h"
+#include "editing/MemoFingerprint.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/RestoreFile.h"
@@ -30,8 +32,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -39,6 +44,10 @@
 namespace {
 
 const QString kNewMemoCaption = QStringLiteral("New Memo");
+// Unsaved text is kept on disk this long after typing pauses, and at the
+// latest this long after the first unsaved keystroke.
+constexpr int kKeptWriteDelayMs = 2000;
+constexpr qint64 kKeptWriteLongestDelayMs = 10000;
 
 // The first `length` characters of `text`, never ending between the halves of a surrogate pair.
 QString cutAt(const QString& text, int length)
@@ -89,6 +98,12 @@ frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(win
     const double dpi = logicalDpiX();
     resize(Twips::toPixels(Settings::FloatingWindow::Width.fallback, dpi),
            Twips::toPixels(Settings::FloatingWindow::Height.fallback, dpi));
+    m_keptTimer = new QTimer(this);
+    m_keptTimer->setSingleShot(true);
+    connect(m_keptTimer, &QTimer::timeout, this, [this] {
+        if (m_isEdit && !m_isOuterEdit)
+            writeKeptFiles(false);
+    });
     SetSaved();
     UpdateEditButtons();
 }
@@ -191,6 +206,7 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
     request.editorPath = EditorTable::readPath(m_window.IniFilePath(), index);
 
     EditorPass pass(m_window.prompt());
+    m_pass = &pass;
     EditorWaitWindow wait(pass);
     // Each text the editor saves comes into the box and is saved at once.
     connect(&pass, &EditorPass::textTaken, this, [this, askReflect](const QString& text) {
@@ -199,6 +215,11 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
         SaveFloatingMemo(true, askReflect);
     });
     pass.exec(request);
+    // The program is ending: the window has written what it keeps, and the
+    // editor keeps the memo's file.
+    if (pass.outcome() == EditorPass::Outcome::Abandoned)
+        return;
+    m_pass = nullptr;
 
     m_isOuterEdit = false;
     if (close) {
@@ -256,12 +277,70 @@ void frmViewer::buildContextMenu()
 
 QString frmViewer::settingsPath() const
 {
-    return m_window.profile().iniBasePath + QString::number(m_id) + QStringLiteral(".ini");
+    return m_window.profile().iniBasePath + keptStem() + QStringLiteral(".ini");
 }
 
 QString frmViewer::restorePath() const
 {
-    return m_window.profile().iniBasePath + QString::number(m_id) + QStringLiteral(".txt");
+    return m_window.profile().iniBasePath + keptStem() + QStringLiteral(".txt");
+}
+
+std::optional<qint64> frmViewer::idOfKeptStem(const QString& stem)
+{
+    static const QRegularExpression pattern(QStringLiteral("^([1-9][0-9]{0,17}|new)(_[1-9][0-9]{0,5})?$"));
+    const QRegularExpressionMatch match = pattern.match(stem);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1) == QLatin1String("new") ? -1 : match.captured(1).toLongLong();
+}
+
+QString frmViewer::keptStem() const
+{
+    if (!m_keptStem.isEmpty())
+        return m_keptStem;
+    return m_id > 0 ? QString::number(m_id) : QStringLiteral("new");
+}
+
+void frmViewer::claimKeptStem()
+{
+    const qint64 id = m_id > 0 ? m_id : -1;
+    if (!m_keptStem.isEmpty() && idOfKeptStem(m_keptStem) == id)
+        return;
+    // Files under the memo's former number (it became a new memo, or a new
+    // memo was saved) go; the window takes a name no other window holds.
+    removeKeptFiles();
+    const QString folder = m_window.profile().iniBasePath;
+    const QString base = id > 0 ? QString::number(id) : QStringLiteral("new");
+    for (int n = 1; n < 100000; ++n) {
+        const QString stem = n == 1 ? base : base + QLatin1Char('_') + QString::number(n);
+        if (!QFile::exists(folder + stem + QStringLiteral(".ini")) &&
+            !QFile::exists(folder + stem + QStringLiteral(".txt"))) {
+            m_keptStem = stem;
+            return;
+        }
+    }
+}
+
+void frmViewer::removeKeptFiles()
+{
+    m_keptTimer->stop();
+    if (m_keptStem.isEmpty())
+        return;
+    QFile::remove(settingsPath());
+    QFile::remove(restorePath());
+    m_keptStem.clear();
+}
+
+void frmViewer::scheduleKeptWrite()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (!m_keptTimer->isActive())
+        m_unsavedSinceMsecs = now;
+    if (now - m_unsavedSinceMsecs >= kKeptWriteLongestDelayMs) {
+        writeKeptFiles(false);
+        return;
+    }
+    m_keptTimer->start(kKeptWriteDelayMs);
 }
 
 QString frmViewer::boxText() const
@@ -388,6 +467,8 @@ void frmViewer::SetSaved()
 {
     button("Save")->setEnabled(false);
     m_isEdit = false;
+    // Nothing unsaved remains: nothing to keep on disk until the program ends.
+    removeKeptFiles();
 }
 
 void frmViewer::setEdit(bool edit)
@@ -411,6 +492,7 @@ void frmViewer::recordChange()
         return;
     m_history.record(text, m_txtContents->textCursor().position());
     setEdit(true);
+    scheduleKeptWrite();
 }
 
 void frmViewer::followSavedState()
@@ -439,6 +521,7 @@ void frmViewer::applyHistoryStep(const UndoHistory::TextEdit& edit)
         m_txtContents->applyEdit(edit);
     }
     followSavedState();
+    scheduleKeptWrite();
 }
 
 void frmViewer::cut()
@@ -479,6 +562,7 @@ bool frmViewer::MemoLoad()
     setCaption(memo->title);
     showStored(memo->body);
     m_savedShown = m_shownBody;
+    m_loadedFingerprint = MemoFingerprint::ofBody(memo->body);
     return true;
 }
 
@@ -517,7 +601,8 @@ bool frmViewer::SaveFloatingMemo(bool forced, bool askReflect)
 QString frmViewer::askNewMemoTitle(const QString& stored)
 {
     const qsizetype lineEnd = stored.indexOf(QStringLiteral("\r\n"));
-    const QString proposal = cutAt(lineEnd < 0 ? stored : stored.left(lineEnd), MemoText::MaxTitleLength);
+    const QString proposal = cutAt(!m_newTitle.isEmpty() ? m_newTitle : lineEnd < 0 ? stored : stored.left(lineEnd),
+                                   MemoText::MaxTitleLength);
     const std::optional<QString> answer = m_window.prompt().inputText(
         QStringLiteral("タイトルを入力"), QStringLiteral("新規メモのタイトルを入力してください。"), proposal);
     if (!answer || answer->isEmpty())
@@ -554,7 +639,7 @@ bool frmViewer::WriteFloatingMemo()
                 show();
             }
             m_window.leaveTopmostBand();
-            const QString chosen = m_window.prompt().chooseTags(QString(), m_window.GetCatName().split(u' '));
+            const QString chosen = m_window.prompt().chooseTags(m_newTags, m_window.GetCatName().split(u' '));
             m_window.AlwaysOnTop2();
             if (!m_isOuterEdit)
                 AlwaysOnTop2();
@@ -577,19 +662,45 @@ bool frmViewer::WriteFloatingMemo()
     m_storedBody = stored;
     m_shownBody = shown;
     m_savedShown = shown;
+    m_loadedFingerprint = MemoFingerprint::ofBody(stored);
+    m_newTitle.clear();
+    m_newTags.clear();
     return true;
 }
 
 void frmViewer::closeEvent(QCloseEvent* event)
 {
-    if (m_isRestoration && m_id > 0 && !m_isOuterEdit)
-        keepForNextStart();
+    if (m_isRestoration && !m_isOuterEdit && holdsSomethingToKeep())
+        writeKeptFiles(true);
+    else if (!m_isOuterEdit)
+        removeKeptFiles();
     event->accept();
 }
 
-void frmViewer::keepForNextStart()
+bool frmViewer::holdsSomethingToKeep() const
+{
+    // A stored memo keeps its window; a new one only with text in it.
+    return m_id > 0 || m_isEdit || !boxText().isEmpty() || m_pass;
+}
+
+void frmViewer::writeKeptFilesAtEnd()
+{
+    if (holdsSomethingToKeep())
+        writeKeptFiles(false);
+}
+
+void frmViewer::keepForTermination()
+{
+    writeKeptFilesAtEnd();
+    if (m_pass)
+        m_pass->abandon();
+}
+
+bool frmViewer::writeKeptFiles(bool report)
 {
     using namespace Settings::FloatingWindow;
+    m_keptTimer->stop();
+    claimKeptStem();
     const SettingsFile settings(settingsPath());
     {
         const SettingsFile::Batch batch(settings);
@@ -607,17 +718,41 @@ void frmViewer::keepForNextStart()
     }
 
     RestoreFile::FloatingState kept;
+    kept.databasePath = RestoreFile::databaseKey(m_window.DBPath());
+    kept.memoFingerprint = m_id > 0 ? m_loadedFingerprint : QString();
+    if (m_pass && m_pass->isRunning()) {
+        kept.editorFile = m_pass->filePath();
+        kept.editorFingerprint = m_pass->fileFingerprint();
+    }
+    kept.newTitle = m_newTitle;
+    kept.newTags = m_newTags;
     kept.caret = m_txtContents->textCursor().position();
-    kept.recordId = m_id;
+    kept.recordId = m_id > 0 ? m_id : -1;
     kept.isEdit = m_isEdit;
     kept.isPassword = m_isPassword;
     kept.caption = windowTitle();
     kept.text = storedText();
     QString error;
-    if (!RestoreFile::write(restorePath(), RestoreFile::formatFloating(kept), &error) && m_isEdit)
+    if (RestoreFile::write(restorePath(), RestoreFile::formatFloating(kept), &error))
+        return true;
+    if (report && m_isEdit)
         m_window.prompt().critical(QStringLiteral("フローティングメモの復帰用ファイルを書き込めませんでした。"
                                                   "保存していない変更は失われます。\n%1\n%2")
                                        .arg(restorePath(), error));
+    return false;
+}
+
+bool frmViewer::showRecovered(const QString& title, const QString& tags, const QString& storedBody)
+{
+    m_newTitle = title;
+    m_newTags = tags;
+    IntoEditMode();
+    showStored(storedBody);
+    m_savedShown.reset();
+    SetFontColor();
+    setEdit(true);
+    InitUndoRedo();
+    return writeKeptFiles(true);
 }
 
 void frmViewer::restoreFailed()
@@ -627,6 +762,7 @@ void frmViewer::restoreFailed()
     if (QFile::exists(restorePath()))
         RestoreFile::keepAside(restorePath(), m_window.clock().now());
     QFile::remove(settingsPath());
+    m_keptStem.clear();
     m_isClose = true;
 }
 
@@ -663,40 +799,113 @@ void frmViewer::LoadViewStatus()
     case RestoreFile::Status::Missing:
     case RestoreFile::Status::Ignored:
         // Nothing kept to show: the memo as stored, so that a save cannot
-        // write an empty window over it.
-        if (!MemoLoad())
-            return;
-        SetFontColor();
-        SetSaved();
-        QFile::remove(settingsPath());
+        // write an empty window over it. A memo that is gone leaves nothing
+        // to reopen at the next start either.
+        if (m_id > 0 && MemoLoad()) {
+            SetFontColor();
+            SetSaved();
+        }
+        removeKeptFiles();
+        m_isClose = m_isClose || m_id <= 0;
         return;
     case RestoreFile::Status::Restorable:
         break;
     }
-    const RestoreFile::FloatingState& kept = restored.state;
-    if (kept.recordId != m_id) {
-        restoreFailed();
-        return;
+    if (!restoreKept(restored.state))
+        m_isClose = true;
+}
+
+bool frmViewer::restoreKept(const RestoreFile::FloatingState& kept)
+{
+    if (!RestoreFile::sameDatabase(kept.databasePath, m_window.DBPath())) {
+        // Another database of the same name keeps this window: its files
+        // stay for that database's next start.
+        m_keptStem.clear();
+        return false;
     }
-    m_isPassword = kept.isPassword;
-    if (m_isPassword && !m_window.editor().askPasswordToRestore()) {
+    if (kept.recordId != (m_id > 0 ? m_id : -1)) {
         restoreFailed();
-        return;
+        return false;
     }
-    setWindowTitle(kept.caption);
-    showStored(kept.text);
+    QString text = kept.text;
+    bool isEdit = kept.isEdit;
+    // A memo that was out in an external editor when the program had to end:
+    // what the editor saved since comes back as unsaved text.
+    if (!kept.editorFile.isEmpty()) {
+        QFile file(kept.editorFile);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            file.close();
+            if (MemoFingerprint::ofBytes(bytes) != kept.editorFingerprint) {
+                text = ReadFileText::decode(bytes);
+                isEdit = true;
+            }
+            QFile::remove(kept.editorFile);
+        }
+    }
+
+    std::optional<FloatingMemoText> stored;
+    if (m_id > 0) {
+        if (!isEdit) {
+            // Nothing unsaved: the memo as it is stored now, asking for the
+            // password when it is protected now.
+            if (!MemoLoad()) {
+                removeKeptFiles();
+                return false;
+            }
+            SetFontColor();
+            SetSaved();
+            return true;
+        }
+        try {
+            stored = m_window.store().readMemoText(m_id);
+        } catch (const DatabaseError& error) {
+            m_window.prompt().critical(error.userMessage());
+            restoreFailed();
+            return false;
+        }
+    }
+    // The protection comes from the database; text kept of a memo that was
+    // protected then asks as well.
+    if (((stored && stored->isPass) || kept.isPassword) && !m_window.editor().askPasswordToRestore()) {
+        restoreFailed();
+        return false;
+    }
+    const qint64 formerId = m_id;
+    const bool cameBackAsNew = m_id > 0 && (!stored || !kept.originKnown || kept.memoFingerprint.isEmpty() ||
+                                            MemoFingerprint::ofBody(stored->body) != kept.memoFingerprint);
+    if (m_id > 0 && !cameBackAsNew) {
+        m_isPassword = stored->isPass;
+        m_loadedFingerprint = kept.memoFingerprint;
+        setCaption(stored->title);
+    } else {
+        // A new memo, or text that may not be saved over a memo changed or
+        // gone since it was kept.
+        m_newTitle = cameBackAsNew ? (stored ? stored->title : QString()) : kept.newTitle;
+        m_newTags = cameBackAsNew ? QString() : kept.newTags;
+        m_id = -1;
+        m_isPassword = false;
+        m_loadedFingerprint.clear();
+        setWindowTitle(kNewMemoCaption);
+        IntoEditMode();
+    }
+    showStored(text);
     // Unsaved text brought back does not match the database.
-    m_savedShown = kept.isEdit ? std::nullopt : std::optional<QString>(m_shownBody);
+    m_savedShown = isEdit ? std::nullopt : std::optional<QString>(m_shownBody);
     SetFontColor();
     QTextCursor caret = m_txtContents->textCursor();
     caret.setPosition(std::clamp(kept.caret, 0, int(m_shownBody.size())));
     m_txtContents->setTextCursor(caret);
-    QFile::remove(restorePath());
-    if (kept.isEdit)
+    if (isEdit) {
         setEdit(true);
-    else
+        // The text stays on disk until it is saved, under the window's name now.
+        writeKeptFiles(false);
+    } else {
         SetSaved();
-    QFile::remove(settingsPath());
+    }
+    if (cameBackAsNew)
+        m_window.prompt().inform(RestoreFile::changedMeanwhileMessage(formerId));
+    return true;
 }
 
 bool frmViewer::eventFilter(QObject* watched, QEvent* event)

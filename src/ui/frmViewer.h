@@ -4,10 +4,16 @@
 #include "editing/UndoHistory.h"
 #include "ui/OuterEditHolder.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
+class EditorPass;
 class Form1;
+namespace RestoreFile {
+struct FloatingState;
+}
+class QTimer;
 class QAction;
 class QPlainTextEdit;
 class QToolBar;
@@ -41,9 +47,17 @@ public:
     QPlainTextEdit* txtContents() const { return m_txtContents; }
     QAction* button(const char* key) const;
 
-    // The floating memo settings file and restore file of memo `id` in the profile folder.
+    // The floating memo settings file and restore file of the window in the
+    // profile folder: "<stem>.ini" and "<stem>.txt", the stem being the memo's
+    // RecordID, or "new" for a new memo, with "_<n>" added when another window
+    // (of another copy of Quillet, or of a same-named database) has that name.
     QString settingsPath() const;
     QString restorePath() const;
+    // The memo of a kept stem: its RecordID, -1 for a new memo; nullopt when
+    // the name is not a kept window's.
+    static std::optional<qint64> idOfKeptStem(const QString& stem);
+    // The window was reopened from the files of this stem, which it now owns.
+    void setKeptStem(const QString& stem) { m_keptStem = stem; }
 
     void SetFontColor();
     void AlwaysOnTop();
@@ -53,6 +67,17 @@ public:
     void LoadViewStatus();
     void SetSaved();
     void InitUndoRedo();
+    // Writes what the window keeps for the next start when it holds anything
+    // worth keeping (a memo, or unsaved text), at the session's end.
+    void writeKeptFilesAtEnd();
+    // The program must end now: as writeKeptFilesAtEnd, and a running
+    // external editor pass is left to the editor with its file, whose path
+    // the restore file records so that the next start takes back its saves.
+    void keepForTermination();
+    // Shows unsaved text brought back from a file as a new memo, in edit
+    // mode; `title` and `tags` are proposed at its first save. True when the
+    // window has written the text into its own files.
+    bool showRecovered(const QString& title, const QString& tags, const QString& storedBody);
     // Reads memo iID() from the database and shows it, asking for the security
     // password of a protected memo. False (IsClose set) when it was not shown.
     bool MemoLoad();
@@ -104,8 +129,18 @@ private:
     void showStored(const QString& stored);
     void setCaption(const QString& title);
     void updateEditorCaptions();
-    void keepForNextStart();
+    bool holdsSomethingToKeep() const;
+    // Writes the settings and restore file; `report` tells the user when that
+    // fails with unsaved text (not while typing).
+    bool writeKeptFiles(bool report);
+    void removeKeptFiles();
+    QString keptStem() const;
+    void claimKeptStem();
+    void scheduleKeptWrite();
     void restoreFailed();
+    // Restores the kept state read from the restore file; false when the
+    // window closes instead (IsClose).
+    bool restoreKept(const RestoreFile::FloatingState& kept);
 
     Form1& m_window;
     QToolBar* m_toolbar = nullptr;
@@ -128,4 +163,14 @@ private:
     // The box's text that matches the database; unknown for unsaved text
     // brought back by the restore file.
     std::optional<QString> m_savedShown;
+    // The stored body as loaded or last saved (MemoFingerprint::ofBody).
+    QString m_loadedFingerprint;
+    // A new memo's title and tags proposed at its first save.
+    QString m_newTitle;
+    QString m_newTags;
+    // The stem of the files the window has written; empty when it has none.
+    QString m_keptStem;
+    QTimer* m_keptTimer = nullptr;
+    qint64 m_unsavedSinceMsecs = 0;
+    QPointer<EditorPass> m_pass;
 };

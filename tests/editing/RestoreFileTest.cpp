@@ -18,6 +18,8 @@ QByteArray utf8(const char* text)
 RestoreFile::MainState sampleMain()
 {
     MainState state;
+    state.databasePath = QStringLiteral("/home/u/メモ/work.mdb");
+    state.memoFingerprint = QStringLiteral("5e1f");
     state.findWord = QStringLiteral("買い物 milk");
     state.findIds = {3, 14, 15};
     state.categoryRow = 5;
@@ -33,6 +35,9 @@ RestoreFile::MainState sampleMain()
 
 void expectSame(const MainState& a, const MainState& b)
 {
+    EXPECT_EQ(a.originKnown, b.originKnown);
+    EXPECT_EQ(a.databasePath, b.databasePath);
+    EXPECT_EQ(a.memoFingerprint, b.memoFingerprint);
     EXPECT_EQ(a.findWord, b.findWord);
     EXPECT_EQ(a.findIds, b.findIds);
     EXPECT_EQ(a.categoryRow, b.categoryRow);
@@ -48,8 +53,12 @@ void expectSame(const MainState& a, const MainState& b)
 TEST(RestoreFileTest, MainFileHasTheSpecifiedLines)
 {
     // A body ending in a line break leaves an empty line before the final CR LF.
+    // Format 6: the database and the stored memo's fingerprint follow the
+    // format number, then the lines of format 5.
     EXPECT_EQ(formatMain(sampleMain()), utf8(":Quillet RestoreFile\r\n"
-                                             " 5 \r\n"
+                                             " 6 \r\n"
+                                             "/home/u/メモ/work.mdb\r\n"
+                                             "5e1f\r\n"
                                              "買い物 milk\r\n"
                                              "3 14 15\r\n"
                                              " 5 \r\n"
@@ -63,12 +72,12 @@ TEST(RestoreFileTest, MainFileHasTheSpecifiedLines)
                                              "二行目\r\n"
                                              "\r\n"));
 
-    // A new memo, no search, empty contents: line 12 is empty; a negative
-    // number starts with its sign.
+    // A new memo, no search, empty contents: the last line is empty; a
+    // negative number starts with its sign.
     MainState empty;
     empty.memoNumber = QStringLiteral("New");
     empty.caret = -2;
-    EXPECT_EQ(formatMain(empty), utf8(":Quillet RestoreFile\r\n 5 \r\n\r\n\r\n 1 \r\n-2 \r\nNew\r\n"
+    EXPECT_EQ(formatMain(empty), utf8(":Quillet RestoreFile\r\n 6 \r\n\r\n\r\n\r\n\r\n 1 \r\n-2 \r\nNew\r\n"
                                       "False\r\nFalse\r\n\r\n\r\n\r\n"));
 }
 
@@ -125,9 +134,15 @@ TEST(RestoreFileTest, ReadingFollowsTheLineRules)
     } cases[] = {
         {"format 4 is left alone", ":Quillet RestoreFile\r\n 4 \r\nanything", Status::Ignored},
         {"colons are removed from the format number", ":Quillet RestoreFile\r\n:4:\r\n", Status::Ignored},
-        {"a newer format is read",
-         ":Quillet RestoreFile\r\n 6 \r\n\r\n\r\n 1 \r\n 0 \r\nNew\r\nFalse\r\nFalse\r\n\r\n\r\n",
+        {"format 6 adds the database and the fingerprint",
+         ":Quillet RestoreFile\r\n 6 \r\n/a.mdb\r\nff\r\n\r\n\r\n 1 \r\n 0 \r\nNew\r\nFalse\r\nFalse\r\n\r\n\r\n",
          Status::Restorable},
+        {"a newer format is read as format 6",
+         ":Quillet RestoreFile\r\n 7 \r\n/a.mdb\r\n\r\n\r\n\r\n 1 \r\n 0 \r\nNew\r\nFalse\r\nFalse\r\n\r\n\r\n",
+         Status::Restorable},
+        {"format 6 ending before the tags",
+         ":Quillet RestoreFile\r\n 6 \r\n\r\n\r\n 1 \r\n 0 \r\nNew\r\nFalse\r\nFalse\r\n\r\n\r\n",
+         Status::Damaged},
         {"no final line break",
          ":Quillet RestoreFile\r\n 5 \r\nw\r\n\r\n 1 \r\n 0 \r\nNew\r\ntrue\r\nFALSE\r\nt\r\ng",
          Status::Restorable},
@@ -174,11 +189,21 @@ TEST(RestoreFileTest, ReadingFollowsTheLineRules)
     EXPECT_TRUE(lenient.state.isEdit);
     EXPECT_FALSE(lenient.state.isPassword);
     EXPECT_EQ(lenient.state.body, QStringLiteral("body"));
+    // A format 5 file names no database: its origin is unknown.
+    EXPECT_FALSE(lenient.state.originKnown);
+    EXPECT_TRUE(lenient.state.databasePath.isEmpty());
+    EXPECT_TRUE(parseMain(formatMain(sampleMain())).state.originKnown);
 }
 
 TEST(RestoreFileTest, FloatingVariantHasItsOwnLinesAndRules)
 {
     FloatingState state;
+    state.databasePath = QStringLiteral("/d/work.mdb");
+    state.memoFingerprint = QStringLiteral("ab12");
+    state.editorFile = QStringLiteral("/t/12_買い物.txt");
+    state.editorFingerprint = QStringLiteral("cd34");
+    state.newTitle = QStringLiteral("題\r名");
+    state.newTags = QStringLiteral("home");
     state.caret = 4;
     state.recordId = 12;
     state.isEdit = true;
@@ -186,10 +211,18 @@ TEST(RestoreFileTest, FloatingVariantHasItsOwnLinesAndRules)
     state.caption = QStringLiteral("12:買い物");
     state.text = QStringLiteral("milk\r\nbread\r\n");
     const QByteArray bytes = formatFloating(state);
-    EXPECT_EQ(bytes, utf8(":Quillet RestoreFile FloatingMemo\r\n 5 \r\n 4 \r\n 12 \r\nTrue\r\nTrue\r\n"
+    EXPECT_EQ(bytes, utf8(":Quillet RestoreFile FloatingMemo\r\n 6 \r\n/d/work.mdb\r\nab12\r\n/t/12_買い物.txt\r\n"
+                          "cd34\r\n題\x1Br名\r\nhome\r\n 4 \r\n 12 \r\nTrue\r\nTrue\r\n"
                           "12:買い物\r\nmilk\r\nbread\r\n\r\n"));
     const Result<FloatingState> read = parseFloating(bytes);
     ASSERT_EQ(read.status, Status::Restorable);
+    EXPECT_TRUE(read.state.originKnown);
+    EXPECT_EQ(read.state.databasePath, state.databasePath);
+    EXPECT_EQ(read.state.memoFingerprint, state.memoFingerprint);
+    EXPECT_EQ(read.state.editorFile, state.editorFile);
+    EXPECT_EQ(read.state.editorFingerprint, state.editorFingerprint);
+    EXPECT_EQ(read.state.newTitle, state.newTitle);
+    EXPECT_EQ(read.state.newTags, state.newTags);
     EXPECT_EQ(read.state.caret, 4);
     EXPECT_EQ(read.state.recordId, 12);
     EXPECT_TRUE(read.state.isEdit);
@@ -204,6 +237,13 @@ TEST(RestoreFileTest, FloatingVariantHasItsOwnLinesAndRules)
     EXPECT_EQ(
         parseFloating(":Quillet RestoreFile FloatingMemo\r\n 5 \r\n 0 \r\n 12 \r\nTrue\r\nFalse\r\n").status,
         Status::Damaged);
+    // A format 5 file is read without the lines of origin.
+    const Result<FloatingState> older = parseFloating(
+        ":Quillet RestoreFile FloatingMemo\r\n 5 \r\n 4 \r\n 12 \r\nTrue\r\nTrue\r\n12:買い物\r\nmilk");
+    ASSERT_EQ(older.status, Status::Restorable);
+    EXPECT_FALSE(older.state.originKnown);
+    EXPECT_EQ(older.state.recordId, 12);
+    EXPECT_EQ(older.state.text, QStringLiteral("milk"));
     EXPECT_EQ(parseFloating("").status, Status::Damaged);
 }
 

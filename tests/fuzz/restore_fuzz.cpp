@@ -10,14 +10,17 @@ namespace {
 
 bool sameMain(const RestoreFile::MainState& a, const RestoreFile::MainState& b)
 {
-    return a.findWord == b.findWord && a.findIds == b.findIds && a.categoryRow == b.categoryRow &&
+    return a.databasePath == b.databasePath &&
+           a.memoFingerprint == b.memoFingerprint && a.findWord == b.findWord && a.findIds == b.findIds && a.categoryRow == b.categoryRow &&
            a.caret == b.caret && a.memoNumber == b.memoNumber && a.isEdit == b.isEdit &&
            a.isPassword == b.isPassword && a.title == b.title && a.tags == b.tags && a.body == b.body;
 }
 
 bool sameFloating(const RestoreFile::FloatingState& a, const RestoreFile::FloatingState& b)
 {
-    return a.caret == b.caret && a.recordId == b.recordId && a.isEdit == b.isEdit && a.isPassword == b.isPassword &&
+    return a.databasePath == b.databasePath && a.memoFingerprint == b.memoFingerprint &&
+           a.editorFile == b.editorFile && a.editorFingerprint == b.editorFingerprint && a.newTitle == b.newTitle &&
+           a.newTags == b.newTags && a.caret == b.caret && a.recordId == b.recordId && a.isEdit == b.isEdit && a.isPassword == b.isPassword &&
            a.caption == b.caption && a.text == b.text;
 }
 

@@ -42,6 +42,9 @@ qint64 MainWindowFixture::addMemo(const QString& title, const QString& tags, con
 
 void MainWindowFixture::open()
 {
+    // The window before goes first, as its process would end: it holds the
+    // profile's restore file while it lives.
+    window.reset();
     StartupResult startup = Startup(prompt, home.path()).run({});
     ASSERT_TRUE(startup.proceed);
     window = std::make_unique<Form1>(std::move(startup), prompt, clock);

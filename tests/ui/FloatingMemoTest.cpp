@@ -294,10 +294,15 @@ TEST_F(FloatingMemoTest, ClosingTheProgramKeepsOpenWindowsAndTheNextStartReopens
     EXPECT_EQ(b2->pos(), QPoint(400, 260));
     EXPECT_EQ(b2->size(), QSize(330, 210));
     EXPECT_EQ(storedBody(second), u"two\rlone"_s);
-    for (qint64 id : {first, second}) {
-        EXPECT_FALSE(QFile::exists(folder + u"%1.ini"_s.arg(id))) << id;
-        EXPECT_FALSE(QFile::exists(folder + u"%1.txt"_s.arg(id))) << id;
-    }
+    // Nothing unsaved in the first window: its files are gone. The second
+    // keeps its unsaved text on disk until it is saved.
+    EXPECT_FALSE(QFile::exists(folder + u"%1.ini"_s.arg(first)));
+    EXPECT_FALSE(QFile::exists(folder + u"%1.txt"_s.arg(first)));
+    EXPECT_EQ(RestoreFile::readFloating(folder + u"%1.txt"_s.arg(second)).state.text, u"two\rlone more"_s);
+    press(b2, "Save");
+    EXPECT_EQ(storedBody(second), u"two\rlone more"_s);
+    EXPECT_FALSE(QFile::exists(folder + u"%1.ini"_s.arg(second)));
+    EXPECT_FALSE(QFile::exists(folder + u"%1.txt"_s.arg(second)));
 }
 
 TEST_F(FloatingMemoTest, UndoAndRedoWalkTheWindowsOwnHistory)

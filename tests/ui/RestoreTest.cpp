@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 #include "MemoFixtures.h"
 #include "editing/MemoEditor.h"
+#include "editing/MemoFingerprint.h"
 #include "editing/RestoreFile.h"
 #include "search/SearchRequest.h"
 #include "store/MemoStore.h"
@@ -17,6 +18,8 @@
 #include <QTreeView>
 #include <csignal>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 const QString kFailed = QStringLiteral("メモの復帰に失敗しました。");
@@ -26,6 +29,8 @@ class RestoreTest : public MainWindowFixture
 {
 protected:
     QString restorePath() const { return home.file(QStringLiteral("quillet_restoration_default.txt")); }
+    // Held by the copy of Quillet that runs on the profile.
+    QString lockPath() const { return restorePath() + QStringLiteral(".lock"); }
     // Where a file that could not be restored is kept (the fixture's clock).
     QString asidePath() const
     {
@@ -68,8 +73,9 @@ TEST_F(RestoreTest, NewUnsavedMemoComesBackAfterClose)
     EXPECT_TRUE(closeBox());
     EXPECT_TRUE(prompt.shown.isEmpty());
     EXPECT_EQ(MemoFixtures::readBytes(restorePath()),
-              QByteArray(":Quillet RestoreFile\r\n 5 \r\n\r\n\r\n 1 \r\n 11 \r\nNew\r\nTrue\r\nFalse\r\n"
-                         "買い物\r\n\r\nmilk\r\nbread\r\n\r\n"));
+              ":Quillet RestoreFile\r\n 6 \r\n" + RestoreFile::databaseKey(dbPath()).toUtf8() +
+                  "\r\n\r\n\r\n\r\n 1 \r\n 11 \r\nNew\r\nTrue\r\nFalse\r\n"
+                  "買い物\r\n\r\nmilk\r\nbread\r\n\r\n");
 
     reopen();
     EXPECT_TRUE(prompt.shown.isEmpty());
@@ -79,12 +85,14 @@ TEST_F(RestoreTest, NewUnsavedMemoComesBackAfterClose)
     EXPECT_EQ(caret(), 11);
     EXPECT_TRUE(window->editor().IsEdit());
     EXPECT_TRUE(saveEnabled());
-    // Read back whole, the file is gone; the histories start from the restored text.
-    EXPECT_FALSE(QFile::exists(restorePath()));
+    // The unsaved text stays on disk until it is saved; the histories start
+    // from the restored text.
+    EXPECT_EQ(RestoreFile::readMain(restorePath()).state.body, QStringLiteral("milk\r\nbread\r\n"));
     QTest::keyClick(contents(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(contents()->toPlainText(), QStringLiteral("milk\nbread\n"));
 
     triggerAction("mnuSaveMemo");
+    EXPECT_FALSE(QFile::exists(restorePath()));
     const std::optional<Memo> memo = stored(lblNo().toLongLong());
     ASSERT_TRUE(memo);
     EXPECT_EQ(memo->body.toUtf8(), QByteArray("milk\r\nbread\r\n"));
@@ -198,7 +206,7 @@ TEST_P(RestorePasswordTest, ProtectedMemoAsksForThePasswordAtStart)
         EXPECT_EQ(contents()->toPlainText(), QStringLiteral("more hidden"));
         EXPECT_TRUE(window->editor().IsPassword());
         EXPECT_TRUE(window->editor().IsEdit());
-        EXPECT_FALSE(QFile::exists(restorePath()));
+        EXPECT_TRUE(QFile::exists(restorePath())) << "unsaved text stays on disk";
         return;
     }
     // Refused: the memo stays closed, and its unsaved text waits in the kept file.
@@ -297,6 +305,8 @@ TEST_F(RestoreTest, SessionEndClosesTheWindowTheNormalWay)
 {
     const qint64 id = addMemo(QStringLiteral("t"), QStringLiteral("home"), QStringLiteral("stored\r\n"));
     RestoreFile::MainState state;
+    state.databasePath = RestoreFile::databaseKey(dbPath());
+    state.memoFingerprint = MemoFingerprint::ofMemo(u"t"_s, u"home"_s, u"stored\r\n"_s);
     state.categoryRow = 5; // home
     state.caret = 8;
     state.memoNumber = QString::number(id);
@@ -314,11 +324,11 @@ TEST_F(RestoreTest, SessionEndClosesTheWindowTheNormalWay)
     quillet.setProcessEnvironment(environment);
     quillet.start(QStringLiteral(QUILLET_BINARY), {});
     ASSERT_TRUE(quillet.waitForStarted());
-    // The start takes the file in; from then on the window holds the text.
+    // The start takes the file in, holding it while it runs.
     QDeadlineTimer deadline(30000);
-    while (QFile::exists(restorePath()) && quillet.state() == QProcess::Running && !deadline.hasExpired())
+    while (!QFile::exists(lockPath()) && quillet.state() == QProcess::Running && !deadline.hasExpired())
         QTest::qWait(20);
-    ASSERT_FALSE(QFile::exists(restorePath())) << quillet.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFile::exists(lockPath())) << quillet.readAllStandardError().toStdString();
     ASSERT_EQ(quillet.state(), QProcess::Running);
 
     ASSERT_EQ(::kill(pid_t(quillet.processId()), SIGTERM), 0);
