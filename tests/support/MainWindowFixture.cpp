@@ -40,12 +40,12 @@ qint64 MainWindowFixture::addMemo(const QString& title, const QString& tags, con
     return id;
 }
 
-void MainWindowFixture::open()
+void MainWindowFixture::open(const QStringList& arguments)
 {
     // The window before goes first, as its process would end: it holds the
     // profile's restore file while it lives.
     window.reset();
-    StartupResult startup = Startup(prompt, home.path()).run({});
+    StartupResult startup = Startup(prompt, home.path()).run(arguments);
     ASSERT_TRUE(startup.proceed);
     window = std::make_unique<Form1>(std::move(startup), prompt, clock);
     window->resize(1000, 700);

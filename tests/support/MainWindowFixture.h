@@ -30,7 +30,8 @@ protected:
     void prepare(const QString& settings = {});
     qint64 addMemo(const QString& title, const QString& tags, const QString& body = {}, bool trashed = false,
                    bool locked = false);
-    void open();
+    // Starts as Quillet does with these command-line arguments.
+    void open(const QStringList& arguments = {});
 
     QTreeView* catList() const;
     QTreeView* memoList() const;
