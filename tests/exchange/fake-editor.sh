@@ -9,6 +9,8 @@
 #                      unchanged leave it as it is (after FAKE_EDITOR_DELAY seconds)
 #                      delete    remove it
 #                      unreadable replace it by a link to a folder (cannot be read as a file)
+#                      appendwait append FAKE_EDITOR_TEXT, then stay open until the
+#                                file FAKE_EDITOR_STOP exists (at most a minute)
 #                      handover  exit at once, like an editor handing the file to a
 #                                running instance, and append FAKE_EDITOR_TEXT
 #                                FAKE_EDITOR_DELAY seconds later from a child
@@ -19,6 +21,11 @@ file=$last
 [ -n "$FAKE_EDITOR_STAT" ] && stat -c %a "$file" > "$FAKE_EDITOR_STAT"
 case "$FAKE_EDITOR_MODE" in
 append) printf '%s' "$FAKE_EDITOR_TEXT" >> "$file" ;;
+appendwait)
+    printf '%s' "$FAKE_EDITOR_TEXT" >> "$file"
+    i=0
+    while [ ! -e "$FAKE_EDITOR_STOP" ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
+    ;;
 replace) cp "$FAKE_EDITOR_SOURCE" "$file" ;;
 unchanged) sleep "${FAKE_EDITOR_DELAY:-0}" ;;
 delete) rm -f "$file" ;;

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QToolBar>
 #include <QTest>
 #include <csignal>
@@ -56,10 +57,31 @@ protected:
     }
     QList<frmViewer*> viewers() const { return window->floatingWindows().windows(); }
     std::optional<Memo> stored(qint64 id) { return MemoStore(dbPath()).readMemo(id); }
-    // Ends the window as a process that ends would: nothing more is written.
-    void endWithoutClose()
+
+    // Starts the window in a child process and waits until it has typed.
+    void startChild(QProcess& child, const QStringList& arguments,
+                    const QList<std::pair<QString, QString>>& variables = {})
     {
-        window.reset();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QUILLET_HOME"_s, home.path());
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        for (const auto& [name, value] : variables)
+            environment.insert(name, value);
+        child.setProcessEnvironment(environment);
+        child.start(QStringLiteral(UNSAVED_TEXT_CHILD), arguments);
+        ASSERT_TRUE(child.waitForStarted());
+        QDeadlineTimer deadline(30000);
+        while (!child.canReadLine() && child.state() == QProcess::Running && !deadline.hasExpired())
+            child.waitForReadyRead(100);
+        ASSERT_EQ(child.readLine().trimmed(), "typed") << child.readAllStandardError().toStdString();
+    }
+    // Waits (at most 30 s) while the child runs until `condition` holds.
+    static bool waitWhileRunning(QProcess& child, const std::function<bool()>& condition)
+    {
+        QDeadlineTimer deadline(30000);
+        while (!condition() && child.state() == QProcess::Running && !deadline.hasExpired())
+            QTest::qWait(50);
+        return condition();
     }
 };
 
@@ -331,6 +353,69 @@ TEST_F(UnsavedTextTest, KeptWindowOfAGoneMemoIsForgotten)
     prompt.shown.clear();
     open();
     EXPECT_TRUE(prompt.messageTexts().isEmpty());
+}
+
+// kill -9 a few seconds after typing: the text typed since the start is on
+// disk, and the next start brings it back.
+TEST_F(UnsavedTextTest, KilledAfterTypingTheTextComesBack)
+{
+    prepare();
+    QProcess child;
+    startChild(child, {u"typed before the kill"_s});
+    ASSERT_TRUE(waitWhileRunning(child, [this] {
+        return RestoreFile::readMain(restorePath()).state.body == u"typed before the kill"_s;
+    })) << child.readAllStandardError().toStdString();
+    ASSERT_EQ(::kill(pid_t(child.processId()), SIGKILL), 0);
+    ASSERT_TRUE(child.waitForFinished(30000));
+
+    open();
+    EXPECT_TRUE(prompt.messageTexts().isEmpty());
+    EXPECT_EQ(lblNo(), u"New"_s);
+    EXPECT_EQ(contents()->toPlainText(), u"typed before the kill"_s);
+    EXPECT_TRUE(window->editor().IsEdit());
+}
+
+// The session ends (SIGTERM) while a memo is out in an external editor: the
+// program writes every restore file and ends, the editor keeps its file, and
+// the next start takes back what the editor saved.
+TEST_F(UnsavedTextTest, TerminatedWhileAnEditorRunsKeepsEveryText)
+{
+    const qint64 id = addMemo(u"m"_s, {}, u"stored\r\n"_s);
+    prepare(u"[OuterEditor]\nName_1=fake\nPath_1=" FAKE_EDITOR "\n"_s);
+    const QString started = home.file(u"editor-started"_s);
+    const QString stop = home.file(u"editor-stop"_s);
+    const QString tempFile = home.file(u"quillet_defaulttmp/%1_m.txt"_s.arg(id));
+    QProcess child;
+    startChild(child, {u"main pane text"_s, u"--editor"_s, QString::number(id)},
+               {{u"FAKE_EDITOR_MODE"_s, u"appendwait"_s},
+                {u"FAKE_EDITOR_TEXT"_s, u"saved in the editor"_s},
+                {u"FAKE_EDITOR_LOG"_s, started},
+                {u"FAKE_EDITOR_STOP"_s, stop}});
+    const auto stopEditor = qScopeGuard([&stop] { MemoFixtures::writeText(stop, {}); });
+    ASSERT_TRUE(waitWhileRunning(child, [&] {
+        return QFile::exists(started) && MemoFixtures::readBytes(tempFile).endsWith("saved in the editor");
+    })) << child.readAllStandardError().toStdString();
+
+    ASSERT_EQ(::kill(pid_t(child.processId()), SIGTERM), 0);
+    ASSERT_TRUE(child.waitForFinished(30000)) << "the pass held the program";
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
+    // The editor's file stays for the editor, recorded for the next start.
+    EXPECT_TRUE(QFile::exists(tempFile));
+    const auto kept = RestoreFile::readFloating(home.file(u"quillet_default/%1.txt"_s.arg(id)));
+    ASSERT_EQ(kept.status, RestoreFile::Status::Restorable);
+    EXPECT_EQ(kept.state.editorFile, tempFile);
+    EXPECT_EQ(RestoreFile::readMain(restorePath()).state.body, u"main pane text"_s);
+    EXPECT_EQ(stored(id)->body, u"stored\r\n"_s);
+
+    open();
+    EXPECT_EQ(contents()->toPlainText(), u"main pane text"_s);
+    EXPECT_TRUE(window->editor().IsEdit());
+    frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(viewer->storedText(), u"stored\r\nsaved in the editor"_s);
+    EXPECT_TRUE(viewer->IsEdit());
+    EXPECT_FALSE(QFile::exists(tempFile));
 }
 
 } // namespace
