@@ -106,6 +106,9 @@ public:
     void closeForTermination();
     // The restore file this copy of Quillet writes.
     QString restoreFilePath() const;
+    // Writes the restore file now when the boxes hold unsaved text; typing
+    // runs it a few seconds after it pauses.
+    void writeUnsavedText();
 
     // The words of the last tag search; the restore file keeps them, with the
     // search's result, across a restart.
@@ -148,7 +151,6 @@ private:
     // While the user types: the unsaved text reaches the disk a few seconds
     // after typing pauses; the file goes once nothing unsaved remains.
     void scheduleRestoreWrite();
-    void writeUnsavedText();
     void dropRestoreFileWhenSaved();
     // Offers the unsaved text of files kept aside or left by another copy.
     void offerKeptFiles();

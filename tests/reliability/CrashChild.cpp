@@ -132,13 +132,21 @@ int writeRestoreFile(const QString& file, Journal& journal)
 {
     ready();
     for (int round = 1;; ++round) {
+        // The main window's file and a floating window's, as typing writes them.
         RestoreFile::MainState state;
+        state.databasePath = QStringLiteral("/home/user/diary.mdb");
         state.memoNumber = QString::number(round);
         state.isEdit = true;
         state.title = CrashWork::memoTitle(0, round);
         state.body = CrashWork::memoBody(0, round);
+        RestoreFile::FloatingState floating;
+        floating.databasePath = state.databasePath;
+        floating.recordId = round;
+        floating.isEdit = true;
+        floating.text = CrashWork::memoBody(1, round);
         QString error;
-        if (!RestoreFile::write(file, RestoreFile::formatMain(state), &error))
+        if (!RestoreFile::write(file, RestoreFile::formatMain(state), &error) ||
+            !RestoreFile::write(file + QStringLiteral(".floating"), RestoreFile::formatFloating(floating), &error))
             return 3;
         journal.line(QString::number(round));
     }

@@ -336,6 +336,10 @@ TEST_F(CrashHarnessTest, AKilledRestoreFileWriteLeavesTheLastWholeFile)
         EXPECT_GE(round, lastWritten);
         EXPECT_EQ(read.state.title, CrashWork::memoTitle(0, round));
         EXPECT_EQ(read.state.body, CrashWork::memoBody(0, round));
+        const auto floating = RestoreFile::readFloating(file + QStringLiteral(".floating"));
+        ASSERT_EQ(floating.status, RestoreFile::Status::Restorable) << floating.problem.toStdString();
+        EXPECT_GE(floating.state.recordId, lastWritten);
+        EXPECT_EQ(floating.state.text, CrashWork::memoBody(1, floating.state.recordId));
     }
     report("restore", killsPerOperation(), timer);
 }
