@@ -220,6 +220,63 @@ TEST_F(UnsavedTextTest, MemoChangedProtectedOrDeletedMeanwhile)
     }
 }
 
+// The same for a floating window kept with unsaved text.
+TEST_F(UnsavedTextTest, FloatingMemoChangedOrProtectedMeanwhile)
+{
+    prepare(kSecurityAbc);
+    const struct
+    {
+        const char* what;
+        std::function<void(MemoStore&, qint64)> meanwhile;
+        bool comesBackAsNew;
+        bool asksPassword;
+    } cases[] = {
+        {"changed elsewhere",
+         [](MemoStore& store, qint64 id) { store.updateMemoBody(id, u"newer text"_s, u"2026/12/11 10:00:00"_s); },
+         true, false},
+        {"protected meanwhile", [](MemoStore& store, qint64 id) { store.writeMemoLock(id, true); }, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const qint64 id = addMemo(u"m"_s, {}, u"stored"_s);
+        open();
+        chooseMemo(id);
+        triggerAction("mnuViewer");
+        frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
+        ASSERT_TRUE(viewer);
+        QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button("Edit")), Qt::LeftButton);
+        type(viewer->txtContents(), u"typed "_s);
+        ASSERT_TRUE(window->close());
+        window.reset();
+        {
+            MemoStore second(dbPath());
+            c.meanwhile(second, id);
+        }
+        const QString bodyBefore = stored(id)->body;
+
+        prompt.shown.clear();
+        // The main window, which showed the memo, asks as well.
+        prompt.passwords = {u"abc"_s, u"abc"_s};
+        open();
+        EXPECT_EQ(!prompt.shown.isEmpty() && prompt.shown.first().kind == ScriptedPrompt::Kind::Password,
+                  c.asksPassword);
+        ASSERT_EQ(viewers().size(), 1);
+        frmViewer* back = viewers().first();
+        EXPECT_EQ(back->boxText(), u"typed stored"_s);
+        EXPECT_TRUE(back->IsEdit());
+        EXPECT_EQ(back->iID(), c.comesBackAsNew ? -1 : id);
+        EXPECT_EQ(back->IsPassword(), c.asksPassword);
+        EXPECT_EQ(prompt.messageTexts(), c.comesBackAsNew ? QStringList{RestoreFile::changedMeanwhileMessage(id)}
+                                                          : QStringList{});
+        EXPECT_EQ(stored(id)->body, bodyBefore);
+        window.reset();
+        prompt.passwords.clear();
+        QFile::remove(restorePath());
+        for (const QString& file : QDir(home.file(u"quillet_default"_s)).entryList(QDir::Files))
+            QFile::remove(home.file(u"quillet_default/"_s + file));
+    }
+}
+
 // Unsaved text reaches the disk a few seconds after typing pauses, and goes
 // once it is saved or reverted; the floating windows do the same.
 TEST_F(UnsavedTextTest, UnsavedTextIsOnDiskWhileTheUserTypes)
