@@ -7,6 +7,7 @@
 #include "editing/MemoEditor.h"
 #include "editing/MemoText.h"
 #include "editing/RestoreSlot.h"
+#include "editing/RestoreWriteTimer.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
 #include "tags/IconCommands.h"
@@ -101,10 +102,9 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     m_editor->InitUndoRedo();
     m_editor->setLoading(false);
 
-    m_restoreTimer = new QTimer(this);
-    m_restoreTimer->setSingleShot(true);
-    connect(m_restoreTimer, &QTimer::timeout, this, &Form1::writeUnsavedText);
-    connect(m_editor, &MemoEditor::textEdited, this, &Form1::scheduleRestoreWrite);
+    // Unsaved text reaches the disk while the user types.
+    m_restoreTimer = new RestoreWriteTimer([this] { writeUnsavedText(); }, this);
+    connect(m_editor, &MemoEditor::textEdited, m_restoreTimer, &RestoreWriteTimer::changed);
     connect(m_editor, &MemoEditor::editStateChanged, this, &Form1::dropRestoreFileWhenSaved);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::writeForSessionEnd);
 }

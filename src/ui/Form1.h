@@ -24,10 +24,10 @@ class Prompt;
 class QAction;
 class QActionGroup;
 class QMenu;
-class QTimer;
 class QToolBar;
 class ReportListView;
 class RestoreSlot;
+class RestoreWriteTimer;
 struct StartupResult;
 struct WrittenMemo;
 
@@ -148,9 +148,7 @@ private:
     // At a close or the session's end: the profile's own file always, a second
     // copy's only when it holds unsaved text.
     bool writeRestoreFileAtEnd(QString* error);
-    // While the user types: the unsaved text reaches the disk a few seconds
-    // after typing pauses; the file goes once nothing unsaved remains.
-    void scheduleRestoreWrite();
+    // The file goes once nothing unsaved remains.
     void dropRestoreFileWhenSaved();
     // Offers the unsaved text of files kept aside or left by another copy.
     void offerKeptFiles();
@@ -213,8 +211,7 @@ private:
     QString m_findWord;
 
     std::unique_ptr<RestoreSlot> m_restoreSlot;
-    QTimer* m_restoreTimer = nullptr;
-    qint64 m_unsavedSinceMsecs = 0;
+    RestoreWriteTimer* m_restoreTimer = nullptr;
     // The restore file holds unsaved text written while the program runs.
     bool m_unsavedOnDisk = false;
     // Files kept aside during this start, already reported.

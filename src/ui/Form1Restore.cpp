@@ -9,6 +9,7 @@
 #include "editing/MemoFingerprint.h"
 #include "editing/RestoreFile.h"
 #include "editing/RestoreSlot.h"
+#include "editing/RestoreWriteTimer.h"
 #include "store/DatabaseError.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
@@ -19,17 +20,10 @@
 #include "ui/FloatingWindows.h"
 #include "ui/LinkCommands.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 namespace {
-
-// Unsaved text is written this long after typing pauses, and at the latest
-// this long after the first unsaved keystroke.
-constexpr int kRestoreWriteDelayMs = 2000;
-constexpr qint64 kRestoreWriteLongestDelayMs = 10000;
 
 // "New", or a RecordID as Quillet writes it.
 bool isMemoNumber(const QString& text)
@@ -85,19 +79,6 @@ bool Form1::writeRestoreFileAtEnd(QString* error)
         return true;
     }
     return WriteRestoreFile(error);
-}
-
-void Form1::scheduleRestoreWrite()
-{
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!m_restoreTimer->isActive())
-        m_unsavedSinceMsecs = now;
-    // Steady typing still reaches the disk every few seconds.
-    if (now - m_unsavedSinceMsecs >= kRestoreWriteLongestDelayMs) {
-        writeUnsavedText();
-        return;
-    }
-    m_restoreTimer->start(kRestoreWriteDelayMs);
 }
 
 void Form1::writeUnsavedText()

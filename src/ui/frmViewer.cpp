@@ -17,6 +17,7 @@
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/RestoreFile.h"
+#include "editing/RestoreWriteTimer.h"
 #include "store/DatabaseError.h"
 #include "store/MemoStore.h"
 #include "ui/BusyCursor.h"
@@ -32,11 +33,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QDateTime>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextBlock>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,10 +43,6 @@
 namespace {
 
 const QString kNewMemoCaption = QStringLiteral("New Memo");
-// Unsaved text is kept on disk this long after typing pauses, and at the
-// latest this long after the first unsaved keystroke.
-constexpr int kKeptWriteDelayMs = 2000;
-constexpr qint64 kKeptWriteLongestDelayMs = 10000;
 
 // The first `length` characters of `text`, never ending between the halves of a surrogate pair.
 QString cutAt(const QString& text, int length)
@@ -98,12 +93,13 @@ frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(win
     const double dpi = logicalDpiX();
     resize(Twips::toPixels(Settings::FloatingWindow::Width.fallback, dpi),
            Twips::toPixels(Settings::FloatingWindow::Height.fallback, dpi));
-    m_keptTimer = new QTimer(this);
-    m_keptTimer->setSingleShot(true);
-    connect(m_keptTimer, &QTimer::timeout, this, [this] {
-        if (m_isEdit && !m_isOuterEdit)
-            writeKeptFiles(false);
-    });
+    // Unsaved text reaches the disk while the user types.
+    m_keptTimer = new RestoreWriteTimer(
+        [this] {
+            if (m_isEdit && !m_isOuterEdit)
+                writeKeptFiles(false);
+        },
+        this);
     SetSaved();
     UpdateEditButtons();
 }
@@ -331,17 +327,7 @@ void frmViewer::removeKeptFiles()
     m_keptStem.clear();
 }
 
-void frmViewer::scheduleKeptWrite()
-{
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!m_keptTimer->isActive())
-        m_unsavedSinceMsecs = now;
-    if (now - m_unsavedSinceMsecs >= kKeptWriteLongestDelayMs) {
-        writeKeptFiles(false);
-        return;
-    }
-    m_keptTimer->start(kKeptWriteDelayMs);
-}
+
 
 QString frmViewer::boxText() const
 {
@@ -492,7 +478,7 @@ void frmViewer::recordChange()
         return;
     m_history.record(text, m_txtContents->textCursor().position());
     setEdit(true);
-    scheduleKeptWrite();
+    m_keptTimer->changed();
 }
 
 void frmViewer::followSavedState()
@@ -521,7 +507,7 @@ void frmViewer::applyHistoryStep(const UndoHistory::TextEdit& edit)
         m_txtContents->applyEdit(edit);
     }
     followSavedState();
-    scheduleKeptWrite();
+    m_keptTimer->changed();
 }
 
 void frmViewer::cut()

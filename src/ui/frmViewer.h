@@ -13,7 +13,7 @@ class Form1;
 namespace RestoreFile {
 struct FloatingState;
 }
-class QTimer;
+class RestoreWriteTimer;
 class QAction;
 class QPlainTextEdit;
 class QToolBar;
@@ -136,7 +136,6 @@ private:
     void removeKeptFiles();
     QString keptStem() const;
     void claimKeptStem();
-    void scheduleKeptWrite();
     void restoreFailed();
     // Restores the kept state read from the restore file; false when the
     // window closes instead (IsClose).
@@ -170,7 +169,6 @@ private:
     QString m_newTags;
     // The stem of the files the window has written; empty when it has none.
     QString m_keptStem;
-    QTimer* m_keptTimer = nullptr;
-    qint64 m_unsavedSinceMsecs = 0;
+    RestoreWriteTimer* m_keptTimer = nullptr;
     QPointer<EditorPass> m_pass;
 };

@@ -56,6 +56,23 @@ protected:
         return files;
     }
     QList<frmViewer*> viewers() const { return window->floatingWindows().windows(); }
+    static void press(frmViewer* viewer, const char* key)
+    {
+        QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button(key)), Qt::LeftButton);
+    }
+    // Opens memo `id` from the memo list in a floating window and types
+    // `text` at its start in edit mode.
+    frmViewer* typeInFloating(qint64 id, const QString& text)
+    {
+        chooseMemo(id);
+        triggerAction("mnuViewer");
+        frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
+        if (!viewer)
+            return nullptr;
+        press(viewer, "Edit");
+        type(viewer->txtContents(), text);
+        return viewer;
+    }
     std::optional<Memo> stored(qint64 id) { return MemoStore(dbPath()).readMemo(id); }
 
     // Starts the window in a child process and waits until it has typed.
@@ -240,12 +257,7 @@ TEST_F(UnsavedTextTest, FloatingMemoChangedOrProtectedMeanwhile)
         SCOPED_TRACE(c.what);
         const qint64 id = addMemo(u"m"_s, {}, u"stored"_s);
         open();
-        chooseMemo(id);
-        triggerAction("mnuViewer");
-        frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
-        ASSERT_TRUE(viewer);
-        QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button("Edit")), Qt::LeftButton);
-        type(viewer->txtContents(), u"typed "_s);
+        ASSERT_TRUE(typeInFloating(id, u"typed "_s));
         ASSERT_TRUE(window->close());
         window.reset();
         {
@@ -299,17 +311,13 @@ TEST_F(UnsavedTextTest, UnsavedTextIsOnDiskWhileTheUserTypes)
     triggerAction("mnuAllUndo");
     EXPECT_FALSE(QFile::exists(restorePath()));
 
-    chooseMemo(other);
-    triggerAction("mnuViewer");
-    frmViewer* viewer = window->floatingWindows().QueryViewerOpen(other);
+    frmViewer* viewer = typeInFloating(other, u"floating "_s);
     ASSERT_TRUE(viewer);
-    QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button("Edit")), Qt::LeftButton);
-    type(viewer->txtContents(), u"floating "_s);
     const QString kept = window->profile().iniBasePath + QString::number(other) + u".txt"_s;
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(kept), 10000);
     EXPECT_EQ(RestoreFile::readFloating(kept).state.text, u"floating other"_s);
     prompt.answers = {PromptAnswer::No}; // the main window keeps what it shows
-    QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button("Save")), Qt::LeftButton);
+    press(viewer, "Save");
     EXPECT_EQ(stored(other)->body, u"floating other"_s);
     EXPECT_FALSE(QFile::exists(kept));
 }
@@ -375,7 +383,7 @@ TEST_F(UnsavedTextTest, UnsavedNewFloatingMemoComesBack)
 
     prompt.inputs = {u""_s};
     prompt.tagChoices = {u"home"_s};
-    QTest::mouseClick(back->findChild<QToolBar*>()->widgetForAction(back->button("Save")), Qt::LeftButton);
+    press(back, "Save");
     ASSERT_GT(back->iID(), 0);
     const std::optional<Memo> memo = stored(back->iID());
     ASSERT_TRUE(memo);
