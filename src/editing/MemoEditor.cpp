@@ -248,15 +248,14 @@ void MemoEditor::setSecurityPassword(const std::optional<QString>& password)
     m_securityPasswordUnreadable = !password.has_value();
 }
 
-bool MemoEditor::askSecurityPassword()
+bool MemoEditor::askSecurityPassword(bool withGrace)
 {
     if (m_securityPasswordUnreadable) {
         m_prompt.critical(QStringLiteral("設定ファイルのセキュリティパスワードを読み取れないため、このメモは開けません。\n"
                                          "オプションでセキュリティパスワードを設定し直してください。"));
         return false;
     }
-    const QDateTime now = m_clock.now();
-    if (m_lastPasswordTime && m_lastPasswordTime->msecsTo(now) <= kPasswordGraceMsecs)
+    if (withGrace && m_lastPasswordTime && m_lastPasswordTime->msecsTo(m_clock.now()) <= kPasswordGraceMsecs)
         return true;
     // The main window leaves the always-on-top band while the dialog and its
     // messages show, and takes its place back whatever the answer.
@@ -277,14 +276,17 @@ bool MemoEditor::askSecurityPassword()
         m_prompt.critical(QStringLiteral("パスワードが間違っています。"));
         return false;
     }
-    m_lastPasswordTime = now;
+    // The grace period runs from the answer, not from when the question opened.
+    if (withGrace)
+        m_lastPasswordTime = m_clock.now();
     return true;
 }
 
 bool MemoEditor::askToOpenProtected()
 {
     const bool passwordSet = !m_securityPassword.isEmpty() || m_securityPasswordUnreadable;
-    return !passwordSet || askSecurityPassword();
+    // Another window asks every time: the grace period is the main window's.
+    return !passwordSet || askSecurityPassword(false);
 }
 
 bool MemoEditor::askPasswordToRestore()
@@ -366,7 +368,7 @@ bool MemoEditor::LoadSelectedMemo(qint64 id)
     }
     if (memo) {
         const bool passwordSet = !m_securityPassword.isEmpty() || m_securityPasswordUnreadable;
-        if (passwordSet && memo->isPass && !askSecurityPassword())
+        if (passwordSet && memo->isPass && !askSecurityPassword(true))
             return false;
         m_isPassword = memo->isPass;
         m_lblNo->setText(QString::number(id));

@@ -112,7 +112,7 @@ public:
     // start-up: true for the right answer. The answer opens no grace period.
     bool askPasswordToRestore();
     // The security password asked before a protected memo opens in another
-    // window: the rules and the grace period of opening it here.
+    // window: asked every time, with the messages of opening it here.
     bool askToOpenProtected();
 
     void InitUndoRedo();
@@ -159,7 +159,9 @@ private:
     bool writeOrOfferDiscard();
     // Puts a text into a line box as the program's own change, kept in its history.
     void rewriteLine(Box box, const QString& text);
-    bool askSecurityPassword();
+    // `withGrace`: the main window's own question, spared within five minutes
+    // of its last right answer, which starts that period again.
+    bool askSecurityPassword(bool withGrace);
     bool handleKey(Box box, class QKeyEvent* key);
     QString wordUnderCaret() const;
     UndoHistory& history(Box box);

@@ -38,6 +38,8 @@ std::optional<QString> ScriptedPrompt::inputText(const QString& title, const QSt
 QString ScriptedPrompt::password(const QString& caption, const QString& label)
 {
     shown.append({Kind::Password, label, caption});
+    if (whilePasswordShows)
+        whilePasswordShows();
     return takeNext(passwords, "password dialog: " + label.toStdString());
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <deque>
+#include <functional>
 
 // A prompt that never blocks: it records every dialog shown and answers from
 // queues filled by the test. A question without a scripted answer fails the test.
@@ -32,6 +33,8 @@ public:
     QStringList lastSearchTags;                       // the names the filter dialog last listed
     FileDialogRequest lastFileRequest;                // what the last file or folder chooser was asked
     QList<Shown> shown;
+    // Runs while a password dialog is open (the user taking their time).
+    std::function<void()> whilePasswordShows;
 
     PromptAnswer message(const PromptMessage& message) override;
     std::optional<QString> inputText(const QString& title, const QString& label,

@@ -273,7 +273,15 @@ TEST_F(EditingTest, LockedMemoAsksForTheSecurityPasswordOncePerFiveMinutes)
     chooseMemo(plain);
     clock.advanceSeconds(400);
     prompt.passwords = {QStringLiteral("abc")};
+    // The period runs from the answer: four minutes spent on the question
+    // leave five after it.
+    prompt.whilePasswordShows = [this] { clock.advanceSeconds(240); };
     chooseMemo(locked);
+    prompt.whilePasswordShows = nullptr;
+    chooseMemo(plain);
+    clock.advanceSeconds(120);
+    chooseMemo(locked);
+    EXPECT_EQ(lblNo(), QString::number(locked));
     EXPECT_TRUE(prompt.allAnswersUsed());
     int asks = 0;
     for (const auto& shown : prompt.shown)

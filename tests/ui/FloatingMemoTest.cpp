@@ -108,6 +108,21 @@ TEST_F(FloatingMemoTest, ProtectedMemoAsksThePasswordBeforeItsWindowOpens)
     triggerAction("mnuViewer");
     ASSERT_EQ(viewers().size(), 1);
     EXPECT_EQ(viewers().first()->boxText(), u"secret"_s);
+
+    // A right answer in the main window a minute before spares the main
+    // window's next question, never a floating window's.
+    const qint64 other = addMemo(u"Other"_s, {}, u"also secret"_s, false, true);
+    window->FillMemoList();
+    prompt.passwords = {u"abc"_s};
+    chooseMemo(other);
+    ASSERT_EQ(lblNo(), QString::number(other));
+    clock.advanceSeconds(60);
+    prompt.shown.clear();
+    prompt.passwords = {u"abc"_s};
+    triggerAction("mnuViewer");
+    ASSERT_EQ(viewers().size(), 2);
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown.first().kind, ScriptedPrompt::Kind::Password);
 }
 
 TEST_F(FloatingMemoTest, FloatingSaveReflectsIntoAnUnmodifiedMainWindowAfterOneQuestion)
