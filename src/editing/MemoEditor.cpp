@@ -4,10 +4,10 @@
 #include "app/Prompt.h"
 #include "app/Timestamp.h"
 #include "editing/LoadingScope.h"
-#include "editing/MemoFingerprint.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/SingleLineValidator.h"
+#include "store/MemoFingerprint.h"
 #include "store/MemoStore.h"
 #include "tags/TagString.h"
 #include "ui/BusyCursor.h"
@@ -55,6 +55,17 @@ MemoEditor::MemoEditor(MemoStore& store, Prompt& prompt, Clock& clock, QWidget* 
     setAutoFillBackground(true);
     buildBoxes();
     InitUndoRedo();
+    // A memo written elsewhere while the boxes show it unedited is shown anew.
+    connect(&m_store.changes(), &MemoChanges::memoWritten, this, [this](qint64 id) {
+        if (!m_isLoading && memoNumber() == QString::number(id))
+            reloadShownMemo();
+    });
+}
+
+QString MemoEditor::changedMeanwhileQuestion()
+{
+    return QStringLiteral("このメモは、読み込んだ後にほかの場所で変更されています。\n"
+                          "上書きしますか？\n「いいえ」を選ぶと、新しいメモとして保存します。");
 }
 
 void MemoEditor::buildBoxes()
@@ -392,9 +403,14 @@ void MemoEditor::reloadShownMemo()
         m_prompt.critical(error.userMessage());
         return;
     }
-    if (!memo || (memo->title == m_txtTitle->text() && memo->category == m_txtCategory->text() &&
-                  memo->body == m_storedBody && memo->isPass == m_isPassword))
+    if (!memo)
         return;
+    if (memo->title == m_txtTitle->text() && memo->category == m_txtCategory->text() &&
+        memo->body == m_storedBody && memo->isPass == m_isPassword) {
+        // The boxes show the stored memo: a later save checks against it.
+        m_loadedFingerprint = MemoFingerprint::ofMemo(memo->title, memo->category, memo->body);
+        return;
+    }
     m_isPassword = memo->isPass;
     showMemo(memo->title, memo->category, memo->body);
     InitUndoRedo();
@@ -447,11 +463,29 @@ bool MemoEditor::WriteCurrentMemo()
     const QString time = formatTimestamp(m_clock.now());
     WrittenMemo written{isNewMemo(), 0, title, QString(), tags, time, false};
     try {
+        std::optional<SavedMemoState> previous;
         if (written.isNew) {
             written.id = m_store.insertMemo(title, body, tags, time);
         } else {
             written.id = memoNumber().toLongLong();
-            const std::optional<SavedMemoState> previous = m_store.updateMemo(written.id, title, body, tags, time);
+            // Written only when the stored memo is still what the boxes loaded.
+            previous = m_store.updateMemo(written.id, title, body, tags, time, m_loadedFingerprint);
+            if (previous && previous->changedMeanwhile) {
+                switch (m_prompt.askYesNoCancel(changedMeanwhileQuestion(), PromptIcon::Exclamation)) {
+                case PromptAnswer::Yes:
+                    previous = m_store.updateMemo(written.id, title, body, tags, time);
+                    break;
+                case PromptAnswer::No:
+                    // Both texts kept: the boxes become a memo of their own.
+                    written.isNew = true;
+                    written.id = m_store.insertMemo(title, body, tags, time);
+                    break;
+                default:
+                    return false;
+                }
+            }
+        }
+        if (!written.isNew) {
             if (!previous) {
                 m_prompt.critical(QStringLiteral("このメモ(%1)はデータベースにないため保存できません。\n"
                                                  "新規メモを作成して内容を移してください。")

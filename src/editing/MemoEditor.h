@@ -72,6 +72,9 @@ public:
     // overwrote it) while the boxes hold no unsaved edit: a later save would
     // otherwise write the old text back over the new. Unsaved edits stay.
     void reloadShownMemo();
+    // The question before a save would write over a memo that changed since
+    // it was loaded (another window, another copy of Quillet, a merge).
+    static QString changedMeanwhileQuestion();
     // Unsaved changes: 1 to go on, 0 when the user cancels. A failed save is
     // reported, then the user chooses between discarding the edits (go on) and
     // keeping them in the boxes (cancel).

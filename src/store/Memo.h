@@ -50,6 +50,8 @@ struct SavedMemoState
 {
     QString previousCategory;
     bool inTrash = false;
+    // The stored memo was not what the saving place loaded: nothing was written.
+    bool changedMeanwhile = false;
 };
 
 struct MemoIdentity

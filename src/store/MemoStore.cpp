@@ -1,5 +1,6 @@
 #include "store/MemoStore.h"
 
+#include "store/MemoFingerprint.h"
 #include "store/StatementCatalogue.h"
 
 namespace {
@@ -227,27 +228,43 @@ qint64 MemoStore::insertWholeMemo(const Memo& memo)
 }
 
 std::optional<SavedMemoState> MemoStore::updateMemo(qint64 id, const QString& title, const QString& body,
-                                                    const QString& category, const QString& time)
+                                                    const QString& category, const QString& time,
+                                                    const QString& loaded)
 {
     auto transaction = this->transaction();
-    const std::optional<SavedMemoState> previous = readMemoCategoryAndTrash(id);
+    std::optional<SavedMemoState> previous = readMemoCategoryAndTrash(id);
     if (!previous)
         return std::nullopt;
+    if (!loaded.isEmpty()) {
+        const std::optional<Memo> stored = readMemo(id);
+        if (stored && MemoFingerprint::ofMemo(stored->title, stored->category, stored->body) != loaded) {
+            previous->changedMeanwhile = true;
+            return previous;
+        }
+    }
     Statement update(m_db, sql::UpdateMemo);
     update.bind(1, id).bind(2, title).bind(3, body).bind(4, category).bind(5, time).run();
     transaction.commit();
+    Q_EMIT m_changes->memoWritten(id);
     return previous;
 }
 
-std::optional<Memo> MemoStore::updateMemoBody(qint64 id, const QString& body, const QString& time)
+std::optional<Memo> MemoStore::updateMemoBody(qint64 id, const QString& body, const QString& time,
+                                              const QString& loaded, bool* changedMeanwhile)
 {
     auto transaction = this->transaction();
     std::optional<Memo> previous = readMemo(id);
     if (!previous)
         return std::nullopt;
+    if (!loaded.isEmpty() && MemoFingerprint::ofBody(previous->body) != loaded) {
+        if (changedMeanwhile)
+            *changedMeanwhile = true;
+        return previous;
+    }
     Statement update(m_db, sql::UpdateMemoBody);
     update.bind(1, id).bind(2, body).bind(3, time).run();
     transaction.commit();
+    Q_EMIT m_changes->memoWritten(id);
     return previous;
 }
 
@@ -263,18 +280,19 @@ void MemoStore::overwriteMemo(qint64 id, const Memo& from)
         .bind(7, from.isPass)
         .bind(8, from.isTrash)
         .run();
+    Q_EMIT m_changes->memoWritten(id);
 }
 
 bool MemoStore::writeMemoCategory(qint64 id, const QString& category)
 {
     Statement update(m_db, sql::WriteMemoCategory);
     update.bind(1, id).bind(2, category).run();
-    return m_db.changes() > 0;
+    return announce(id, m_db.changes() > 0);
 }
 
 bool MemoStore::writeMemoTrash(qint64 id, bool inTrash)
 {
-    return updateOne(m_db, sql::WriteMemoTrash, id, inTrash ? 1 : 0);
+    return announce(id, updateOne(m_db, sql::WriteMemoTrash, id, inTrash ? 1 : 0));
 }
 
 bool MemoStore::writeMemoIcon(qint64 id, int icon)
@@ -284,7 +302,14 @@ bool MemoStore::writeMemoIcon(qint64 id, int icon)
 
 bool MemoStore::writeMemoLock(qint64 id, bool locked)
 {
-    return updateOne(m_db, sql::WriteMemoLock, id, locked ? 1 : 0);
+    return announce(id, updateOne(m_db, sql::WriteMemoLock, id, locked ? 1 : 0));
+}
+
+bool MemoStore::announce(qint64 id, bool written)
+{
+    if (written)
+        Q_EMIT m_changes->memoWritten(id);
+    return written;
 }
 
 int MemoStore::deleteTrashedMemos()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Memo.h"
+#include "store/MemoChanges.h"
 #include "store/SqliteDatabase.h"
 
 #include <functional>
@@ -36,6 +37,8 @@ public:
     void close() { m_db.close(); }
     void reopen();
     bool isOpen() const { return m_db.isOpen(); }
+    // Announces each memo the store writes.
+    MemoChanges& changes() { return *m_changes; }
 
     // --- Database information ---
     bool readIsMemoPass();
@@ -65,13 +68,20 @@ public:
     // Adds a memo with every column copied (merge, rebuild); returns its RecordID.
     qint64 insertWholeMemo(const Memo& memo);
     // Saves an existing memo; returns its previous tag string and trash state,
-    // read in the same transaction, or nullopt when the memo is gone.
+    // read in the same transaction, or nullopt when the memo is gone. With a
+    // `loaded` fingerprint (MemoFingerprint::ofMemo of the memo as the saving
+    // place loaded it), a memo that changed since is left as it is and the
+    // result says so (changedMeanwhile).
     std::optional<SavedMemoState> updateMemo(qint64 id, const QString& title, const QString& body,
-                                      const QString& category, const QString& time);
+                                             const QString& category, const QString& time,
+                                             const QString& loaded = {});
     // Saves only the body of an existing memo; returns the memo as it was
     // before (title, tags, trash state), read in the same transaction, or
-    // nullopt when the memo is gone.
-    std::optional<Memo> updateMemoBody(qint64 id, const QString& body, const QString& time);
+    // nullopt when the memo is gone. With a `loaded` fingerprint
+    // (MemoFingerprint::ofBody), a body that changed since is left as it is
+    // and `*changedMeanwhile` is set.
+    std::optional<Memo> updateMemoBody(qint64 id, const QString& body, const QString& time,
+                                       const QString& loaded = {}, bool* changedMeanwhile = nullptr);
     void overwriteMemo(qint64 id, const Memo& from);
     bool writeMemoCategory(qint64 id, const QString& category);
     bool writeMemoTrash(qint64 id, bool inTrash);
@@ -84,6 +94,9 @@ public:
 private:
     // Refuses a file that is not a memo database; readies a writable one.
     void prepareConnection();
+    // Tells the places showing memo `id` that it was written; returns `written`.
+    bool announce(qint64 id, bool written);
 
     SqliteDatabase m_db;
+    std::unique_ptr<MemoChanges> m_changes = std::make_unique<MemoChanges>();
 };

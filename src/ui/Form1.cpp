@@ -391,10 +391,11 @@ void Form1::SaveCurrentMemo()
         return;
     if (!m_editor->WriteCurrentMemo())
         return;
-    QString question = QStringLiteral("フローティングメモで開いています。今回保存した内容に更新しますか？");
-    if (floatingEdited)
-        question += QStringLiteral("\n更新すると、フローティングメモで編集していた内容は消えます。");
-    if (m_prompt.askYesNo(question)) {
+    // An unmodified floating window has followed the save by itself; one with
+    // edits of its own takes the saved text only when the user says so.
+    if (floatingEdited &&
+        m_prompt.askYesNo(QStringLiteral("フローティングメモで開いています。今回保存した内容に更新しますか？\n"
+                                         "更新すると、フローティングメモで編集していた内容は消えます。"))) {
         viewer->setLoading(true);
         if (viewer->MemoLoad()) {
             viewer->SetSaved();

@@ -13,12 +13,12 @@
 #include "exchange/ReadFileText.h"
 #include "exchange/WebSearch.h"
 #include "editing/LoadingScope.h"
-#include "editing/MemoFingerprint.h"
 #include "editing/MemoText.h"
 #include "editing/PlainContentsEdit.h"
 #include "editing/RestoreFile.h"
 #include "editing/RestoreWriteTimer.h"
 #include "store/DatabaseError.h"
+#include "store/MemoFingerprint.h"
 #include "store/MemoStore.h"
 #include "ui/BusyCursor.h"
 #include "ui/Form1.h"
@@ -100,8 +100,35 @@ frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(win
                 writeKeptFiles(false);
         },
         this);
+    // The memo written elsewhere while this window shows it unedited is shown anew.
+    connect(&m_window.store().changes(), &MemoChanges::memoWritten, this, [this](qint64 id) {
+        if (id == m_id && !m_isEdit && !m_isLoading && !m_isOuterEdit)
+            showStoredNow();
+    });
     SetSaved();
     UpdateEditButtons();
+}
+
+void frmViewer::showStoredNow()
+{
+    std::optional<FloatingMemoText> memo;
+    try {
+        memo = m_window.store().readMemoText(m_id);
+    } catch (const DatabaseError&) {
+        // Read again at the next change or save; the save's check guards the text.
+        return;
+    }
+    if (!memo || MemoFingerprint::ofBody(memo->body) == m_loadedFingerprint)
+        return;
+    const int caret = m_txtContents->textCursor().position();
+    setCaption(memo->title);
+    showStored(memo->body);
+    m_savedShown = m_shownBody;
+    m_loadedFingerprint = MemoFingerprint::ofBody(memo->body);
+    QTextCursor cursor = m_txtContents->textCursor();
+    cursor.setPosition(std::clamp(caret, 0, int(m_shownBody.size())));
+    m_txtContents->setTextCursor(cursor);
+    InitUndoRedo();
 }
 
 QAction* frmViewer::button(const char* key) const
@@ -223,7 +250,8 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
         return;
     }
     m_isLoading = false;
-    SetSaved();
+    // Saved only when the box now holds the stored text.
+    followSavedState();
     if (wasShown) {
         show();
         AlwaysOnTop2();
@@ -483,7 +511,10 @@ void frmViewer::recordChange()
 
 void frmViewer::followSavedState()
 {
-    setEdit(!m_savedShown || boxText() != *m_savedShown);
+    if (m_savedShown && boxText() == *m_savedShown)
+        SetSaved();
+    else
+        setEdit(true);
 }
 
 void frmViewer::undo()
@@ -565,17 +596,16 @@ bool frmViewer::SaveFloatingMemo(bool forced, bool askReflect)
             return false;
         if (!WriteFloatingMemo())
             return false;
-        QString question = QStringLiteral("メインのメモに反映しますか？");
-        if (mainEdited)
-            question +=
-                QStringLiteral("\n（メインのメモに反映すると、メインのメモで編集中の内容は破棄されます）");
-        if (!askReflect || prompt.askYesNo(question)) {
-            MemoEditor::EditingState state = main.editingState();
-            state.storedBody = m_storedBody;
-            state.isEdit = false;
-            main.setLoading(true);
-            main.restoreEditingState(state);
-            main.setLoading(false);
+        // An unmodified main window has followed the save by itself; one with
+        // edits of its own takes the saved text only when the user says so.
+        if (mainEdited &&
+            (!askReflect ||
+             prompt.askYesNo(QStringLiteral("メインのメモに反映しますか？\n"
+                                            "（メインのメモに反映すると、メインのメモで編集中の内容は破棄されます）")))) {
+            // The main window shows the memo as stored now, its own edits
+            // (title and tags too) given up as the question said.
+            main.discardChanges();
+            main.reloadShownMemo();
         }
     } else if (!WriteFloatingMemo()) {
         return false;
@@ -602,44 +632,48 @@ bool frmViewer::WriteFloatingMemo()
     const QString shown = boxText();
     MemoStore& store = m_window.store();
     try {
-        if (m_id > 0) {
+        bool asNew = m_id <= 0;
+        if (!asNew) {
             const QString now = formatTimestamp(m_window.clock().now());
+            bool changedMeanwhile = false;
             std::optional<Memo> before;
             {
                 BusyCursor busy;
-                before = store.updateMemoBody(m_id, stored, now);
+                // Written only when the stored body is still what the window loaded.
+                before = store.updateMemoBody(m_id, stored, now, m_loadedFingerprint, &changedMeanwhile);
+            }
+            if (before && changedMeanwhile) {
+                switch (m_window.prompt().askYesNoCancel(MemoEditor::changedMeanwhileQuestion(),
+                                                         PromptIcon::Exclamation)) {
+                case PromptAnswer::Yes: {
+                    BusyCursor busy;
+                    before = store.updateMemoBody(m_id, stored, now);
+                    break;
+                }
+                case PromptAnswer::No:
+                    // Both texts kept: the window's becomes a memo of its own.
+                    asNew = true;
+                    if (m_newTitle.isEmpty())
+                        m_newTitle = before->title;
+                    if (m_newTags.isEmpty())
+                        m_newTags = before->category.trimmed();
+                    break;
+                default:
+                    return false;
+                }
             }
             if (!before) {
                 m_window.prompt().critical(
                     QStringLiteral("このメモはデータベースにないため、保存できませんでした。"));
                 return false;
             }
-            const QString tags = before->category.trimmed();
-            m_window.UpdateLists({false, m_id, before->title, tags, tags, now, before->isTrash});
-        } else {
-            const QString title = askNewMemoTitle(stored);
-            // The tag dialog shows above every window, this one included.
-            const bool wasOnTop = bool(windowFlags() & Qt::WindowStaysOnTopHint);
-            if (wasOnTop && !m_isOuterEdit) {
-                setWindowFlag(Qt::WindowStaysOnTopHint, false);
-                show();
+            if (!asNew) {
+                const QString tags = before->category.trimmed();
+                m_window.UpdateLists({false, m_id, before->title, tags, tags, now, before->isTrash});
             }
-            m_window.leaveTopmostBand();
-            const QString chosen = m_window.prompt().chooseTags(m_newTags, m_window.GetCatName().split(u' '));
-            m_window.AlwaysOnTop2();
-            if (!m_isOuterEdit)
-                AlwaysOnTop2();
-            const QString tags = chosen.trimmed();
-            const QString now = formatTimestamp(m_window.clock().now());
-            qint64 id = 0;
-            {
-                BusyCursor busy;
-                id = store.insertMemo(title, stored, tags, now);
-            }
-            m_id = id;
-            setCaption(title);
-            m_window.UpdateLists({true, id, title, QString(), tags, now, false});
         }
+        if (asNew)
+            insertAsNewMemo(stored);
     } catch (const DatabaseError& error) {
         // The text stays in the window, still unsaved.
         m_window.prompt().critical(error.userMessage());
@@ -652,6 +686,33 @@ bool frmViewer::WriteFloatingMemo()
     m_newTitle.clear();
     m_newTags.clear();
     return true;
+}
+
+void frmViewer::insertAsNewMemo(const QString& stored)
+{
+    const QString title = askNewMemoTitle(stored);
+    // The tag dialog shows above every window, this one included.
+    const bool wasOnTop = bool(windowFlags() & Qt::WindowStaysOnTopHint);
+    if (wasOnTop && !m_isOuterEdit) {
+        setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        show();
+    }
+    m_window.leaveTopmostBand();
+    const QString chosen = m_window.prompt().chooseTags(m_newTags, m_window.GetCatName().split(u' '));
+    m_window.AlwaysOnTop2();
+    if (!m_isOuterEdit)
+        AlwaysOnTop2();
+    const QString tags = chosen.trimmed();
+    const QString now = formatTimestamp(m_window.clock().now());
+    qint64 id = 0;
+    {
+        BusyCursor busy;
+        id = m_window.store().insertMemo(title, stored, tags, now);
+    }
+    m_id = id;
+    m_isPassword = false;
+    setCaption(title);
+    m_window.UpdateLists({true, id, title, QString(), tags, now, false});
 }
 
 void frmViewer::closeEvent(QCloseEvent* event)

@@ -118,6 +118,10 @@ private:
     // Yes/No/Cancel on leaving edit mode with unsaved text; false to stay in it.
     bool ConfirmUnsaved();
     bool WriteFloatingMemo();
+    // Saves the text as a new memo, asking its title and tags.
+    void insertAsNewMemo(const QString& storedText);
+    // Shows the memo as stored now, when it differs from what the window loaded.
+    void showStoredNow();
     QString askNewMemoTitle(const QString& storedText);
     void UpdateEditButtons();
     void recordChange();

@@ -26,12 +26,10 @@ using namespace Qt::Literals::StringLiterals;
 const QString kAlreadyOpen =
     u"すでに開いています。\nフローティングメモは同じ内容のメモで二重起動できません。"_s;
 const QString kMainEditing = u"メイン画面にて編集中です。それでも保存しますか？"_s;
-const QString kReflect = u"メインのメモに反映しますか？"_s;
 const QString kReflectDiscards =
     u"メインのメモに反映しますか？\n（メインのメモに反映すると、メインのメモで編集中の内容は破棄されます）"_s;
 const QString kFloatingEditing =
     u"フローティングメモでもこのメモは編集されています。\nそれでも保存しますか？"_s;
-const QString kUpdateFloating = u"フローティングメモで開いています。今回保存した内容に更新しますか？"_s;
 const QString kUpdateFloatingDiscards =
     u"フローティングメモで開いています。今回保存した内容に更新しますか？\n"
     u"更新すると、フローティングメモで編集していた内容は消えます。"_s;
@@ -125,7 +123,7 @@ TEST_F(FloatingMemoTest, ProtectedMemoAsksThePasswordBeforeItsWindowOpens)
     EXPECT_EQ(prompt.shown.first().kind, ScriptedPrompt::Kind::Password);
 }
 
-TEST_F(FloatingMemoTest, FloatingSaveReflectsIntoAnUnmodifiedMainWindowAfterOneQuestion)
+TEST_F(FloatingMemoTest, FloatingSaveShowsInAnUnmodifiedMainWindowWithoutAQuestion)
 {
     const qint64 id = addMemo(u"Memo"_s, u"home"_s, u"one"_s);
     open();
@@ -137,9 +135,8 @@ TEST_F(FloatingMemoTest, FloatingSaveReflectsIntoAnUnmodifiedMainWindowAfterOneQ
     type(viewer->txtContents(), u" two"_s);
     ASSERT_TRUE(viewer->button("Save")->isEnabled());
 
-    prompt.answers = {PromptAnswer::Yes};
     press(viewer, "Save");
-    EXPECT_EQ(prompt.messageTexts(), QStringList{kReflect});
+    EXPECT_TRUE(prompt.messageTexts().isEmpty());
     // Only the body and the update time change.
     const std::optional<Memo> memo = window->store().readMemo(id);
     ASSERT_TRUE(memo);
@@ -208,15 +205,15 @@ TEST_F(FloatingMemoTest, MainSaveAsksAboutTheFloatingWindowAndMayReloadIt)
     EXPECT_FALSE(viewer->IsEdit());
     EXPECT_FALSE(viewer->button("Save")->isEnabled());
 
-    // The floating window now unmodified: only the update question.
+    // The floating window now unmodified: it follows the save, unasked.
     prompt.shown.clear();
     QTest::keyClick(contents(), Qt::Key_Home, Qt::ControlModifier);
     type(contents(), u"again "_s);
-    prompt.answers = {PromptAnswer::No};
     triggerAction("mnuSaveMemo");
-    EXPECT_EQ(prompt.messageTexts(), QStringList{kUpdateFloating});
+    EXPECT_TRUE(prompt.messageTexts().isEmpty());
     EXPECT_EQ(storedBody(id), u"again main one"_s);
-    EXPECT_EQ(viewer->boxText(), u"main one"_s);
+    EXPECT_EQ(viewer->boxText(), u"again main one"_s);
+    EXPECT_FALSE(viewer->IsEdit());
 }
 
 TEST_F(FloatingMemoTest, NewMemoFromAFloatingWindowAsksTitleAndTags)
@@ -379,9 +376,9 @@ TEST_F(FloatingMemoTest, LeavingEditModeWithUnsavedTextAsks)
     EXPECT_TRUE(viewer->button("Edit")->isChecked());
 
     prompt.shown.clear();
-    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    prompt.answers = {PromptAnswer::Yes};
     press(viewer, "Edit");
-    EXPECT_EQ(prompt.messageTexts(), (QStringList{kNotSaved, kReflect}));
+    EXPECT_EQ(prompt.messageTexts(), QStringList{kNotSaved});
     EXPECT_FALSE(viewer->editMode());
     EXPECT_TRUE(viewer->txtContents()->isReadOnly());
     EXPECT_EQ(storedBody(id), u"xone"_s);

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 #include "MemoFixtures.h"
 #include "editing/MemoEditor.h"
-#include "editing/MemoFingerprint.h"
 #include "editing/RestoreFile.h"
 #include "search/SearchRequest.h"
+#include "store/MemoFingerprint.h"
 #include "store/MemoStore.h"
 #include "tags/CategoryList.h"
 

@@ -1,4 +1,4 @@
-#include "editing/MemoFingerprint.h"
+#include "store/MemoFingerprint.h"
 
 #include <QCryptographicHash>
 
