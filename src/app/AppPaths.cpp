@@ -1,6 +1,7 @@
 #include "app/AppPaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -26,6 +27,28 @@ QString AppPaths::myPath()
     path = withSlash(QDir::cleanPath(path));
     QDir().mkpath(path);
     return path;
+}
+
+bool AppPaths::makePrivatePath(const QString& path)
+{
+    // The missing folders, outermost first.
+    QStringList missing;
+    QString folder = QDir::cleanPath(QDir(path).absolutePath());
+    while (!QFileInfo(folder).isSymLink() && !QFileInfo::exists(folder)) {
+        missing.prepend(folder);
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    const QFile::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    for (const QString& created : std::as_const(missing)) {
+        // Made with its mode from the start, never open to others for a moment.
+        // Another process may have made it meanwhile: then it is left as it is.
+        if (!QDir().mkdir(created, ownerOnly) && !QFileInfo(created).isDir())
+            return false;
+    }
+    return QFileInfo(path).isDir();
 }
 
 ProfilePaths ProfilePaths::forId(const QString& myPath, const QString& id)

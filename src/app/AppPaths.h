@@ -14,6 +14,12 @@ inline constexpr const char* ExeName = "quillet";
 // created when missing; always ends in '/'.
 QString myPath();
 
+// Creates the folder `path` and any missing folder above it, each open to its
+// owner only (0700): profile folders hold memo text. Folders that already
+// exist keep their permissions (a shared MyPath stays shared). True when the
+// folder exists afterwards.
+bool makePrivatePath(const QString& path);
+
 } // namespace AppPaths
 
 // The files and folders of one profile, all named after its identifier.

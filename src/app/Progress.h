@@ -25,6 +25,38 @@ public:
     virtual void SetProgressClear(int bar) = 0;
     // True once the user asked to cancel.
     virtual bool IsCancel() const = 0;
+
+    // Work to finish before pending events run: an operation commits its open
+    // batch here, so that no write transaction stays open while other windows
+    // (a floating window's save, an editor's text coming back) act, and a
+    // second copy of Quillet is not locked out while a message waits.
+    void setBeforeEvents(std::function<void()> work) { m_beforeEvents = std::move(work); }
+
+protected:
+    void beforeEvents()
+    {
+        if (m_beforeEvents)
+            m_beforeEvents();
+    }
+
+private:
+    std::function<void()> m_beforeEvents;
+};
+
+// Commits `batch` whenever `progress` lets events run, for as long as it lives.
+template <typename Batch> class CommitBeforeEvents
+{
+public:
+    CommitBeforeEvents(Progress& progress, Batch& batch) : m_progress(progress)
+    {
+        m_progress.setBeforeEvents([&batch] { batch.commit(); });
+    }
+    ~CommitBeforeEvents() { m_progress.setBeforeEvents({}); }
+    CommitBeforeEvents(const CommitBeforeEvents&) = delete;
+    CommitBeforeEvents& operator=(const CommitBeforeEvents&) = delete;
+
+private:
+    Progress& m_progress;
 };
 
 // The progress of an operation that nobody watches (start-up without a window,

@@ -96,9 +96,10 @@ StartupResult Startup::run(const QStringList& arguments)
 
         result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
         result.store = std::make_unique<MemoStore>(result.dbPath);
-        // Only a database that opened gets its profile folders.
-        QDir().mkpath(result.profile.iniBasePath);
-        QDir().mkpath(result.profile.tmpBasePath);
+        // Only a database that opened gets its profile folders; new ones are
+        // open to the user only, as they hold memo text.
+        AppPaths::makePrivatePath(result.profile.iniBasePath);
+        AppPaths::makePrivatePath(result.profile.tmpBasePath);
     } catch (const DatabaseError& error) {
         endWith(error.userMessage());
         result.store.reset();

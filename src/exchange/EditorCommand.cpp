@@ -190,16 +190,14 @@ std::optional<EditorCommand> EditorCommand::fromExecLine(const QString& exec, co
     // Lenient reading never refuses: what another program wrote is taken as it is.
     const std::optional<QList<DesktopEntryValue::Argument>> split =
         DesktopEntryValue::splitExec(exec, DesktopEntryValue::Reading::Lenient);
-    QStringList tokens;
-    for (const DesktopEntryValue::Argument& argument : *split)
-        tokens.append(argument.text);
-    if (tokens.isEmpty())
+    if (split->isEmpty())
         return std::nullopt;
 
     // Field codes: the file for %f %F %u %U, '%' for %%, nothing for the rest.
     bool placed = false;
     QStringList arguments;
-    for (const QString& token : std::as_const(tokens)) {
+    for (const DesktopEntryValue::Argument& argument : *split) {
+        const QString& token = argument.text;
         QString expanded;
         bool onlyDropped = true;
         for (qsizetype i = 0; i < token.size(); ++i) {
@@ -211,6 +209,14 @@ std::optional<EditorCommand> EditorCommand::fromExecLine(const QString& exec, co
             }
             const QChar code = token.at(++i);
             if (code == u'f' || code == u'F' || code == u'u' || code == u'U') {
+                // Desktop entries may not put a field code in a quoted argument:
+                // such an argument is mostly a shell script ("sh -c \"ed %f\""),
+                // where the file name, which holds the memo's title, would be
+                // read as shell code. The line is refused, not guessed at. A
+                // quoted argument that is the field code alone ("%f") is the
+                // same as one without quotes and is taken.
+                if (argument.quoted && token.size() != 2)
+                    return std::nullopt;
                 expanded.append(file);
                 placed = true;
                 onlyDropped = false;

@@ -34,7 +34,9 @@ struct EditorCommand
 
     // The command of a .desktop file's Exec key: quoting and escapes undone,
     // %f %F %u %U replaced by the file, %% by '%', other field codes dropped;
-    // the file is appended when the line names no place for it.
+    // the file is appended when the line names no place for it. nullopt for a
+    // line that puts the file inside a longer quoted argument, which desktop
+    // entries forbid and which would hand the file name to a shell as code.
     static std::optional<EditorCommand> fromDesktopFile(const QString& desktopFilePath, const QString& file);
     static std::optional<EditorCommand> fromExecLine(const QString& exec, const QString& file);
 };

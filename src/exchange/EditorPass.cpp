@@ -1,5 +1,6 @@
 #include "exchange/EditorPass.h"
 
+#include "app/AppPaths.h"
 #include "app/Prompt.h"
 #include "exchange/MakeSafeFilePath.h"
 #include "exchange/ReadFileText.h"
@@ -11,9 +12,44 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QProcess>
+#include <QScopedValueRollback>
 #include <QTimer>
 
+#include <cmath>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The limits MakeSafeFilePath keeps a path within.
+constexpr qsizetype MaxPathChars = 260;
+constexpr qsizetype MaxNameBytes = 255;
+
+void dropLastCharacter(QString& text)
+{
+    const qsizetype size = text.size();
+    const bool pair = size >= 2 && text.at(size - 1).isLowSurrogate() && text.at(size - 2).isHighSurrogate();
+    text.chop(pair ? 2 : 1);
+}
+
+// "<name> (n).txt" for "<name>.txt", the name shortened so that the number
+// fits within the same limits as the name without it.
+QString numberedPath(const QString& wantedPath, int n)
+{
+    const qsizetype slash = wantedPath.lastIndexOf(u'/');
+    const QString folder = wantedPath.left(slash + 1);
+    const QString name = wantedPath.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    QString base = dot >= 0 ? name.left(dot) : name;
+    const QString tail = u" (%1)"_s.arg(n) + (dot >= 0 ? name.mid(dot) : QString());
+    const qsizetype tailBytes = tail.toUtf8().size();
+    while (!base.isEmpty() && (folder.size() + base.size() + tail.size() > MaxPathChars ||
+                               base.toUtf8().size() + tailBytes > MaxNameBytes))
+        dropLastCharacter(base);
+    return folder + base + tail;
+}
+
+} // namespace
 
 QProcess* ProcessLauncher::start(const EditorCommand& command, QObject* parent)
 {
@@ -57,27 +93,58 @@ QString EditorPass::unreadableMessage(const QString& path)
            path;
 }
 
+QString EditorPass::largeFileQuestion(qint64 bytes, const QString& path)
+{
+    // Rounded up, so that a file just over the limit never reads as 10.0 MB.
+    const double megabytes = std::ceil(double(bytes) * 10.0 / (1024.0 * 1024.0)) / 10.0;
+    return u"外部エディタで編集したファイルは %1 MB あります。メモに取り込みますか？\r\n"
+           u"取り込まない場合、ファイルは次の場所に残します。\r\n"_s.arg(QString::number(megabytes, 'f', 1)) +
+           path;
+}
+
 QString EditorPass::tempFilePath(const QString& tmpBasePath, qint64 recordId, const QString& title)
 {
     // The title is cleaned as a name of its own: a '/' in it must not make a folder.
     return MakeSafeFilePath(tmpBasePath, QString::number(recordId) + u'_' + title + u".txt"_s);
 }
 
+QString EditorPass::writeNewPrivateFile(const QString& wantedPath, const QByteArray& bytes)
+{
+    if (!AppPaths::makePrivatePath(QFileInfo(wantedPath).absolutePath()))
+        return QString();
+    for (int n = 1; n <= 1000; ++n) {
+        const QString path = n == 1 ? wantedPath : numberedPath(wantedPath, n);
+        QFile file(path);
+        // NewOnly creates the file here and now (O_EXCL): never another pass's
+        // file, a kept one or a link's target. The text may be a
+        // password-protected memo: the file is its owner's alone from the start.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            const QFileInfo taken(path);
+            if (taken.exists() || taken.isSymLink())
+                continue;
+            return QString();
+        }
+        bool written = file.write(bytes) == bytes.size();
+        file.close();
+        written = written && file.error() == QFileDevice::NoError;
+        if (written)
+            return path;
+        QFile::remove(path);
+        return QString();
+    }
+    return QString();
+}
+
 bool EditorPass::writeFile(const QString& text)
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    // Created anew on every pass, also over a read-only leftover.
-    QFile::remove(m_path);
-    QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString wanted = m_path;
+    m_path = writeNewPrivateFile(wanted, text.toUtf8());
+    if (m_path.isEmpty()) {
+        m_path = wanted; // for the caller to see; nothing was created there
         return false;
-    // The text may be a password-protected memo: only its owner may read it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    }
+    return true;
 }
 
 std::optional<EditorCommand> EditorPass::command(const Request& request)
@@ -94,18 +161,21 @@ bool EditorPass::start(const Request& request)
 {
     m_running = true;
     m_waiting = m_taken = m_keepFile = m_unreadableReported = m_abandoned = false;
+    m_checking = m_finishAfterCheck = false;
     m_outcome = Outcome::Unchanged;
     m_path = tempFilePath(request.tmpBasePath, request.recordId, request.title);
 
-    const std::optional<EditorCommand> editor = command(request);
+    // The file first: the command names the file the pass really got.
     const bool written = writeFile(request.text);
+    std::optional<EditorCommand> editor;
     if (written) {
         m_state = {};
         takeBackIfChanged(); // notes the state of the file as written
+        m_fingerprint = m_state.hash;
         m_taken = false;
+        editor = command(request);
     }
     if (written && editor) {
-        m_clock.start();
         m_process = m_launcher->start(*editor, this);
         if (m_process && m_process->waitForStarted(10000)) {
             connect(m_process, &QProcess::finished, this, &EditorPass::onProcessEnded);
@@ -118,7 +188,9 @@ bool EditorPass::start(const Request& request)
         m_process = nullptr;
     }
     m_outcome = Outcome::StartFailed;
-    QFile::remove(m_path);
+    // Only a file this pass created is removed; a failed write left none.
+    if (written)
+        QFile::remove(m_path);
     m_running = false;
     Q_EMIT finished(m_outcome);
     return false;
@@ -133,8 +205,23 @@ EditorPass::Outcome EditorPass::exec(const Request& request)
     return m_outcome;
 }
 
+EditorPass::Check EditorPass::keepFile(bool report)
+{
+    m_keepFile = true;
+    if (report && !m_unreadableReported) {
+        m_unreadableReported = true;
+        m_prompt.critical(unreadableMessage(m_path));
+    }
+    return Check::Unreadable;
+}
+
 EditorPass::Check EditorPass::takeBackIfChanged()
 {
+    // A question of a check under way runs events, which may ask for another.
+    if (m_checking)
+        return Check::Unchanged;
+    const QScopedValueRollback<bool> checking(m_checking, true);
+
     const QFileInfo info(m_path);
     if (!info.exists())
         return Check::Missing;
@@ -149,35 +236,50 @@ EditorPass::Check EditorPass::takeBackIfChanged()
     if (!readable) {
         if (!m_state.exists)
             return Check::Unreadable; // the file as written could not be read
-        m_keepFile = true;
-        if (!m_unreadableReported) {
-            m_unreadableReported = true;
-            m_prompt.critical(unreadableMessage(m_path));
-        }
-        return Check::Unreadable;
+        return keepFile(true);
     }
     state.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
     if (state == m_state)
         return Check::Unchanged;
     const bool first = !m_state.exists;
+    // Noted before any question, so that the same bytes are not asked about again.
     m_state = state;
     if (first)
         return Check::Unchanged;
+
+    // Text cut at a NUL would lose the rest of the file: none of it is taken.
+    const QString text = ReadFileText::decodeWhole(bytes);
+    if (text.contains(QChar(0)))
+        return keepFile(true);
+    if (bytes.size() > LargeFileBytes) {
+        const bool take = m_prompt.askYesNo(largeFileQuestion(bytes.size(), m_path));
+        if (!m_running)
+            return Check::Unchanged; // the pass was abandoned while the question was open
+        if (!take)
+            return keepFile(false); // the question named the place
+    }
     m_keepFile = false;
     m_unreadableReported = false;
     m_taken = true;
-    Q_EMIT textTaken(ReadFileText::decode(bytes));
+    m_fingerprint = state.hash;
+    Q_EMIT textTaken(text);
     return Check::Changed;
 }
 
 void EditorPass::onProcessEnded()
 {
-    const qint64 elapsed = m_clock.elapsed();
     if (m_process) {
         m_process->deleteLater();
         m_process = nullptr;
     }
-    if (takeBackIfChanged() == Check::Unchanged && elapsed < m_quickExitMs) {
+    if (!m_running)
+        return;
+    // An unchanged file may be a hand-over to a running instance, whatever the
+    // time the launcher took: only the user knows when the editing is over.
+    const Check check = takeBackIfChanged();
+    if (!m_running)
+        return;
+    if (check == Check::Unchanged) {
         startWatching();
         return;
     }
@@ -193,11 +295,13 @@ void EditorPass::startWatching()
     m_watcher->addPath(QFileInfo(m_path).absolutePath());
     m_watcher->addPath(m_path);
     const auto check = [this] {
-        if (!m_waiting)
+        if (!m_waiting || m_checking)
             return;
         if (QFileInfo::exists(m_path) && !m_watcher->files().contains(m_path))
             m_watcher->addPath(m_path);
         takeBackIfChanged();
+        if (m_finishAfterCheck && m_waiting)
+            finish();
     };
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, check);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, check);
@@ -212,13 +316,19 @@ void EditorPass::finishWaiting()
 {
     if (!m_waiting)
         return;
+    // During a check's question: that check takes the last save, then ends.
+    if (m_checking) {
+        m_finishAfterCheck = true;
+        return;
+    }
     takeBackIfChanged();
-    finish();
+    if (m_waiting)
+        finish();
 }
 
 QString EditorPass::fileFingerprint() const
 {
-    return QString::fromLatin1(m_state.hash.toHex());
+    return QString::fromLatin1(m_fingerprint.toHex());
 }
 
 void EditorPass::abandon()
@@ -232,6 +342,8 @@ void EditorPass::abandon()
 
 void EditorPass::finish()
 {
+    if (!m_running)
+        return;
     m_waiting = false;
     if (m_watcher) {
         m_watcher->deleteLater();

@@ -115,6 +115,9 @@ ImportResult TextImporter::importFiles(const QStringList& paths, QString& tag, P
     ImportResult result;
     SqliteDatabase& db = m_store.database();
     WriteBatch batch(db);
+    std::optional<CommitBeforeEvents<WriteBatch>> committing;
+    if (progress)
+        committing.emplace(*progress, batch);
     // One prepared statement for every file: preparing it anew for each file
     // would cost as much as the write itself.
     SqliteDatabase::Statement insert(db, sql::InsertMemo);

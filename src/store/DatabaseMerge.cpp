@@ -189,6 +189,8 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
     Statement insert(db, sql::MergeInsertMemo);
     Statement update(db, sql::OverwriteMemo);
     WriteBatch batch(db, kRowsPerCommit);
+    const CommitBeforeEvents committing(progress, batch);
+    std::vector<qint64> overwritten;
     int ordinal = 0;
     while (memos.step()) {
         ++ordinal;
@@ -212,6 +214,7 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
             update.reset();
             batch.afterWrite();
             ++result.overwritten;
+            overwritten.push_back(same.recordId);
         }
         progress.SetProgress(bar, overwrite ? ordinal : result.added);
         if (progress.IsCancel()) {
@@ -220,6 +223,9 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
         }
     }
     batch.commit();
+    // The places showing an overwritten memo follow it.
+    for (const qint64 id : overwritten)
+        Q_EMIT store.changes().memoWritten(id);
     if (overwrite && !result.cancelled)
         progress.SetProgress(1, 2);
     return result;

@@ -16,6 +16,7 @@ BulkMemoResult runOverMemosFromLast(MemoStore& store, const QList<qint64>& ids, 
     BulkMemoResult result;
     result.done.reserve(ids.size());
     WriteBatch batch(store.database());
+    const CommitBeforeEvents committing(progress, batch);
     for (auto it = ids.crbegin(); it != ids.crend(); ++it) {
         batch.beforeWrite();
         step(*it);

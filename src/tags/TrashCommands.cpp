@@ -80,28 +80,31 @@ void TrashCommands::mnuDeleteCurrentMemo()
         !m_window.prompt().askYesNo(QStringLiteral("現在のメモをゴミ箱に移動しますか？")))
         return;
     LoadingDuring loading(m_window.editor());
-    MoveCurrentMemoToTrash();
+    // A move that failed has been reported; the boxes keep what they hold.
+    if (!MoveCurrentMemoToTrash())
+        return;
     // What was in the boxes went to the trash with the memo (or, for a memo
     // never saved, was thrown away by this command).
     m_window.editor().discardChanges();
     m_window.StartNewMemo(QString());
 }
 
-void TrashCommands::MoveCurrentMemoToTrash()
+bool TrashCommands::MoveCurrentMemoToTrash()
 {
     BusyCursor busy;
     if (m_window.editor().isNewMemo())
-        return;
+        return true;
     const qint64 id = m_window.editor().memoNumber().toLongLong();
     try {
         Trash(m_window.store(), m_window.categoryList().table()).MoveMemoToTrash(id);
     } catch (const DatabaseError& error) {
         m_window.reportAndRecount(error);
-        return;
+        return false;
     }
     if (m_window.memoList().FindMemoRow(id) != 0)
         m_window.memoList().removeMemoRows({id});
     m_window.CatList_Add();
+    return true;
 }
 
 void TrashCommands::mnuRestoreMemo()

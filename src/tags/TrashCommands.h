@@ -27,7 +27,8 @@ private:
     // Moves the selected memos with the progress window. A failure has been
     // reported already when it returns Failed.
     RunEnd MoveSelectedMemosToTrash();
-    void MoveCurrentMemoToTrash();
+    // Moves the memo on screen to the trash; false, reported, when that failed.
+    bool MoveCurrentMemoToTrash();
 
     Form1& m_window;
 };

@@ -139,6 +139,7 @@ void frmProgress::SetProgress(int number, int value)
     // early cancel is seen) and on the last (so that the full bar is shown).
     const bool last = b->maximum > 0 && value >= b->maximum;
     if (!m_sinceEvents.isValid() || last || m_sinceEvents.elapsed() >= kEventIntervalMs) {
+        beforeEvents();
         QCoreApplication::processEvents();
         m_sinceEvents.start();
     }

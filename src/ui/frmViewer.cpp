@@ -883,11 +883,17 @@ bool frmViewer::restoreKept(const RestoreFile::FloatingState& kept)
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = file.readAll();
             file.close();
-            if (MemoFingerprint::ofBytes(bytes) != kept.editorFingerprint) {
-                text = ReadFileText::decode(bytes);
-                isEdit = true;
+            const QString saved = ReadFileText::decodeWhole(bytes);
+            // A text with NUL characters is not a memo's: the file stays where it is.
+            if (saved.contains(QChar(0))) {
+                m_window.prompt().critical(EditorPass::unreadableMessage(kept.editorFile));
+            } else {
+                if (MemoFingerprint::ofBytes(bytes) != kept.editorFingerprint) {
+                    text = saved;
+                    isEdit = true;
+                }
+                QFile::remove(kept.editorFile);
             }
-            QFile::remove(kept.editorFile);
         }
     }
 

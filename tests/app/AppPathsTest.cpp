@@ -3,7 +3,9 @@
 #include "app/Timestamp.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -28,6 +30,38 @@ TEST(AppPathsTest, HomeComesFromQuilletHomeElseFromTheXdgDataFolder)
     EXPECT_EQ(profile.iniBasePath, QStringLiteral("/h/quillet_work.mdb/"));
     EXPECT_EQ(profile.tmpBasePath, QStringLiteral("/h/quillet_work.mdbtmp/"));
     EXPECT_EQ(profile.restorePath, QStringLiteral("/h/quillet_restoration_work.mdb.txt"));
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
+}
+
+TEST(AppPathsTest, PrivatePathCreatesOnlyMissingFoldersAndThoseForTheOwnerOnly)
+{
+    TestHome home;
+    const mode_t oldMask = ::umask(022);
+    // A folder the user shares on purpose keeps its mode.
+    const QString shared = home.file(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_TRUE(QFile::setPermissions(shared, QFile::Permissions(0x7755)));
+    const mode_t sharedMode = modeOf(shared);
+
+    EXPECT_TRUE(AppPaths::makePrivatePath(shared + QStringLiteral("/a/b/")));
+    EXPECT_EQ(modeOf(shared), sharedMode);
+    EXPECT_EQ(modeOf(shared + QStringLiteral("/a")), mode_t(0700));
+    EXPECT_EQ(modeOf(shared + QStringLiteral("/a/b")), mode_t(0700));
+    // Made again: true, nothing changed.
+    ASSERT_TRUE(QFile::setPermissions(shared + QStringLiteral("/a/b"), QFile::Permissions(0x7750)));
+    EXPECT_TRUE(AppPaths::makePrivatePath(shared + QStringLiteral("/a/b")));
+    EXPECT_EQ(modeOf(shared + QStringLiteral("/a/b")), mode_t(0750));
+    // A file in the way: no folder.
+    QFile file(home.file(QStringLiteral("plain")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_FALSE(AppPaths::makePrivatePath(home.file(QStringLiteral("plain/sub"))));
+    ::umask(oldMask);
 }
 
 TEST(TimestampTest, ZeroPaddedTwentyFourHourText)

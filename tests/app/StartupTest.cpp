@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -96,6 +97,33 @@ TEST_F(StartupTest, DefaultFormCopiesTheTemplateOnlyWhenTheDatabaseIsMissing)
             EXPECT_EQ(result.store->countMemos(), 1);
     }
     EXPECT_TRUE(prompt.shown.isEmpty());
+}
+
+TEST_F(StartupTest, NewProfileFoldersAreTheUsersOnlyAndExistingOnesKeepTheirMode)
+{
+    const auto modeOf = [](const QString& path) {
+        struct stat st{};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
+    };
+    const mode_t oldMask = ::umask(022);
+    StartupResult result = run({});
+    ASSERT_TRUE(result.proceed);
+    EXPECT_EQ(modeOf(home.file(QStringLiteral("quillet_default"))), mode_t(0700));
+    EXPECT_EQ(modeOf(home.file(QStringLiteral("quillet_defaulttmp"))), mode_t(0700));
+
+    // A profile folder the user opened to others stays open; only the missing
+    // temporary folder is made.
+    result = {};
+    const QString folder = home.file(QStringLiteral("My Memos/"));
+    QDir().mkpath(folder);
+    MemoFixtures::createDatabase(home.path(), folder + QStringLiteral("work.mdb"));
+    QDir().mkdir(home.file(QStringLiteral("quillet_work.mdb")));
+    QFile::setPermissions(home.file(QStringLiteral("quillet_work.mdb")), QFile::Permissions(0x7755));
+    result = run({folder + QStringLiteral("work.mdb")});
+    ASSERT_TRUE(result.proceed);
+    EXPECT_EQ(modeOf(home.file(QStringLiteral("quillet_work.mdb"))), mode_t(0755));
+    EXPECT_EQ(modeOf(home.file(QStringLiteral("quillet_work.mdbtmp"))), mode_t(0700));
+    ::umask(oldMask);
 }
 
 TEST_F(StartupTest, DatabaseFormNamesTheProfileAfterTheFile)

@@ -16,7 +16,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +64,24 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+// The permission bits of a file or folder, as stat(2) gives them.
+mode_t modeOf(const QString& path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
+}
+
+// Sets the process's umask for one test and puts the old one back.
+class Umask
+{
+public:
+    explicit Umask(mode_t mask) : m_old(::umask(mask)) {}
+    ~Umask() { ::umask(m_old); }
+
+private:
+    mode_t m_old;
+};
+
 void copyExecutable(const QString& from, const QString& to)
 {
     QDir().mkpath(QFileInfo(to).absolutePath());
@@ -69,6 +89,37 @@ void copyExecutable(const QString& from, const QString& to)
     ASSERT_TRUE(QFile::copy(from, to));
     QFile::setPermissions(to, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
+
+// A prompt that does something while its question is open, as a real dialog
+// runs the event loop meanwhile; it records and answers through a scripted one.
+class BusyPrompt final : public Prompt
+{
+public:
+    ScriptedPrompt script;
+    std::function<void()> whileAsking;
+
+    PromptAnswer message(const PromptMessage& m) override
+    {
+        if (m.buttons != PromptButtons::Ok && whileAsking)
+            whileAsking();
+        return script.message(m);
+    }
+    std::optional<QString> inputText(const QString& t, const QString& l, const QString& i) override
+    {
+        return script.inputText(t, l, i);
+    }
+    QString password(const QString& c, const QString& l) override { return script.password(c, l); }
+    QString openFile(const FileDialogRequest& r) override { return script.openFile(r); }
+    QStringList openFiles(const FileDialogRequest& r) override { return script.openFiles(r); }
+    QString saveFile(const FileDialogRequest& r) override { return script.saveFile(r); }
+    QString chooseFolder(const FileDialogRequest& r) override { return script.chooseFolder(r); }
+    std::optional<quint32> chooseColour(quint32 i) override { return script.chooseColour(i); }
+    QString chooseTags(const QString& i, const QStringList& n) override { return script.chooseTags(i, n); }
+    std::optional<SearchRequest> chooseSearch(const SearchRequest& i, const QStringList& t) override
+    {
+        return script.chooseSearch(i, t);
+    }
+};
 
 class EditorPassTest : public ::testing::Test
 {
@@ -114,16 +165,20 @@ protected:
         return r;
     }
 
-    // Runs a pass to its end and gathers what it took back.
+    // Runs a pass to its end and gathers what it took back. A pass that waits
+    // for saves is ended as the wait window's "編集を終了" does.
     EditorPass::Outcome run(const EditorPass::Request& r)
     {
         EditorPass pass(m_prompt);
-        pass.setQuickExitMs(m_quickExitMs);
         QObject::connect(&pass, &EditorPass::textTaken,
                          [this](const QString& text) { m_taken.append(text); });
-        QObject::connect(&pass, &EditorPass::waitingForSaves, [this] { m_waited = true; });
-        m_file = EditorPass::tempFilePath(r.tmpBasePath, r.recordId, r.title);
-        return pass.exec(r);
+        QObject::connect(&pass, &EditorPass::waitingForSaves, &pass, [this, &pass] {
+            m_waited = true;
+            QTimer::singleShot(0, &pass, &EditorPass::finishWaiting);
+        });
+        const EditorPass::Outcome outcome = pass.exec(r);
+        m_file = pass.filePath();
+        return outcome;
     }
 
     QStringList arguments() const
@@ -137,7 +192,6 @@ protected:
     QStringList m_taken;
     QString m_file;
     bool m_waited = false;
-    int m_quickExitMs = 0; // only the hand-over tests wait for saves
 };
 
 TEST_F(EditorPassTest, ChangedFileComesBackExactlyAndTheFileGoes)
@@ -158,18 +212,92 @@ TEST_F(EditorPassTest, ChangedFileComesBackExactlyAndTheFileGoes)
     EXPECT_TRUE(m_prompt.shown.isEmpty());
 }
 
-TEST_F(EditorPassTest, TemporaryFileIsReadableByItsOwnerOnly)
+TEST_F(EditorPassTest, TemporaryFileAndFolderAreTheOwnersOnlyWhateverTheUmask)
 {
-    // The memo may be password-protected; its text must not be open to others.
-    m_env.set("FAKE_EDITOR_MODE", u"unchanged"_s);
+    // The memo may be password-protected; its text must not be open to others,
+    // not even between the file's creation and a later chmod.
+    const Umask open(0);
+    m_env.set("FAKE_EDITOR_MODE", u"append"_s);
     m_env.set("FAKE_EDITOR_STAT", path(u"mode.log"_s));
     run(request(1, FakeEditor));
     EXPECT_EQ(readBytes(path(u"mode.log"_s)).trimmed(), QByteArray("600"));
+    EXPECT_EQ(modeOf(path(u"tmp"_s)), mode_t(0700));
+
+    // The file as created, before anything else could change its mode.
+    const QString created = EditorPass::writeNewPrivateFile(path(u"made/here/1_a.txt"_s), "text");
+    ASSERT_EQ(created, path(u"made/here/1_a.txt"_s));
+    EXPECT_EQ(modeOf(created), mode_t(0600));
+    EXPECT_EQ(modeOf(path(u"made/here"_s)), mode_t(0700));
+    EXPECT_EQ(modeOf(path(u"made"_s)), mode_t(0700));
+    EXPECT_EQ(readBytes(created), QByteArray("text"));
 }
 
-TEST_F(EditorPassTest, Cp932FileIsDecodedAndEndsAtNul)
+TEST_F(EditorPassTest, TwoPassesOfNewMemosAtOnceEachKeepTheirOwnFile)
 {
-    writeBytes(path(u"cp932.txt"_s), QByteArray("\x93\xFA\x96\x7B\x8C\xEA\r\n\xB1\0junk", 13));
+    m_env.set("FAKE_EDITOR_MODE", u"appendwait"_s);
+    m_env.set("FAKE_EDITOR_STOP", path(u"stop"_s));
+    struct Pass
+    {
+        QString text;
+        QString appended;
+        std::unique_ptr<EditorPass> pass;
+        QStringList taken;
+        std::optional<EditorPass::Outcome> outcome;
+    };
+    Pass passes[] = {{u"一つ目\r\n"_s, u"+a"_s, {}, {}, {}}, {u"二つ目\r\n"_s, u"+b"_s, {}, {}, {}}};
+    for (Pass& p : passes) {
+        p.pass = std::make_unique<EditorPass>(m_prompt);
+        QObject::connect(p.pass.get(), &EditorPass::textTaken, [&p](const QString& text) { p.taken.append(text); });
+        QObject::connect(p.pass.get(), &EditorPass::finished, [&p](EditorPass::Outcome o) { p.outcome = o; });
+        // Each editor process takes the environment as it is when it starts.
+        m_env.set("FAKE_EDITOR_TEXT", p.appended);
+        EditorPass::Request r = request(1, FakeEditor, p.text);
+        r.recordId = -1;
+        r.title = QString();
+        ASSERT_TRUE(p.pass->start(r));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return readBytes(p.pass->filePath()).endsWith(p.appended.toUtf8()); }, 5000));
+    }
+    EXPECT_EQ(passes[0].pass->filePath(), path(u"tmp/-1_.txt"_s));
+    EXPECT_EQ(passes[1].pass->filePath(), path(u"tmp/-1_ (2).txt"_s));
+
+    writeBytes(path(u"stop"_s), "");
+    for (Pass& p : passes) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p.outcome.has_value(); }, 10000));
+        EXPECT_EQ(*p.outcome, EditorPass::Outcome::TakenBack);
+        EXPECT_EQ(p.taken, QStringList{p.text + p.appended});
+        EXPECT_FALSE(QFileInfo::exists(p.pass->filePath()));
+    }
+    EXPECT_TRUE(m_prompt.shown.isEmpty());
+}
+
+TEST_F(EditorPassTest, FileLeftByAnEarlierPassIsNeverReplaced)
+{
+    // A file kept from an earlier pass may hold the only copy of its edits.
+    const QByteArray kept("kept edits\r\n");
+    writeBytes(path(u"tmp/42_買い物.txt"_s), kept);
+    m_env.set("FAKE_EDITOR_MODE", u"append"_s);
+    m_env.set("FAKE_EDITOR_TEXT", u"!"_s);
+
+    EXPECT_EQ(run(request(1, FakeEditor, u"新"_s)), EditorPass::Outcome::TakenBack);
+    EXPECT_EQ(m_file, path(u"tmp/42_買い物 (2).txt"_s));
+    EXPECT_EQ(arguments(), QStringList{m_file});
+    EXPECT_EQ(m_taken, QStringList{u"新!"_s});
+    EXPECT_EQ(readBytes(path(u"tmp/42_買い物.txt"_s)), kept);
+
+    // A numbered name stays within the file-name limit: the title gives way.
+    const QString longWanted = EditorPass::tempFilePath(path(u"tmp/"_s), 7, QString(200, u'あ'));
+    writeBytes(longWanted, kept);
+    const QString numbered = EditorPass::writeNewPrivateFile(longWanted, "x");
+    ASSERT_FALSE(numbered.isEmpty());
+    EXPECT_TRUE(numbered.endsWith(u"あ (2).txt"_s)) << numbered.toStdString();
+    EXPECT_LE(QFileInfo(numbered).fileName().toUtf8().size(), 255);
+    EXPECT_EQ(readBytes(numbered), QByteArray("x"));
+    EXPECT_EQ(readBytes(longWanted), kept);
+}
+
+TEST_F(EditorPassTest, Cp932FileIsDecoded)
+{
+    writeBytes(path(u"cp932.txt"_s), QByteArray("\x93\xFA\x96\x7B\x8C\xEA\r\n\xB1"));
     m_env.set("FAKE_EDITOR_MODE", u"replace"_s);
     m_env.set("FAKE_EDITOR_SOURCE", path(u"cp932.txt"_s));
 
@@ -177,14 +305,108 @@ TEST_F(EditorPassTest, Cp932FileIsDecodedAndEndsAtNul)
     EXPECT_EQ(m_taken, QStringList{u"日本語\r\nｱ"_s});
 }
 
+TEST_F(EditorPassTest, Utf16FileWithByteOrderMarkComesBackWhole)
+{
+    // Japanese, a character outside the BMP, CR LF and a lone LF, and a
+    // U+FEFF of the text itself right after the mark.
+    const QString text = u"\uFEFF日本語\r\n二行目 🍙\n三行目\r\n"_s;
+    QByteArray littleEndian("\xFF\xFE");
+    QByteArray bigEndian("\xFE\xFF");
+    for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        littleEndian.append(char(u & 0xFF)).append(char(u >> 8));
+        bigEndian.append(char(u >> 8)).append(char(u & 0xFF));
+    }
+    for (const auto& [name, bytes] : {std::pair{"LE", littleEndian}, std::pair{"BE", bigEndian}}) {
+        writeBytes(path(u"utf16.txt"_s), bytes);
+        m_env.set("FAKE_EDITOR_MODE", u"replace"_s);
+        m_env.set("FAKE_EDITOR_SOURCE", path(u"utf16.txt"_s));
+        m_taken.clear();
+        EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::TakenBack) << name;
+        ASSERT_EQ(m_taken.size(), 1) << name;
+        EXPECT_EQ(m_taken[0].toUtf8(), text.toUtf8()) << name;
+        EXPECT_FALSE(QFileInfo::exists(m_file)) << name;
+    }
+    EXPECT_TRUE(m_prompt.shown.isEmpty());
+}
+
+TEST_F(EditorPassTest, TextWithNulIsRefusedAndTheFileKept)
+{
+    // Cut at the NUL, the memo would lose everything after it.
+    const QByteArray withNul[] = {
+        QByteArray("before\0after", 12),
+        QByteArray("\x93\xFA\x96\x7B\0\x8C\xEA", 7),       // CP932
+        QByteArray("\xFF\xFE" "a\0\0\0b\0", 8),              // UTF-16 LE holding U+0000
+        QByteArray("\xFF\xFE\0\0" "a\0\0\0", 8),            // UTF-32 LE, read as UTF-16
+    };
+    for (const QByteArray& bytes : withNul) {
+        writeBytes(path(u"nul.txt"_s), bytes);
+        m_env.set("FAKE_EDITOR_MODE", u"replace"_s);
+        m_env.set("FAKE_EDITOR_SOURCE", path(u"nul.txt"_s));
+        m_taken.clear();
+        m_prompt.shown.clear();
+        EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::FileKept) << bytes.toHex().toStdString();
+        EXPECT_TRUE(m_taken.isEmpty()) << bytes.toHex().toStdString();
+        EXPECT_EQ(readBytes(m_file), bytes) << bytes.toHex().toStdString();
+        EXPECT_EQ(m_prompt.messageTexts(),
+                  QStringList{u"外部エディタで編集したファイルを読み込めませんでした。"
+                              u"ファイルは次の場所に残してあります。\r\n"_s +
+                              m_file});
+        QFile::remove(m_file);
+    }
+}
+
+TEST_F(EditorPassTest, FileOverTenMegabytesIsTakenOnlyWhenTheUserSaysSo)
+{
+    // 11 MB of text; the editor puts it in place of the memo.
+    QByteArray big;
+    big.reserve(11 * 1024 * 1024);
+    while (big.size() < 11 * 1024 * 1024)
+        big.append("0123456789abcdef\r\n");
+    big.truncate(11 * 1024 * 1024);
+    writeBytes(path(u"big.txt"_s), big);
+    m_env.set("FAKE_EDITOR_MODE", u"replace"_s);
+    m_env.set("FAKE_EDITOR_SOURCE", path(u"big.txt"_s));
+    const auto question = [](const QString& file) {
+        return u"外部エディタで編集したファイルは 11.0 MB あります。メモに取り込みますか？\r\n"
+               u"取り込まない場合、ファイルは次の場所に残します。\r\n"_s +
+               file;
+    };
+
+    m_prompt.answers = {PromptAnswer::No};
+    EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::FileKept);
+    EXPECT_TRUE(m_taken.isEmpty());
+    EXPECT_EQ(m_prompt.messageTexts(), QStringList{question(m_file)});
+    EXPECT_EQ(m_prompt.shown.value(0).buttons, PromptButtons::YesNo);
+    EXPECT_EQ(readBytes(m_file), big);
+    const QString declined = m_file;
+
+    m_prompt.shown.clear();
+    m_prompt.answers = {PromptAnswer::Yes};
+    EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::TakenBack);
+    EXPECT_NE(m_file, declined); // the kept file is not reused
+    EXPECT_EQ(m_prompt.messageTexts(), QStringList{question(m_file)});
+    ASSERT_EQ(m_taken.size(), 1);
+    EXPECT_EQ(m_taken[0].toUtf8(), big);
+    EXPECT_FALSE(QFileInfo::exists(m_file));
+    EXPECT_EQ(readBytes(declined), big);
+}
+
 TEST_F(EditorPassTest, UnchangedOrDeletedFileGivesNothingBack)
 {
-    for (const QString& mode : {u"unchanged"_s, u"delete"_s}) {
-        m_env.set("FAKE_EDITOR_MODE", mode);
+    struct Case
+    {
+        QString mode;
+        bool waits; // an unchanged file may be a hand-over; a deleted one ends the pass
+    };
+    for (const Case& c : {Case{u"unchanged"_s, true}, Case{u"delete"_s, false}}) {
+        m_env.set("FAKE_EDITOR_MODE", c.mode);
         m_taken.clear();
-        EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::Unchanged) << mode.toStdString();
-        EXPECT_TRUE(m_taken.isEmpty()) << mode.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(m_file)) << mode.toStdString();
+        m_waited = false;
+        EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::Unchanged) << c.mode.toStdString();
+        EXPECT_EQ(m_waited, c.waits) << c.mode.toStdString();
+        EXPECT_TRUE(m_taken.isEmpty()) << c.mode.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(m_file)) << c.mode.toStdString();
     }
     EXPECT_TRUE(m_prompt.shown.isEmpty());
 }
@@ -193,16 +415,13 @@ TEST_F(EditorPassTest, InterfaceStaysLiveWhileTheEditorRuns)
 {
     m_env.set("FAKE_EDITOR_MODE", u"unchanged"_s);
     m_env.set("FAKE_EDITOR_DELAY", u"0.6"_s);
-    m_quickExitMs = 300;
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(20);
 
-    // An editor that ran longer than a hand-over takes and left the file alone: done.
     EXPECT_EQ(run(request(1, FakeEditor)), EditorPass::Outcome::Unchanged);
     EXPECT_GE(ticks, 10);
-    EXPECT_FALSE(m_waited);
     EXPECT_FALSE(QFileInfo::exists(m_file));
 }
 
@@ -335,6 +554,35 @@ TEST_F(EditorPassTest, HandedOverFileIsWatchedAndEachSaveComesBackUntilFinished)
     EXPECT_TRUE(m_prompt.shown.isEmpty());
 }
 
+TEST_F(EditorPassTest, SlowHandOverIsWaitedForAndItsSaveComesBack)
+{
+    // The launcher takes longer than two seconds to hand the file over and
+    // ends with it unchanged; the running instance saves later.
+    m_env.set("FAKE_EDITOR_MODE", u"handover"_s);
+    m_env.set("FAKE_EDITOR_LINGER", u"2.3"_s);
+    m_env.set("FAKE_EDITOR_DELAY", u"3"_s);
+    m_env.set("FAKE_EDITOR_TEXT", u"遅い保存"_s);
+
+    EditorPass pass(m_prompt);
+    pass.setPollIntervalMs(100);
+    QStringList taken;
+    std::optional<EditorPass::Outcome> outcome;
+    QObject::connect(&pass, &EditorPass::textTaken, [&](const QString& text) { taken.append(text); });
+    QObject::connect(&pass, &EditorPass::finished, [&](EditorPass::Outcome o) { outcome = o; });
+    ASSERT_TRUE(pass.start(request(1, FakeEditor, u"元"_s)));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pass.isWaitingForSaves() || outcome; }, 10000));
+    EXPECT_FALSE(outcome.has_value());
+    EXPECT_TRUE(QFileInfo::exists(pass.filePath()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !taken.isEmpty(); }, 10000));
+    EXPECT_EQ(taken, QStringList{u"元遅い保存"_s});
+
+    pass.finishWaiting();
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(*outcome, EditorPass::Outcome::TakenBack);
+    EXPECT_FALSE(QFileInfo::exists(pass.filePath()));
+}
+
 TEST_F(EditorPassTest, FinishTakesBackASaveNotYetSeen)
 {
     m_env.set("FAKE_EDITOR_MODE", u"handover"_s);
@@ -374,6 +622,74 @@ TEST_F(EditorPassTest, FileThatCannotBeReadBackIsKeptAndReported)
     EXPECT_TRUE(QFileInfo(m_file).isSymLink());
 }
 
+TEST_F(EditorPassTest, EndingThePassWhileItsQuestionIsOpen)
+{
+    // While the question about a large save is open, the wait window is
+    // closed (the pass ends after this save is taken) or the program must end
+    // (nothing more is taken, the file stays).
+    struct Case
+    {
+        const char* name;
+        bool abandon;
+        EditorPass::Outcome outcome;
+        QStringList events;
+        bool fileStays;
+    };
+    const Case cases[] = {
+        {"finish", false, EditorPass::Outcome::TakenBack, {u"taken"_s, u"finished"_s}, false},
+        {"abandon", true, EditorPass::Outcome::Abandoned, {u"finished"_s}, true},
+    };
+    const QByteArray big(EditorPass::LargeFileBytes + 1, 'x');
+    m_env.set("FAKE_EDITOR_MODE", u"handover"_s);
+    m_env.set("FAKE_EDITOR_DELAY", u"30"_s);
+    for (const Case& c : cases) {
+        BusyPrompt prompt;
+        EditorPass pass(prompt);
+        pass.setPollIntervalMs(20);
+        QStringList events;
+        QObject::connect(&pass, &EditorPass::textTaken, [&](const QString&) { events.append(u"taken"_s); });
+        QObject::connect(&pass, &EditorPass::finished, [&](EditorPass::Outcome) { events.append(u"finished"_s); });
+        prompt.whileAsking = [&] {
+            if (c.abandon)
+                pass.abandon();
+            else
+                pass.finishWaiting();
+            QTest::qWait(100); // the poll comes round meanwhile
+        };
+        prompt.script.answers = {PromptAnswer::Yes};
+
+        ASSERT_TRUE(pass.start(request(1, FakeEditor, u"a"_s))) << c.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pass.isWaitingForSaves(); }, 5000)) << c.name;
+        writeBytes(pass.filePath(), big);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !pass.isRunning(); }, 5000)) << c.name;
+
+        EXPECT_EQ(prompt.script.shown.size(), 1) << c.name; // asked once
+        EXPECT_EQ(pass.outcome(), c.outcome) << c.name;
+        EXPECT_EQ(events, c.events) << c.name;
+        EXPECT_EQ(QFileInfo::exists(pass.filePath()), c.fileStays) << c.name;
+        QFile::remove(pass.filePath());
+    }
+}
+
+TEST_F(EditorPassTest, FileNameIsNeverShellCodeForADesktopEntry)
+{
+    // A desktop entry that puts the file into a shell script would run a
+    // title's command substitutions; Quillet refuses to start it.
+    writeBytes(path(u"config/mimeapps.list"_s), "[Default Applications]\ntext/plain=quillet-sh.desktop;\n");
+    writeBytes(path(u"data/applications/quillet-sh.desktop"_s),
+               "[Desktop Entry]\nType=Application\nName=Shell\n"
+               "Exec=sh -c \"cd '" + m_dir.path().toUtf8() + "' && touch ran && cat %f >/dev/null\"\n");
+    EditorPass::Request r = request(0, QString());
+    r.title = u"$(touch X)`touch Y`"_s;
+
+    EXPECT_EQ(run(r), EditorPass::Outcome::StartFailed);
+    EXPECT_EQ(m_prompt.messageTexts(), QStringList{u"外部エディタを開くのに失敗しました。"_s});
+    EXPECT_FALSE(QFileInfo::exists(path(u"X"_s)));
+    EXPECT_FALSE(QFileInfo::exists(path(u"Y"_s)));
+    EXPECT_FALSE(QFileInfo::exists(path(u"ran"_s)));
+    EXPECT_TRUE(m_taken.isEmpty());
+}
+
 TEST(EditorCommandTest, ExecLineFieldCodesAndQuoting)
 {
     const QString file = u"/tmp/q/1_a b.txt"_s;
@@ -392,6 +708,9 @@ TEST(EditorCommandTest, ExecLineFieldCodesAndQuoting)
          {u"--name=a \"b\""_s, file}},
         {u"ed %i %c %k --x=100%% %u"_s, u"ed"_s, {u"--x=100%"_s, file}},
         {u"ed --file=%f"_s, u"ed"_s, {u"--file="_s + file}},
+        // Quotes around the field code alone change nothing.
+        {u"ed \"%f\""_s, u"ed"_s, {file}},
+        {u"sh -c \"printf 100%%\""_s, u"sh"_s, {u"-c"_s, u"printf 100%"_s, file}},
     };
     for (const Case& c : cases) {
         const auto command = EditorCommand::fromExecLine(c.exec, file);
@@ -400,6 +719,9 @@ TEST(EditorCommandTest, ExecLineFieldCodesAndQuoting)
         EXPECT_EQ(command->arguments, c.arguments) << c.exec.toStdString();
     }
     EXPECT_FALSE(EditorCommand::fromExecLine(u"  "_s, file).has_value());
+    // The file inside a longer quoted argument: forbidden for desktop entries.
+    for (const QString& exec : {u"sh -c \"ed %f\""_s, u"ed \"--file=%U\""_s, u"sh -c \"ed \"%u"_s})
+        EXPECT_FALSE(EditorCommand::fromExecLine(exec, file).has_value()) << exec.toStdString();
     EXPECT_FALSE(EditorCommand::fromConfiguredPath(u"/no/such/editor --wait"_s, file).has_value());
 }
 

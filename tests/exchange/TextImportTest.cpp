@@ -146,6 +146,11 @@ TEST_F(TextImportTest, BodyIsTheDecodedFileTextUpToTheFirstNul)
         {"CP932", QByteArray("\x83\x81\x83\x82\r\n\x93\xf1\x8ds\x96\xda\r\n"), u"メモ\r\n二行目\r\n"_s},
         {"NUL ends the text", QByteArray("before\0after", 12), u"before"_s},
         {"NUL after CP932 text", QByteArray("\x83\x81\x83\x82\0\x83\x81", 7), u"メモ"_s},
+        {"UTF-16 LE with byte-order mark", QByteArray("\xFF\xFE\xE1\x30\xE2\x30\r\0\n\0x\0", 12),
+         u"メモ\r\nx"_s},
+        {"UTF-16 BE with byte-order mark", QByteArray("\xFE\xFF\x30\xE1\x30\xE2\0\r\0\n\0x", 12),
+         u"メモ\r\nx"_s},
+        {"NUL character ends UTF-16 text", QByteArray("\xFF\xFE" "a\0\0\0b\0", 8), u"a"_s},
         {"empty file", QByteArray(), u""_s},
     };
     for (const Case& c : cases) {

@@ -11,9 +11,10 @@
 #                      unreadable replace it by a link to a folder (cannot be read as a file)
 #                      appendwait append FAKE_EDITOR_TEXT, then stay open until the
 #                                file FAKE_EDITOR_STOP exists (at most a minute)
-#                      handover  exit at once, like an editor handing the file to a
-#                                running instance, and append FAKE_EDITOR_TEXT
-#                                FAKE_EDITOR_DELAY seconds later from a child
+#                      handover  exit, like an editor handing the file to a running
+#                                instance (after FAKE_EDITOR_LINGER seconds, at once
+#                                when unset), and append FAKE_EDITOR_TEXT
+#                                FAKE_EDITOR_DELAY seconds after the start from a child
 for last in "$@"; do :; done
 file=$last
 [ -n "$FAKE_EDITOR_LOG" ] && printf '%s\n' "$@" > "$FAKE_EDITOR_LOG"
@@ -32,6 +33,7 @@ delete) rm -f "$file" ;;
 unreadable) rm -f "$file" && mkdir "$file.d" && ln -s "$file.d" "$file" ;;
 handover)
     (sleep "${FAKE_EDITOR_DELAY:-1}"; printf '%s' "$FAKE_EDITOR_TEXT" >> "$file") </dev/null >/dev/null 2>&1 &
+    sleep "${FAKE_EDITOR_LINGER:-0}"
     ;;
 *) exit 2 ;;
 esac
