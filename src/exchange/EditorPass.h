@@ -101,6 +101,9 @@ public:
     // written or taken back: a later difference is a save in the editor.
     QString fileFingerprint() const;
     bool isRunning() const { return m_running; }
+    // The text last taken back could not be stored: the file stays in place
+    // when the pass ends, unless a later save is taken back.
+    void keepFileAtEnd() { m_keepFile = true; }
     bool isWaitingForSaves() const { return m_waiting; }
     Outcome outcome() const { return m_outcome; }
 

@@ -67,6 +67,11 @@ QString DatabaseCommands::saveAsPath(const QString& chosen)
 void DatabaseCommands::mnuMDBChange()
 {
     Prompt& prompt = m_window.prompt();
+    // This window closes after the switch, which a running editor pass forbids.
+    if (m_window.memoHeldByExternalEditor()) {
+        prompt.inform(QStringLiteral("外部エディタで開いているメモがあるため、メモデータベースを切り替えられません。"));
+        return;
+    }
     const QString start =
         startFolder(m_window.settings().read(Settings::RecentFiles::ChangeMDBFiles), m_window.MyPath());
     const QString path =
@@ -97,6 +102,12 @@ void DatabaseCommands::refreshAborted(const QString& detail)
 void DatabaseCommands::mnuMDBRefresh()
 {
     Prompt& prompt = m_window.prompt();
+    // The refresh renumbers memos and closes the floating windows, one of
+    // which carries the pass.
+    if (m_window.memoHeldByExternalEditor()) {
+        prompt.inform(QStringLiteral("外部エディタで開いているメモがあるため、リフレッシュできません。"));
+        return;
+    }
     prompt.inform(QStringLiteral(
         "メモデータベースをリフレッシュします。\n"
         "メモIDをふり直しますので、編集中のメモは保存し、フローティングメモや外部エディタを"

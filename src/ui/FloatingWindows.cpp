@@ -89,6 +89,9 @@ void FloatingWindows::OpenMemoWindow(bool currentMemo, bool newMemo, int editorI
         m_window.prompt().critical(
             forEditor ? QStringLiteral("すでに開いています。\n外部エディタは同じ内容のメモで二重起動できません。")
                       : QStringLiteral("すでに開いています。\nフローティングメモは同じ内容のメモで二重起動できません。"));
+        // A window carrying an editor pass stays hidden until the pass ends.
+        if (open->IsOuterEdit())
+            return;
         if (open->isMinimized())
             open->showNormal();
         else

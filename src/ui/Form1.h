@@ -104,6 +104,9 @@ public:
     // there with its file, and nothing is asked. The caller then ends the
     // event loop.
     void closeForTermination();
+    // A memo is out in an external editor: quitting, a refresh and a switch
+    // of the database wait until the editor is done.
+    bool memoHeldByExternalEditor() const;
     // The restore file this copy of Quillet writes.
     QString restoreFilePath() const;
     // Writes the restore file now when the boxes hold unsaved text; typing
@@ -138,7 +141,6 @@ private:
     void applyStyleSettings();
     void applyGeneralSettings();
     void writeLayoutSettings();
-    bool memoHeldByExternalEditor() const;
     // The restore file: the editing pane, the category row and the last tag
     // search, written at close and read back at start (Form1Restore.cpp).
     bool WriteRestoreFile(QString* error);

@@ -231,16 +231,30 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
     EditorPass pass(m_window.prompt());
     m_pass = &pass;
     EditorWaitWindow wait(pass);
-    // Each text the editor saves comes into the box and is saved at once.
-    connect(&pass, &EditorPass::textTaken, this, [this, askReflect](const QString& text) {
-        // Recorded like typing, so that undo returns to the text before.
-        m_txtContents->setPlainText(MemoText::toEditor(text));
-        SaveFloatingMemo(true, askReflect);
+    // Each text the editor saves comes into the box and is saved at once. A
+    // save still asking its questions takes up the newest text after it, so
+    // that no second memo is made of an older text.
+    std::optional<QString> pending;
+    bool saving = false;
+    connect(&pass, &EditorPass::textTaken, this, [this, askReflect, &pass, &pending, &saving](const QString& text) {
+        pending = text;
+        if (saving)
+            return;
+        saving = true;
+        while (pending) {
+            const QString next = *std::exchange(pending, std::nullopt);
+            // Recorded like typing, so that undo returns to the text before.
+            m_txtContents->setPlainText(MemoText::toEditor(next));
+            if (!SaveFloatingMemo(true, askReflect))
+                keepUnsavedEditorText(pass);
+        }
+        saving = false;
     });
+    const QPointer<frmViewer> self(this);
     pass.exec(request);
     // The program is ending: the window has written what it keeps, and the
     // editor keeps the memo's file.
-    if (pass.outcome() == EditorPass::Outcome::Abandoned)
+    if (!self || pass.outcome() == EditorPass::Outcome::Abandoned)
         return;
     m_pass = nullptr;
 
@@ -256,6 +270,27 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
         show();
         AlwaysOnTop2();
     }
+}
+
+void frmViewer::keepUnsavedEditorText(EditorPass& pass)
+{
+    // The memo is gone, the save was refused or it failed: the editor's text
+    // goes into a memo of its own, or stays in its file.
+    if (m_window.prompt().askYesNo(QStringLiteral("外部エディタで編集した内容を保存できませんでした。\n"
+                                                  "新しいメモとして保存しますか？\n"
+                                                  "「いいえ」を選ぶと、編集したファイルを次の場所に残します。\n") +
+                                       pass.filePath(),
+                                   PromptIcon::Exclamation)) {
+        const qint64 former = m_id;
+        m_id = -1;
+        LoadingScope loading(m_isLoading);
+        if (WriteFloatingMemo()) {
+            SetSaved();
+            return;
+        }
+        m_id = former;
+    }
+    pass.keepFileAtEnd();
 }
 
 void frmViewer::buildContextMenu()
@@ -717,9 +752,15 @@ void frmViewer::insertAsNewMemo(const QString& stored)
 
 void frmViewer::closeEvent(QCloseEvent* event)
 {
-    if (m_isRestoration && !m_isOuterEdit && holdsSomethingToKeep())
+    // A window whose memo is out in an external editor stays until the pass
+    // ends: the pass runs on it.
+    if (m_isOuterEdit) {
+        event->ignore();
+        return;
+    }
+    if (m_isRestoration && holdsSomethingToKeep())
         writeKeptFiles(true);
-    else if (!m_isOuterEdit)
+    else
         removeKeptFiles();
     event->accept();
 }

@@ -118,6 +118,8 @@ private:
     // Yes/No/Cancel on leaving edit mode with unsaved text; false to stay in it.
     bool ConfirmUnsaved();
     bool WriteFloatingMemo();
+    // The editor's text could not be stored: a new memo, or the file kept.
+    void keepUnsavedEditorText(EditorPass& pass);
     // Saves the text as a new memo, asking its title and tags.
     void insertAsNewMemo(const QString& storedText);
     // Shows the memo as stored now, when it differs from what the window loaded.

@@ -1,16 +1,24 @@
 // The main window's external-editor commands with a real stand-in editor
 // process (tests/exchange/fake-editor.sh configured as editor 1).
 #include "MainWindowFixture.h"
+#include "MemoFixtures.h"
 #include "editing/MemoEditor.h"
 #include "store/MemoStore.h"
+#include "tags/MemoList.h"
+#include "tags/MemoListModel.h"
+#include "ui/FloatingWindows.h"
+#include "ui/frmViewer.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <functional>
 
 namespace {
 
@@ -30,7 +38,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const char* name : {"FAKE_EDITOR_LOG", "FAKE_EDITOR_DELAY", "FAKE_EDITOR_MODE", "FAKE_EDITOR_TEXT"})
+        for (const char* name :
+             {"FAKE_EDITOR_LOG", "FAKE_EDITOR_DELAY", "FAKE_EDITOR_MODE", "FAKE_EDITOR_TEXT", "FAKE_EDITOR_STOP"})
             qunsetenv(name);
     }
     void prepareEditor(const char* mode, const QString& text = {})
@@ -40,6 +49,20 @@ protected:
         prepare(u"[OuterEditor]\nName_1=テスト\nPath_1=%1\nDefault_1=1\n"_s.arg(kFakeEditor));
     }
     std::optional<Memo> stored(qint64 id) { return window->store().readMemo(id); }
+    // An editor that saves at once and stays open until stopEditor().
+    QString prepareLingeringEditor(const QString& text)
+    {
+        const QString stop = scratch.path() + u"/stop"_s;
+        qputenv("FAKE_EDITOR_STOP", stop.toUtf8());
+        prepareEditor("appendwait", text);
+        return stop;
+    }
+    static void stopEditor(const QString& stop) { QFile(stop).open(QIODevice::WriteOnly); }
+    // Runs `work` once the event loop of a running pass turns.
+    static void duringThePass(std::function<void()> work)
+    {
+        QTimer::singleShot(300, qApp, std::move(work));
+    }
     // An editor that ends at once with the file unchanged leaves Quillet
     // waiting for saves; the user ends that with "編集を終了".
     static void finishWaitingWhenAsked()
@@ -124,6 +147,108 @@ TEST_F(EditorCommandsTest, QuittingIsRefusedWhileAnEditorRuns)
     EXPECT_FALSE(closed);
     EXPECT_EQ(prompt.messageTexts(), QStringList{u"外部エディタで開いているメモがあるため、終了できません。"_s});
     EXPECT_TRUE(window->isVisible());
+}
+
+// The hidden window that carries a pass is neither shown nor closed while
+// the pass runs, a refresh or a database switch waits for the editor, and
+// the editor's text still comes back when it ends.
+TEST_F(EditorCommandsTest, AWindowCarryingAPassStaysUntilThePassEnds)
+{
+    const qint64 id = addMemo(u"t"_s, {}, u"one"_s);
+    const QString stop = prepareLingeringEditor(u" two"_s);
+    open();
+    window->memoList().selectId(id);
+    bool checked = false;
+    duringThePass([&] {
+        frmViewer* carrier = window->floatingWindows().QueryViewerOpen(id);
+        ASSERT_TRUE(carrier);
+        triggerAction("mnuViewer");
+        EXPECT_FALSE(carrier->isVisible());
+        EXPECT_FALSE(carrier->close());
+        triggerAction("mnuMDBRefresh");
+        triggerAction("mnuMDBChange");
+        checked = true;
+        stopEditor(stop);
+    });
+    triggerAction("mnuEditor1");
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(prompt.messageTexts(),
+              (QStringList{u"すでに開いています。\nフローティングメモは同じ内容のメモで二重起動できません。"_s,
+                           u"外部エディタで開いているメモがあるため、リフレッシュできません。"_s,
+                           u"外部エディタで開いているメモがあるため、メモデータベースを切り替えられません。"_s}));
+    EXPECT_EQ(stored(id)->body, u"one two"_s);
+    QTRY_COMPARE(window->findChildren<QWidget*>(u"frmViewer"_s).size(), 0);
+}
+
+// The editor's text that cannot be stored (here: the user keeps the main
+// window's edits) goes into a memo of its own, or stays in its file.
+TEST_F(EditorCommandsTest, EditorTextThatCannotBeSavedIsKept)
+{
+    const QString keepOrNew = u"外部エディタで編集した内容を保存できませんでした。\n新しいメモとして保存しますか？\n"
+                              u"「いいえ」を選ぶと、編集したファイルを次の場所に残します。\n"_s;
+    const qint64 id = addMemo(u"t"_s, {}, u"one"_s);
+    prepareEditor("append", u" from the editor"_s);
+    open();
+    chooseMemo(id);
+    type(contents(), u"main "_s);
+    const QString file = window->profile().tmpBasePath + QString::number(id) + u"_t.txt"_s;
+
+    // No to saving over the main window's edits, no to a new memo: the file stays.
+    prompt.answers = {PromptAnswer::No, PromptAnswer::No};
+    triggerAction("mnuEditorForm1");
+    ASSERT_EQ(prompt.messageTexts().size(), 2);
+    EXPECT_EQ(prompt.messageTexts().at(1), keepOrNew + file);
+    EXPECT_EQ(MemoFixtures::readBytes(file), "one from the editor");
+    EXPECT_EQ(stored(id)->body, u"one"_s);
+    EXPECT_EQ(contents()->toPlainText(), u"main one"_s);
+    QFile::remove(file);
+    QTRY_COMPARE(window->findChildren<QWidget*>(u"frmViewer"_s).size(), 0);
+
+    // Yes to a new memo: both texts are stored.
+    prompt.shown.clear();
+    prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    prompt.inputs = {u"from the editor"_s};
+    prompt.tagChoices = {u"x"_s};
+    triggerAction("mnuEditorForm1");
+    EXPECT_TRUE(prompt.allAnswersUsed()) << prompt.messageTexts().join(u'|').toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+    bool found = false;
+    MemoStore(dbPath()).forEachMemo(true, true, [&](const Memo& memo) {
+        found = found || (memo.recordId != id && memo.body == u"one from the editor"_s && memo.title == u"from the editor"_s);
+        return true;
+    });
+    EXPECT_TRUE(found);
+    EXPECT_EQ(stored(id)->body, u"one"_s);
+}
+
+// An editor that ends while a long run moves 10,000 memos to the trash: the
+// run commits before it lets events run, so the editor's text is stored.
+TEST_F(EditorCommandsTest, AnEditorReturningDuringALongRunIsStored)
+{
+    const qint64 id = addMemo(u"t"_s, {}, u"one"_s);
+    {
+        MemoStore store(dbPath());
+        auto transaction = store.transaction();
+        for (int i = 0; i < 10000; ++i)
+            store.insertMemo(u"bulk"_s, u"b"_s, {}, u"2026/01/01 00:00:00"_s);
+        transaction.commit();
+    }
+    const QString stop = prepareLingeringEditor(u" two"_s);
+    open();
+    window->memoList().selectId(id);
+    duringThePass([&] {
+        // Every memo but the one in the editor.
+        memoList()->selectAll();
+        memoList()->selectionModel()->select(
+            memoList()->model()->index(window->memoList().model()->rowOfId(id), 0),
+            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        stopEditor(stop);
+        prompt.answers = {PromptAnswer::Yes};
+        triggerAction("mnuDeleteMemo");
+    });
+    triggerAction("mnuEditor1");
+    EXPECT_EQ(stored(id)->body, u"one two"_s) << prompt.messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(MemoStore(dbPath()).countTrashedMemos(), 10000);
 }
 
 } // namespace

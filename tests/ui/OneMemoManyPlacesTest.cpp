@@ -3,6 +3,7 @@
 // commands. A place without unsaved edits shows what was written elsewhere;
 // a save checks that the stored memo is still what it loaded, and asks.
 #include "MainWindowFixture.h"
+#include "MemoFixtures.h"
 #include "editing/MemoEditor.h"
 #include "store/MemoStore.h"
 #include "tags/MemoList.h"
@@ -143,6 +144,23 @@ TEST_F(OneMemoManyPlacesTest, ASaveOverNewerTextAsksAndCanKeepBoth)
     triggerAction("mnuSaveMemo");
     EXPECT_EQ(prompt.messageTexts(), QStringList{question});
     EXPECT_EQ(stored(x)->body, u"again floating theirs"_s);
+}
+
+// A move of the memo on screen to the trash that fails (here the table is
+// gone under Quillet's feet) is reported and leaves the boxes as they were.
+TEST_F(OneMemoManyPlacesTest, AFailedMoveToTheTrashKeepsTheEdits)
+{
+    const qint64 x = addMemo(u"m"_s, u"x"_s, u"one"_s);
+    open();
+    chooseMemo(x);
+    type(contents(), u"unsaved "_s);
+    MemoFixtures::execute(dbPath(), "ALTER TABLE Memo RENAME TO Elsewhere");
+    triggerAction("mnuDeleteCurrentMemo");
+    ASSERT_FALSE(prompt.messageTexts().isEmpty());
+    EXPECT_EQ(prompt.shown.first().icon, PromptIcon::Critical);
+    EXPECT_EQ(lblNo(), QString::number(x));
+    EXPECT_EQ(contents()->toPlainText(), u"unsaved one"_s);
+    EXPECT_TRUE(window->editor().IsEdit());
 }
 
 } // namespace
