@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -179,6 +180,19 @@ TEST_F(FloatingMemoTest, FloatingSaveAsksBeforeOverwritingTheMainWindowsEdits)
     EXPECT_EQ(contents()->toPlainText(), u"main one"_s);
     EXPECT_TRUE(window->editor().IsEdit());
     EXPECT_FALSE(viewer->IsEdit());
+
+    // Yes to both, with the main window's title edited too: it shows the
+    // memo as stored, whole, and has nothing unsaved left.
+    type(title(), u" edited"_s);
+    type(viewer->txtContents(), u"!"_s);
+    prompt.shown.clear();
+    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    ctrl(viewer, Qt::Key_S);
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{kMainEditing, kReflectDiscards}));
+    EXPECT_EQ(storedBody(id), u"one float!"_s);
+    EXPECT_EQ(contents()->toPlainText(), u"one float!"_s);
+    EXPECT_EQ(title()->text(), u"Memo"_s);
+    EXPECT_FALSE(window->editor().IsEdit());
 }
 
 TEST_F(FloatingMemoTest, MainSaveAsksAboutTheFloatingWindowAndMayReloadIt)
