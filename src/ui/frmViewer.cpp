@@ -231,24 +231,13 @@ void frmViewer::OpenEditor(int index, bool close, bool askReflect)
     EditorPass pass(m_window.prompt());
     m_pass = &pass;
     EditorWaitWindow wait(pass);
-    // Each text the editor saves comes into the box and is saved at once. A
-    // save still asking its questions takes up the newest text after it, so
-    // that no second memo is made of an older text.
-    std::optional<QString> pending;
-    bool saving = false;
-    connect(&pass, &EditorPass::textTaken, this, [this, askReflect, &pass, &pending, &saving](const QString& text) {
-        pending = text;
-        if (saving)
-            return;
-        saving = true;
-        while (pending) {
-            const QString next = *std::exchange(pending, std::nullopt);
-            // Recorded like typing, so that undo returns to the text before.
-            m_txtContents->setPlainText(MemoText::toEditor(next));
-            if (!SaveFloatingMemo(true, askReflect))
-                keepUnsavedEditorText(pass);
-        }
-        saving = false;
+    // Each text the editor saves comes into the box and is saved at once (the
+    // pass takes no second text while a save still asks its questions).
+    connect(&pass, &EditorPass::textTaken, this, [this, askReflect, &pass](const QString& text) {
+        // Recorded like typing, so that undo returns to the text before.
+        m_txtContents->setPlainText(MemoText::toEditor(text));
+        if (!SaveFloatingMemo(true, askReflect))
+            keepUnsavedEditorText(pass);
     });
     const QPointer<frmViewer> self(this);
     pass.exec(request);

@@ -32,6 +32,8 @@ std::optional<QString> ScriptedPrompt::inputText(const QString& title, const QSt
                                                  const QString& initial)
 {
     shown.append({Kind::Input, label, title});
+    if (whileInputShows)
+        std::exchange(whileInputShows, nullptr)();
     return takeNext(inputs, "input box: " + label.toStdString());
 }
 

@@ -33,8 +33,10 @@ public:
     QStringList lastSearchTags;                       // the names the filter dialog last listed
     FileDialogRequest lastFileRequest;                // what the last file or folder chooser was asked
     QList<Shown> shown;
-    // Runs while a password dialog is open (the user taking their time).
+    // Run while a password dialog or an input box is open (the user taking
+    // their time, events running meanwhile).
     std::function<void()> whilePasswordShows;
+    std::function<void()> whileInputShows;
 
     PromptAnswer message(const PromptMessage& message) override;
     std::optional<QString> inputText(const QString& title, const QString& label,

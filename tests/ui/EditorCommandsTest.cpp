@@ -251,4 +251,39 @@ TEST_F(EditorCommandsTest, AnEditorReturningDuringALongRunIsStored)
     EXPECT_EQ(MemoStore(dbPath()).countTrashedMemos(), 10000);
 }
 
+// The editor saves again while the first save's title question is open: the
+// second text waits for that save and goes into the same new memo.
+TEST_F(EditorCommandsTest, ASaveDuringTheTitleQuestionMakesNoSecondMemo)
+{
+    prepareEditor("handover", u"first"_s);
+    qputenv("FAKE_EDITOR_DELAY", "1");
+    open();
+    const int before = MemoStore(dbPath()).countMemos();
+    prompt.inputs = {u"title"_s};
+    prompt.tagChoices = {u"x"_s};
+    prompt.whileInputShows = [this] {
+        QFile file(window->profile().tmpBasePath + u"-1_.txt"_s);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(" second");
+        file.close();
+        QTest::qWait(2500); // the pass looks at the file meanwhile
+    };
+    // "編集を終了" once both saves are through.
+    QTimer::singleShot(6000, qApp, [] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == u"frmEditorWait"_s && top->isVisible())
+                QTest::mouseClick(top->findChild<QAbstractButton*>(u"cmdFinishEdit"_s), Qt::LeftButton);
+        }
+    });
+    triggerAction("NewE1");
+    EXPECT_TRUE(prompt.allAnswersUsed()) << prompt.messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(MemoStore(dbPath()).countMemos(), before + 1);
+    bool found = false;
+    MemoStore(dbPath()).forEachMemo(true, true, [&](const Memo& memo) {
+        found = found || (memo.title == u"title"_s && memo.body == u"first second"_s);
+        return true;
+    });
+    EXPECT_TRUE(found);
+}
+
 } // namespace
