@@ -1,13 +1,17 @@
 // The undo histories of the three boxes always hold the text their box shows,
 // whatever filled the box: typing, undo and redo, saves that rewrite a box,
-// reverts, new memos and the commands that start a memo from another.
+// reverts, new memos, the commands that start a memo from another, and a
+// floating window that saves the same memo.
 #include "MainWindowFixture.h"
 #include "editing/MemoEditor.h"
 #include "store/MemoStore.h"
+#include "ui/FloatingWindows.h"
+#include "ui/frmViewer.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolBar>
 
 #include <random>
 
@@ -111,7 +115,10 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
     for (int step = 0; step < 400; ++step) {
         const Box which = kBoxes[pick(3)];
         QString action;
-        switch (pick(10)) {
+        // Every question is answered yes: save although the other side is
+        // edited, take the floating window's save, write over a changed memo.
+        prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes, PromptAnswer::Yes};
+        switch (pick(11)) {
         case 0:
         case 1:
         case 2: {
@@ -160,6 +167,32 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
             triggerAction(pick(2) ? "mnuAllUndo" : "mnuNewMemo");
             action = QStringLiteral("revert or new");
             break;
+        case 8: {
+            // The memo on screen saved from a floating window, then closed there.
+            if (editor().isNewMemo())
+                break;
+            window->floatingWindows().OpenMemoWindow(true, false);
+            frmViewer* viewer = window->floatingWindows().QueryViewerOpen(lblNo().toLongLong());
+            ASSERT_TRUE(viewer) << step;
+            const auto press = [viewer](const char* key) {
+                QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button(key)),
+                                  Qt::LeftButton);
+            };
+            press("Edit");
+            QTest::keyClicks(viewer->txtContents(), QString(letters.at(pick(int(letters.size())))));
+            const bool mainEdited = editor().IsEdit();
+            press("Save");
+            // The main window shows the stored memo now, whole.
+            const std::optional<Memo> memo = window->store().readMemo(lblNo().toLongLong());
+            ASSERT_TRUE(memo) << step;
+            EXPECT_EQ(memo->body, viewer->storedText()) << step;
+            EXPECT_EQ(editor().storedContents(), memo->body) << step << (mainEdited ? " (main edited)" : "");
+            EXPECT_FALSE(editor().IsEdit()) << step;
+            press("Close");
+            QTRY_VERIFY(window->floatingWindows().windows().isEmpty());
+            action = QStringLiteral("floating save");
+            break;
+        }
         default: {
             QTextCursor cursor = contents()->textCursor();
             const int end = int(contents()->document()->characterCount()) - 1;
@@ -171,6 +204,7 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
             break;
         }
         }
+        prompt.answers.clear();
         ASSERT_EQ(outOfStep(), "") << "after step " << step << " (" << action.toStdString() << ")";
     }
 }
