@@ -408,7 +408,7 @@ void MemoEditor::reloadShownMemo()
     if (memo->title == m_txtTitle->text() && memo->category == m_txtCategory->text() &&
         memo->body == storedContents() && memo->isPass == m_isPassword) {
         // The boxes show the stored memo: a later save checks against it.
-        m_loadedFingerprint = MemoFingerprint::ofMemo(memo->title, memo->category, memo->body);
+        m_loadedFingerprint = MemoFingerprint::ofMemo(*memo);
         return;
     }
     m_isPassword = memo->isPass;

@@ -1,5 +1,7 @@
 #include "store/MemoFingerprint.h"
 
+#include "store/Memo.h"
+
 #include <QCryptographicHash>
 
 namespace MemoFingerprint {
@@ -22,6 +24,11 @@ QString ofMemo(const QString& title, const QString& tags, const QString& body)
     for (const QString* field : {&title, &tags, &body})
         addField(hash, *field);
     return QString::fromLatin1(hash.result().toHex());
+}
+
+QString ofMemo(const Memo& memo)
+{
+    return ofMemo(memo.title, memo.category, memo.body);
 }
 
 QString ofBody(const QString& body)

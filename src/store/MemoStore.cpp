@@ -237,7 +237,7 @@ std::optional<SavedMemoState> MemoStore::updateMemo(qint64 id, const QString& ti
         return std::nullopt;
     if (!loaded.isEmpty()) {
         const std::optional<Memo> stored = readMemo(id);
-        if (stored && MemoFingerprint::ofMemo(stored->title, stored->category, stored->body) != loaded) {
+        if (stored && MemoFingerprint::ofMemo(*stored) != loaded) {
             previous->changedMeanwhile = true;
             return previous;
         }

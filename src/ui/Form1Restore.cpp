@@ -175,13 +175,12 @@ void Form1::ReadRestoreFile()
             editing.tags = stored->category;
             editing.storedBody = stored->body;
             editing.isPassword = stored->isPass;
-            editing.loadedFingerprint = MemoFingerprint::ofMemo(stored->title, stored->category, stored->body);
+            editing.loadedFingerprint = MemoFingerprint::ofMemo(*stored);
         } else if (!isNew) {
             editing = {QStringLiteral("New"), {}, {}, {}, false, false, 0, {}};
         }
     } else if (!isNew && (!stored || !state.originKnown || state.memoFingerprint.isEmpty() ||
-                          MemoFingerprint::ofMemo(stored->title, stored->category, stored->body) !=
-                              state.memoFingerprint)) {
+                          MemoFingerprint::ofMemo(*stored) != state.memoFingerprint)) {
         // Changed or gone since the text was kept: it may not be saved over
         // the newer text, so it comes back as a new memo.
         cameBackAsNew = true;

@@ -121,10 +121,7 @@ void frmViewer::showStoredNow()
     if (!memo || MemoFingerprint::ofBody(memo->body) == m_loadedFingerprint)
         return;
     const int caret = m_txtContents->textCursor().position();
-    setCaption(memo->title);
-    showStored(memo->body);
-    m_savedShown = m_shownBody;
-    m_loadedFingerprint = MemoFingerprint::ofBody(memo->body);
+    showLoaded(*memo);
     QTextCursor cursor = m_txtContents->textCursor();
     cursor.setPosition(std::clamp(caret, 0, int(m_shownBody.size())));
     m_txtContents->setTextCursor(cursor);
@@ -379,8 +376,6 @@ void frmViewer::removeKeptFiles()
     m_keptStem.clear();
 }
 
-
-
 QString frmViewer::boxText() const
 {
     return m_txtContents->boxText();
@@ -600,11 +595,16 @@ bool frmViewer::MemoLoad()
         m_isClose = true;
         return false;
     }
-    setCaption(memo->title);
-    showStored(memo->body);
-    m_savedShown = m_shownBody;
-    m_loadedFingerprint = MemoFingerprint::ofBody(memo->body);
+    showLoaded(*memo);
     return true;
+}
+
+void frmViewer::showLoaded(const FloatingMemoText& memo)
+{
+    setCaption(memo.title);
+    showStored(memo.body);
+    m_savedShown = m_shownBody;
+    m_loadedFingerprint = MemoFingerprint::ofBody(memo.body);
 }
 
 bool frmViewer::SaveFloatingMemo(bool forced, bool askReflect)

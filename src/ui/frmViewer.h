@@ -10,6 +10,7 @@
 
 class EditorPass;
 class Form1;
+struct FloatingMemoText;
 namespace RestoreFile {
 struct FloatingState;
 }
@@ -124,6 +125,8 @@ private:
     void insertAsNewMemo(const QString& storedText);
     // Shows the memo as stored now, when it differs from what the window loaded.
     void showStoredNow();
+    // Shows a memo read from the store as the window's saved text.
+    void showLoaded(const FloatingMemoText& memo);
     QString askNewMemoTitle(const QString& storedText);
     void UpdateEditButtons();
     void recordChange();
