@@ -5,6 +5,8 @@
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
 #include "tags/CategoryList.h"
+#include "ui/FloatingWindows.h"
+#include "ui/frmViewer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 
 void MainWindowFixture::prepare(const QString& settings)
@@ -115,6 +118,26 @@ void MainWindowFixture::chooseMemo(qint64 id)
         }
     }
     FAIL() << "no memo row " << id;
+}
+
+frmViewer* MainWindowFixture::openFloating(qint64 id)
+{
+    chooseMemo(id);
+    triggerAction("mnuViewer");
+    frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
+    EXPECT_TRUE(viewer) << "memo " << id << " did not open in a floating window";
+    return viewer;
+}
+
+void MainWindowFixture::press(frmViewer* viewer, const char* key)
+{
+    QAction* button = viewer->button(key);
+    ASSERT_TRUE(button) << key;
+    ASSERT_TRUE(button->isEnabled()) << key;
+    if (QWidget* widget = viewer->findChild<QToolBar*>()->widgetForAction(button))
+        QTest::mouseClick(widget, Qt::LeftButton);
+    else
+        button->trigger();
 }
 
 void MainWindowFixture::triggerAction(const char* name)

@@ -12,6 +12,7 @@
 class QLineEdit;
 class QPlainTextEdit;
 class QTreeView;
+class frmViewer;
 
 // A main window on a fresh default database in a scratch home, with helpers
 // that act as the user does: clicking rows, typing, triggering commands.
@@ -62,5 +63,10 @@ protected:
     // operation first lets events run.
     static void cancelProgressAtFirstStep();
     QList<qint64> memoRowIds() const;
+
+    // Opens memo `id` from the memo list in a floating window.
+    frmViewer* openFloating(qint64 id);
+    // Clicks a floating window's toolbar button; fails when it is disabled.
+    static void press(frmViewer* viewer, const char* key);
     QStringList memoRowTexts(int column) const;
 };

@@ -371,14 +371,29 @@ TEST_F(DatabaseCommandsTest, AMemoOnScreenThatTheMergeOverwritesShowsTheMergedTe
     prepare();
     const qint64 shown = addMemo(u"same"_s, u"mine"_s, u"old body"_s);
     const qint64 edited = addMemo(u"edited"_s, u"mine"_s, u"old body"_s);
+    const qint64 floating = addMemo(u"floating"_s, u"mine"_s, u"old body"_s);
     open();
-    const QString other = otherDatabase(
-        {{u"same"_s, u"2026/03/01 00:00:00"_s}, {u"edited"_s, u"2026/03/01 00:00:00"_s}});
+    const QString other = otherDatabase({{u"same"_s, u"2026/03/01 00:00:00"_s},
+                                         {u"edited"_s, u"2026/03/01 00:00:00"_s},
+                                         {u"floating"_s, u"2026/03/01 00:00:00"_s}});
 
     chooseCategory(u"mine"_s);
+    // Floating windows too: one unedited, one with edits of its own.
+    frmViewer* unedited = openFloating(shown);
+    frmViewer* typedIn = openFloating(floating);
+    ASSERT_TRUE(unedited && typedIn);
+    press(typedIn, "Edit");
+    type(typedIn->txtContents(), u"floating "_s);
     chooseMemo(shown);
     answerMergeDialog(other, true, false);
     triggerAction("mnuMDBAddImport");
+    EXPECT_EQ(unedited->boxText(), u"from other"_s);
+    EXPECT_EQ(typedIn->boxText(), u"floating old body"_s);
+    // Its save would write over the merged text: it asks first.
+    prompt.answers = {PromptAnswer::Yes};
+    press(typedIn, "Save");
+    EXPECT_EQ(prompt.messageTexts().last(), MemoEditor::changedMeanwhileQuestion());
+    EXPECT_EQ(window->store().readMemo(floating)->body, u"floating old body"_s);
     EXPECT_EQ(contents()->toPlainText(), u"from other"_s);
     EXPECT_EQ(tags()->text(), u"merged"_s);
     EXPECT_FALSE(window->editor().IsEdit());

@@ -286,4 +286,33 @@ TEST_F(EditorCommandsTest, ASaveDuringTheTitleQuestionMakesNoSecondMemo)
     EXPECT_TRUE(found);
 }
 
+// After a pass from a floating window whose box held unsaved text, the
+// window is marked saved only when the box now holds the stored text.
+TEST_F(EditorCommandsTest, AFloatingWindowStaysModifiedUntilItsTextIsStored)
+{
+    struct Case {
+        const char* mode;
+        QString stored; // after the pass
+        bool edited;
+    };
+    for (const Case& c : {Case{"unchanged", u"one"_s, true}, Case{"append", u"typed one!"_s, false}}) {
+        SCOPED_TRACE(c.mode);
+        prepareEditor(c.mode, u"!"_s);
+        const qint64 id = addMemo(u"t"_s, {}, u"one"_s);
+        open();
+        frmViewer* viewer = openFloating(id);
+        ASSERT_TRUE(viewer);
+        press(viewer, "Edit");
+        type(viewer->txtContents(), u"typed "_s);
+        if (c.edited)
+            finishWaitingWhenAsked(); // the editor ends with its file unchanged
+        press(viewer, "OuterEdit");
+        EXPECT_EQ(stored(id)->body, c.stored);
+        EXPECT_EQ(viewer->boxText(), c.edited ? u"typed one"_s : c.stored);
+        EXPECT_EQ(viewer->IsEdit(), c.edited);
+        EXPECT_EQ(viewer->button("Save")->isEnabled(), c.edited);
+        EXPECT_TRUE(viewer->isVisible());
+    }
+}
+
 } // namespace

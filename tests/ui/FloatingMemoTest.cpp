@@ -44,24 +44,6 @@ class FloatingMemoTest : public MainWindowFixture
 protected:
     QList<frmViewer*> viewers() const { return window->floatingWindows().windows(); }
 
-    // Opens memo `id` in a floating window from the memo list.
-    frmViewer* openFloating(qint64 id)
-    {
-        chooseMemo(id);
-        triggerAction("mnuViewer");
-        frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
-        EXPECT_TRUE(viewer);
-        return viewer;
-    }
-
-    static void press(frmViewer* viewer, const char* key)
-    {
-        QAction* button = viewer->button(key);
-        ASSERT_TRUE(button) << key;
-        ASSERT_TRUE(button->isEnabled()) << key;
-        button->trigger();
-    }
-
     static void ctrl(frmViewer* viewer, Qt::Key key)
     {
         QTest::keyClick(viewer->txtContents(), key, Qt::ControlModifier);

@@ -24,16 +24,6 @@ class OneMemoManyPlacesTest : public MainWindowFixture
 {
 protected:
     std::optional<Memo> stored(qint64 id) { return window->store().readMemo(id); }
-    static void press(frmViewer* viewer, const char* key)
-    {
-        QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button(key)), Qt::LeftButton);
-    }
-    frmViewer* openFloating(qint64 id)
-    {
-        chooseMemo(id);
-        triggerAction("mnuViewer");
-        return window->floatingWindows().QueryViewerOpen(id);
-    }
     // Another copy of Quillet writes the memo through a connection of its own.
     void writeElsewhere(qint64 id, const QString& body)
     {

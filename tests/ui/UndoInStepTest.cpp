@@ -1,7 +1,7 @@
 // The undo histories of the three boxes always hold the text their box shows,
 // whatever filled the box: typing, undo and redo, saves that rewrite a box,
-// reverts, new memos, the commands that start a memo from another, and a
-// floating window that saves the same memo.
+// reverts, new memos, the commands that start a memo from another, a
+// floating window that saves the same memo and an external editor's save.
 #include "MainWindowFixture.h"
 #include "editing/MemoEditor.h"
 #include "store/MemoStore.h"
@@ -10,8 +10,8 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTest>
-#include <QToolBar>
 
 #include <random>
 
@@ -106,7 +106,15 @@ TEST_F(UndoInStepTest, UndoAfterASaveThatRewroteTheBoxes)
 
 TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
 {
-    prepare(QStringLiteral("[General]\nMemoSaveAutoTitle=1\n"));
+    const auto unset = qScopeGuard([] {
+        qunsetenv("FAKE_EDITOR_MODE");
+        qunsetenv("FAKE_EDITOR_TEXT");
+    });
+    // Editor 1 is a stand-in that appends a letter to the memo it is given.
+    qputenv("FAKE_EDITOR_MODE", "append");
+    qputenv("FAKE_EDITOR_TEXT", "e");
+    prepare(QStringLiteral("[General]\nMemoSaveAutoTitle=1\n[OuterEditor]\nName_1=e\nPath_1=%1\nDefault_1=1\n")
+                .arg(QString::fromUtf8(FAKE_EDITOR)));
     open();
     std::mt19937 random(20261210);
     const auto pick = [&random](int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(random)); };
@@ -118,7 +126,7 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
         // Every question is answered yes: save although the other side is
         // edited, take the floating window's save, write over a changed memo.
         prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes, PromptAnswer::Yes};
-        switch (pick(11)) {
+        switch (pick(12)) {
         case 0:
         case 1:
         case 2: {
@@ -174,23 +182,36 @@ TEST_F(UndoInStepTest, RandomEditsKeepEveryBoxInStepWithItsHistory)
             window->floatingWindows().OpenMemoWindow(true, false);
             frmViewer* viewer = window->floatingWindows().QueryViewerOpen(lblNo().toLongLong());
             ASSERT_TRUE(viewer) << step;
-            const auto press = [viewer](const char* key) {
-                QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button(key)),
-                                  Qt::LeftButton);
-            };
-            press("Edit");
+            press(viewer, "Edit");
             QTest::keyClicks(viewer->txtContents(), QString(letters.at(pick(int(letters.size())))));
             const bool mainEdited = editor().IsEdit();
-            press("Save");
+            press(viewer, "Save");
             // The main window shows the stored memo now, whole.
             const std::optional<Memo> memo = window->store().readMemo(lblNo().toLongLong());
             ASSERT_TRUE(memo) << step;
             EXPECT_EQ(memo->body, viewer->storedText()) << step;
             EXPECT_EQ(editor().storedContents(), memo->body) << step << (mainEdited ? " (main edited)" : "");
             EXPECT_FALSE(editor().IsEdit()) << step;
-            press("Close");
+            press(viewer, "Close");
             QTRY_VERIFY(window->floatingWindows().windows().isEmpty());
             action = QStringLiteral("floating save");
+            break;
+        }
+        case 9: {
+            // The memo on screen through the external editor; its save is taken
+            // back over the main window's edits, which give way to it.
+            if (editor().isNewMemo())
+                break;
+            const qint64 id = lblNo().toLongLong();
+            const QString before = window->store().readMemo(id)->body;
+            triggerAction("mnuEditorForm1");
+            const std::optional<Memo> memo = window->store().readMemo(id);
+            ASSERT_TRUE(memo) << step;
+            EXPECT_EQ(memo->body, before + QStringLiteral("e")) << step;
+            EXPECT_EQ(editor().storedContents(), memo->body) << step;
+            EXPECT_FALSE(editor().IsEdit()) << step;
+            QTRY_VERIFY(window->floatingWindows().windows().isEmpty());
+            action = QStringLiteral("editor pass");
             break;
         }
         default: {

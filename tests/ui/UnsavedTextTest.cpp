@@ -56,17 +56,11 @@ protected:
         return files;
     }
     QList<frmViewer*> viewers() const { return window->floatingWindows().windows(); }
-    static void press(frmViewer* viewer, const char* key)
-    {
-        QTest::mouseClick(viewer->findChild<QToolBar*>()->widgetForAction(viewer->button(key)), Qt::LeftButton);
-    }
     // Opens memo `id` from the memo list in a floating window and types
     // `text` at its start in edit mode.
     frmViewer* typeInFloating(qint64 id, const QString& text)
     {
-        chooseMemo(id);
-        triggerAction("mnuViewer");
-        frmViewer* viewer = window->floatingWindows().QueryViewerOpen(id);
+        frmViewer* viewer = openFloating(id);
         if (!viewer)
             return nullptr;
         press(viewer, "Edit");
