@@ -315,6 +315,33 @@ QString foldForSearch(QStringView text)
     return folded.view().toString();
 }
 
+FoldedWithSources foldKeepingSources(QStringView text)
+{
+    FoldedWithSources result;
+    std::vector<char16_t> buffer(size_t(text.size()) * 3);
+    char16_t* const begin = buffer.data();
+    char16_t* out = begin;
+    result.start.reserve(size_t(text.size()));
+    result.end.reserve(size_t(text.size()));
+    for (qsizetype at = 0; at < text.size();) {
+        char32_t c = text[at].unicode();
+        qsizetype next = at + 1;
+        if (QChar::isHighSurrogate(c) && next < text.size() && text[next].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text[next++].unicode());
+        char16_t* const before = out;
+        out = foldCodePoint(c, out, begin);
+        if (out == before && !result.end.empty())
+            result.end.back() = next; // joined to the unit before
+        for (char16_t* unit = before; unit < out; ++unit) {
+            result.start.push_back(at);
+            result.end.push_back(next);
+        }
+        at = next;
+    }
+    result.text = QString(reinterpret_cast<const QChar*>(begin), out - begin);
+    return result;
+}
+
 namespace {
 
 // A rough commonness of a character in memo text, for choosing the character

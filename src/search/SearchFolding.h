@@ -40,6 +40,19 @@ private:
 // The folded form of a text, as a string (for the search words and tests).
 QString foldForSearch(QStringView text);
 
+// The folded form of a text with, for each folded unit, the span of the
+// original text its character came from, so that a word found in the folded
+// form can be selected on the characters the user sees. A voiced mark joined
+// to its kana widens that kana's span; a character that folds to several
+// units gives each of them its whole span.
+struct FoldedWithSources
+{
+    QString text;
+    std::vector<qsizetype> start; // where each unit's character starts in the original
+    std::vector<qsizetype> end;   // and where it ends
+};
+FoldedWithSources foldKeepingSources(QStringView text);
+
 // Finds one folded word in folded texts. It looks for the word's least common
 // character first (Qt's vectorised character search), then compares the whole
 // word there: on memo text this is several times faster than a Boyer-Moore

@@ -1,5 +1,9 @@
 #include "search/TextFinder.h"
 
+#include "search/SearchFolding.h"
+
+#include <algorithm>
+
 namespace {
 
 // True when `position` lies between the high and the low half of a surrogate
@@ -14,6 +18,94 @@ bool whole(const QString& text, qsizetype position, qsizetype length)
 {
     return !splitsPair(text, position) && !splitsPair(text, position + length);
 }
+
+// An occurrence in the original text.
+struct Span
+{
+    qsizetype position = -1;
+    qsizetype length = 0;
+};
+
+// The first occurrence starting at or after `from`, and the last one ending
+// at or before `end`. An occurrence never starts or ends between the two
+// halves of a surrogate pair.
+Span findExactForward(const QString& text, const QString& what, qsizetype from)
+{
+    from = std::max<qsizetype>(from, 0);
+    while (from + what.size() <= text.size()) {
+        // The empty string is found where the search starts.
+        const qsizetype position = what.isEmpty() ? from : text.indexOf(what, from);
+        if (position < 0)
+            return {};
+        if (whole(text, position, what.size()))
+            return {position, what.size()};
+        from = position + 1;
+    }
+    return {};
+}
+
+Span findExactBackward(const QString& text, const QString& what, qsizetype end)
+{
+    // The latest start an occurrence ending at or before `end` can have.
+    // QString::lastIndexOf reads a negative start as counted from the end of
+    // the text, so the search stops before the start drops below 0.
+    qsizetype from = qMin(end, text.size()) - what.size();
+    while (from >= 0) {
+        const qsizetype position = what.isEmpty() ? from : text.lastIndexOf(what, from);
+        if (position < 0)
+            return {};
+        if (whole(text, position, what.size()))
+            return {position, what.size()};
+        from = position - 1;
+    }
+    return {};
+}
+
+// Any case, width and kana: the search runs on the folded forms, as the tag
+// and word search does, and the occurrence covers the original characters.
+class FoldedSearch
+{
+public:
+    FoldedSearch(const QString& text, const QString& what)
+        : m_text(foldKeepingSources(text)), m_what(foldForSearch(what))
+    {
+    }
+
+    Span forward(qsizetype from) const
+    {
+        // The first unit whose character starts at or after `from`.
+        qsizetype unit = std::lower_bound(m_text.start.begin(), m_text.start.end(), from) - m_text.start.begin();
+        while ((unit = m_text.text.indexOf(m_what, unit)) >= 0) {
+            if (whole(m_text.text, unit, m_what.size()))
+                return original(unit);
+            ++unit;
+        }
+        return {};
+    }
+    Span backward(qsizetype end) const
+    {
+        // The units whose characters end at or before `end`.
+        const qsizetype units = std::upper_bound(m_text.end.begin(), m_text.end.end(), end) - m_text.end.begin();
+        for (qsizetype unit = units - m_what.size(); unit >= 0; --unit) {
+            unit = m_text.text.lastIndexOf(m_what, unit);
+            if (unit < 0)
+                break;
+            if (whole(m_text.text, unit, m_what.size()))
+                return original(unit);
+        }
+        return {};
+    }
+
+private:
+    Span original(qsizetype unit) const
+    {
+        const qsizetype start = m_text.start[size_t(unit)];
+        return {start, m_text.end[size_t(unit + m_what.size() - 1)] - start};
+    }
+
+    FoldedWithSources m_text;
+    QString m_what;
+};
 
 } // namespace
 
@@ -40,71 +132,44 @@ QString TextFinder::message(Outcome outcome)
     }
 }
 
-qsizetype TextFinder::findForward(const QString& text, const QString& what, qsizetype from,
-                                  Qt::CaseSensitivity sensitivity)
-{
-    if (from < 0)
-        from = 0;
-    while (from + what.size() <= text.size()) {
-        // The empty string is found where the search starts.
-        const qsizetype position = what.isEmpty() ? from : text.indexOf(what, from, sensitivity);
-        if (position < 0)
-            return -1;
-        if (whole(text, position, what.size()))
-            return position;
-        from = position + 1;
-    }
-    return -1;
-}
-
-qsizetype TextFinder::findBackward(const QString& text, const QString& what, qsizetype end,
-                                   Qt::CaseSensitivity sensitivity)
-{
-    // The latest start an occurrence ending at or before `end` can have.
-    // QString::lastIndexOf reads a negative start as counted from the end of
-    // the text, so the search stops before the start drops below 0.
-    qsizetype from = qMin(end, text.size()) - what.size();
-    while (from >= 0) {
-        const qsizetype position = what.isEmpty() ? from : text.lastIndexOf(what, from, sensitivity);
-        if (position < 0)
-            return -1;
-        if (whole(text, position, what.size()))
-            return position;
-        from = position - 1;
-    }
-    return -1;
-}
-
 TextFinder::Step TextFinder::findNext(const QString& text, qsizetype caret, const QString& what,
                                       Qt::CaseSensitivity sensitivity)
 {
     caret = qBound<qsizetype>(0, caret, text.size());
     // Pressing the button again for the string just found moves past it.
     const bool repeat = m_continuing && what == m_lastFound;
-    qsizetype position = -1;
+    const bool exact = sensitivity == Qt::CaseSensitive || what.isEmpty();
+    const std::optional<FoldedSearch> folded =
+        exact ? std::nullopt : std::optional<FoldedSearch>(std::in_place, text, what);
+    const auto forward = [&](qsizetype from) {
+        return folded ? folded->forward(from) : findExactForward(text, what, from);
+    };
+    Span found;
     switch (m_direction) {
     case Direction::Whole:
         m_direction = Direction::Down;
-        position = findForward(text, what, 0, sensitivity);
+        found = forward(0);
         break;
     case Direction::Down:
-        position = findForward(text, what, repeat ? caret + what.size() : caret, sensitivity);
+        found = forward(repeat ? caret + m_lastLength : caret);
         break;
     case Direction::Up:
         // Every occurrence that ends at or before the caret, one that ends
         // right at it included. When repeating, the caret stands at the start
         // of the selected occurrence, so the search moves on past it.
-        position = findBackward(text, what, caret, sensitivity);
+        found = folded ? folded->backward(caret) : findExactBackward(text, what, caret);
         break;
     }
 
-    if (position >= 0) {
+    if (found.position >= 0) {
         m_continuing = true;
         m_lastFound = what;
-        return {Outcome::Found, position, what.size()};
+        m_lastLength = found.length;
+        return {Outcome::Found, found.position, found.length};
     }
     const Outcome outcome = m_continuing ? Outcome::NoMore : Outcome::NotFound;
     m_continuing = false;
     m_lastFound.clear();
+    m_lastLength = 0;
     return {outcome, -1, 0};
 }

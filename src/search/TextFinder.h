@@ -46,19 +46,15 @@ public:
 
     // One press of the find button: looks for `what` in `text` in the current
     // direction from `caret`. A search over the whole text turns the direction
-    // to down for the steps after it.
+    // to down for the steps after it. Unless case counts, width and kana do
+    // not count either, as in the tag and word search; the occurrence found
+    // then covers the text's own characters, whose length may differ from
+    // that of `what` ("ｶﾞ" for "が").
     Step findNext(const QString& text, qsizetype caret, const QString& what, Qt::CaseSensitivity sensitivity);
-
-    // The first occurrence starting at or after `from`, and the last one
-    // ending at or before `end`; -1 when there is none. An occurrence never
-    // starts or ends between the two halves of a surrogate pair.
-    static qsizetype findForward(const QString& text, const QString& what, qsizetype from,
-                                 Qt::CaseSensitivity sensitivity);
-    static qsizetype findBackward(const QString& text, const QString& what, qsizetype end,
-                                  Qt::CaseSensitivity sensitivity);
 
 private:
     Direction m_direction = Direction::Down;
     bool m_continuing = false;
     QString m_lastFound;
+    qsizetype m_lastLength = 0; // of the occurrence last found, in the text
 };

@@ -237,4 +237,52 @@ TEST(TextFinderTest, AnOccurrenceNeverSplitsASurrogatePair)
     EXPECT_EQ(press(empty, text, 2, QString(), 1), QStringList{u"3"_s});
 }
 
+// Without the case box, width and kana count no more than case, as in the
+// tag and word search; the occurrence covers the text's own characters.
+TEST(TextFinderTest, AnyCaseAlsoMeansAnyWidthAndKanaAndSelectsTheOriginalCharacters)
+{
+    const QString text = u"ＡＢＣ がっこう ｶﾞｯｺｳ Straße、カ\u3099"_s;
+    struct Case {
+        QString what;
+        QString selected; // empty: not found
+    };
+    const Case cases[] = {
+        {u"abc"_s, u"ＡＢＣ"_s},      {u"ガッコウ"_s, u"がっこう"_s}, {u"がっこう"_s, u"がっこう"_s},
+        {u"ガッ"_s, u"がっ"_s},       {u"strasse"_s, u"Straße"_s},   {u"ss"_s, u"ß"_s},
+        {u"ガ"_s, u"が"_s},           {u"ｶﾞ"_s, u"が"_s},
+        {u"ｺｳ"_s, u"こう"_s},         {u"カ"_s + QChar(0x3099), u"が"_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what.toStdString());
+        TextFinder finder;
+        const TextFinder::Step step = finder.findNext(text, 0, c.what, Qt::CaseInsensitive);
+        ASSERT_EQ(step.outcome, TextFinder::Outcome::Found);
+        EXPECT_EQ(text.mid(step.position, step.length), c.selected);
+        TextFinder exact;
+        EXPECT_EQ(exact.findNext(text, 0, c.what, Qt::CaseSensitive).position, text.indexOf(c.what));
+    }
+
+    // Steps move past each occurrence whatever its length, down and up.
+    const QString kana = u"ｶﾞ が ガ か カ\u3099"_s;
+    for (Direction direction : {Direction::Down, Direction::Up}) {
+        TextFinder finder;
+        finder.setDirection(direction);
+        qsizetype caret = direction == Direction::Down ? 0 : kana.size();
+        QStringList found;
+        for (int i = 0; i < 5; ++i) {
+            const TextFinder::Step step = finder.findNext(kana, caret, u"ガ"_s, Qt::CaseInsensitive);
+            if (step.outcome != TextFinder::Outcome::Found) {
+                found.append(TextFinder::message(step.outcome));
+                break;
+            }
+            caret = step.position;
+            found.append(kana.mid(step.position, step.length));
+        }
+        const QString combined = u"カ\u3099"_s;
+        EXPECT_EQ(found, direction == Direction::Down
+                             ? (QStringList{u"ｶﾞ"_s, u"が"_s, u"ガ"_s, combined, kNoMore})
+                             : (QStringList{combined, u"ガ"_s, u"が"_s, u"ｶﾞ"_s, kNoMore}));
+    }
+}
+
 } // namespace

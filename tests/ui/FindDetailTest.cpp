@@ -177,6 +177,22 @@ TEST_F(FindDetailTest, TheCaseSwitchAndTheNotFoundMessage)
     EXPECT_EQ(prompt.messageTexts(), (QStringList{kNoMore, kNotFound}));
 }
 
+// A word the filter finds in a memo is found in its text too: without the
+// case box, width and kana do not count, and the selection covers the
+// characters the box shows.
+TEST_F(FindDetailTest, WhatTheFilterFindsFindInTextFindsToo)
+{
+    showMemo(u"予定: ﾐｰﾃｨﾝｸﾞ\r\nＴＯＤＯ"_s);
+    openDialog();
+    dialog()->txtFind()->setText(u"みーてぃんぐ"_s);
+    EXPECT_EQ(findNext(), u"4+7 ﾐｰﾃｨﾝｸﾞ"_s);
+    dialog()->txtFind()->setText(u"todo"_s);
+    EXPECT_EQ(findNext(), u"12+4 ＴＯＤＯ"_s);
+    QTest::mouseClick(dialog()->chkCompareMode(), Qt::LeftButton);
+    setCaret(0);
+    EXPECT_EQ(findNext(), kNoMore);
+}
+
 TEST_F(FindDetailTest, TheEmptyStringPutsTheCaretWhereTheSearchStarts)
 {
     showMemo(u"abc"_s);
