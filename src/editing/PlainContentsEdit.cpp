@@ -1,5 +1,8 @@
 #include "editing/PlainContentsEdit.h"
 
+#include "editing/MemoText.h"
+#include "exchange/ClipboardText.h"
+
 #include <QMimeData>
 #include <QTextCursor>
 
@@ -24,4 +27,22 @@ QMimeData* PlainContentsEdit::createMimeDataFromSelection() const
     // The selection marks line breaks with U+2029; every other character stays.
     data->setText(textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
     return data;
+}
+
+bool PlainContentsEdit::canInsertFromMimeData(const QMimeData* source) const
+{
+    const std::optional<QString> text = ClipboardText::plainText(source);
+    return text && !text->isEmpty();
+}
+
+void PlainContentsEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (!canInsertFromMimeData(source))
+        return;
+    // Line breaks of any kind become the box's own; every other character
+    // goes in as it is, as one edit of the box.
+    QTextCursor cursor = textCursor();
+    cursor.insertText(MemoText::toEditor(*ClipboardText::plainText(source)));
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }

@@ -7,6 +7,10 @@
 // A memo's contents box. It reads its text without lossy conversion, applies
 // undo steps to the changed range only, and copies or drags out plain text
 // only, the characters as they stand (a line break as '\n'), never formatting.
+// Every way text comes in (Ctrl+V, Shift+Insert, the middle button, the
+// context menu, a drop) takes plain text offered as text only: never a file
+// list's addresses or a picture, and never an empty text that would only
+// remove the selection.
 class PlainContentsEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -23,4 +27,6 @@ public:
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 };

@@ -66,18 +66,8 @@ void ClipboardCommands::mnuCopy()
 
 void ClipboardCommands::mnuPaste()
 {
-    // Pictures and file lists are not pasted; neither is an empty text, which
-    // would only remove the selection.
-    const std::optional<QString> text = ClipboardText::plainText(clipboard()->mimeData());
-    if (!text || text->isEmpty())
-        return;
-    QPlainTextEdit* box = m_window.editor().txtContents();
-    QTextCursor cursor = box->textCursor();
-    // The cursor turns CR LF, lone CR and LF into the box's line breaks and
-    // inserts every other character as it is, as one edit of the box.
-    cursor.insertText(*text);
-    box->setTextCursor(cursor);
-    box->ensureCursorVisible();
+    // The box takes only plain text, as for every other way of pasting.
+    m_window.editor().txtContents()->paste();
 }
 
 void ClipboardCommands::mnuCopyCurrentMemo2Clipboard()

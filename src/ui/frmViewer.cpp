@@ -7,6 +7,7 @@
 #include "app/Timestamp.h"
 #include "app/Twips.h"
 #include "editing/MemoEditor.h"
+#include "exchange/ClipboardText.h"
 #include "exchange/EditorPass.h"
 #include "exchange/EditorTable.h"
 #include "exchange/EditorWaitWindow.h"
@@ -57,8 +58,8 @@ QString cutAt(const QString& text, int length)
 
 bool clipboardHasText()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    return data && data->hasText() && !data->text().isEmpty();
+    const std::optional<QString> text = ClipboardText::plainText(QApplication::clipboard()->mimeData());
+    return text && !text->isEmpty();
 }
 
 } // namespace
@@ -568,10 +569,9 @@ void frmViewer::cut()
 
 void frmViewer::paste()
 {
-    if (!m_editMode || !clipboardHasText())
-        return;
-    // The clipboard's line breaks, whichever kind, become the box's own.
-    m_txtContents->textCursor().insertText(MemoText::toEditor(QApplication::clipboard()->text()));
+    // The box takes only plain text, as for every other way of pasting.
+    if (m_editMode)
+        m_txtContents->paste();
 }
 
 bool frmViewer::MemoLoad()

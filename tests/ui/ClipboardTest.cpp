@@ -81,10 +81,10 @@ Way byAction(const char* name)
     return {name, [name](ClipboardTest& t) { static_cast<ClipboardWayTest&>(t).triggerAction(name); }};
 }
 
-Way byKey(const char* name, Qt::Key key)
+Way byKey(const char* name, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
 {
-    return {name, [key](ClipboardTest& t) {
-                QTest::keyClick(static_cast<ClipboardWayTest&>(t).contents(), key, Qt::ControlModifier);
+    return {name, [key, modifiers](ClipboardTest& t) {
+                QTest::keyClick(static_cast<ClipboardWayTest&>(t).contents(), key, modifiers);
             }};
 }
 
@@ -208,8 +208,8 @@ TEST_P(PasteTest, PasteWithoutTextOnTheClipboardChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, PasteTest,
-                         ::testing::Values(byAction("mnuPaste"), byAction("Paste"),
-                                           byKey("CtrlV", Qt::Key_V)),
+                         ::testing::Values(byAction("mnuPaste"), byAction("Paste"), byKey("CtrlV", Qt::Key_V),
+                                           byKey("ShiftInsert", Qt::Key_Insert, Qt::ShiftModifier)),
                          wayName);
 
 TEST_F(ClipboardTest, CopyingTheCurrentMemoPutsItsWholeBodyOnTheClipboard)

@@ -11,6 +11,11 @@
 #include "ui/frmViewer.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -452,6 +457,37 @@ TEST_F(FloatingMemoTest, KeptWindowsThatCannotBeRestoredLoseNothing)
     EXPECT_EQ(viewers().first()->windowTitle(), u"%1:Memo"_s.arg(id));
     EXPECT_TRUE(viewers().first()->editMode());
     EXPECT_FALSE(viewers().first()->IsEdit());
+}
+
+// Every way of pasting into a floating window takes plain text only.
+TEST_F(FloatingMemoTest, PastingTakesPlainTextOnlyWhicheverWay)
+{
+    const qint64 id = addMemo(u"m"_s, u"x"_s, u"abc"_s);
+    open();
+    frmViewer* viewer = openFloating(id);
+    ASSERT_TRUE(viewer);
+    press(viewer, "Edit");
+    QPlainTextEdit* box = viewer->txtContents();
+    const std::function<void()> ways[] = {
+        [&] { QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier); },
+        [&] { QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier); },
+        [&] { viewer->button("Paste")->trigger(); },
+    };
+    QString expected = u"abc"_s;
+    for (const auto& paste : ways) {
+        SCOPED_TRACE(&paste - ways);
+        auto* files = new QMimeData;
+        files->setUrls({QUrl::fromLocalFile(home.file(u"a.txt"_s))});
+        QGuiApplication::clipboard()->setMimeData(files);
+        box->moveCursor(QTextCursor::Start);
+        paste();
+        EXPECT_EQ(viewer->boxText(), expected);
+        const QString line = QString::number(&paste - ways);
+        QGuiApplication::clipboard()->setText(line + u"\r\n"_s);
+        paste();
+        expected = line + u"\n"_s + expected;
+        EXPECT_EQ(viewer->boxText(), expected);
+    }
 }
 
 } // namespace
