@@ -116,6 +116,9 @@ bool PasswordCommands::CheckSelectionPassword()
     const std::optional<QString> password = securityPassword();
     if (!password)
         return false;
+    // Without a security password protected memos open freely, and so go out.
+    if (password->isEmpty())
+        return true;
     const QString answer =
         m_window.prompt().password(QStringLiteral("パスワードの入力"),
                                    QStringLiteral("このメモを開くためのパスワードを入力してください。"));

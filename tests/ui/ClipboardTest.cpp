@@ -262,6 +262,7 @@ struct LockedCase
     QString answer;
     QStringList messages;
     bool copied;
+    bool asked = true;
 };
 
 void PrintTo(const LockedCase& c, std::ostream* out)
@@ -287,6 +288,11 @@ TEST_P(LockedCopyTest, CopyingProtectedMemosAsksForTheSecurityPassword)
     prompt.passwords = {c.answer};
     triggerAction("mnuCopyMemo2Clipboard");
 
+    if (!c.asked) {
+        EXPECT_TRUE(prompt.shown.isEmpty());
+        EXPECT_EQ(clipboard()->text(), u"O\nsecret\n"_s);
+        return;
+    }
     ASSERT_EQ(prompt.shown.size(), 1 + c.messages.size());
     EXPECT_EQ(prompt.shown[0].kind, ScriptedPrompt::Kind::Password);
     EXPECT_EQ(prompt.shown[0].title, u"パスワードの入力"_s);
@@ -302,8 +308,9 @@ INSTANTIATE_TEST_SUITE_P(Answers, LockedCopyTest,
                          ::testing::Values(LockedCase{"right", "dcb", u"abc"_s, {}, true},
                                            LockedCase{"empty", "dcb", QString(), {}, false},
                                            LockedCase{"wrong", "dcb", u"abd"_s, {kWrongPassword}, false},
-                                           // No security password: no answer opens a protected memo.
-                                           LockedCase{"noPasswordSet", "", u"x"_s, {kWrongPassword}, false}),
+                                           // No security password: protected memos open
+                                           // freely, and are copied with no question.
+                                           LockedCase{"noPasswordSet", "", {}, {}, true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ClipboardTest, NewMemoFromTheClipboardIsSavedAtOnce)

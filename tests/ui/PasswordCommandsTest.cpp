@@ -283,7 +283,7 @@ TEST_F(PasswordCommandsTest, PasswordDialogsTakeTheWindowOutOfTheTopmostBandAndP
     EXPECT_EQ(contents()->toPlainText(), u"hidden"_s);
 }
 
-TEST_F(PasswordCommandsTest, CheckSelectionPasswordAsksOnlyWhenASelectedMemoIsProtected)
+TEST_F(PasswordCommandsTest, CheckSelectionPasswordAsksOnlyWhenASelectedMemoIsProtectedAndAPasswordIsSet)
 {
     const qint64 a = addMemo(u"a"_s, {});
     const qint64 b = addMemo(u"b"_s, {});
@@ -304,9 +304,8 @@ TEST_F(PasswordCommandsTest, CheckSelectionPasswordAsksOnlyWhenASelectedMemoIsPr
         {"right answer", {a, closed}, u"abc"_s, {u"abc"_s}, true, {}},
         {"empty answer", {a, closed}, u"abc"_s, {QString()}, false, {}},
         {"wrong answer", {closed, b}, u"abc"_s, {u"ab"_s}, false, {kWrong}},
-        // Asked also without a security password, and then never passed.
-        {"empty security password, empty answer", {closed}, QString(), {QString()}, false, {}},
-        {"empty security password, some answer", {closed}, QString(), {u"x"_s}, false, {kWrong}},
+        // Without a security password protected memos open freely: no question.
+        {"empty security password", {closed}, QString(), {}, true, {}},
         {"unreadable security password", {closed}, std::nullopt, {}, false, {kUnreadable}},
     };
     for (const Case& c : cases) {
