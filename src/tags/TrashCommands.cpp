@@ -6,6 +6,7 @@
 #include "tags/CategoryList.h"
 #include "tags/ListViews.h"
 #include "tags/MemoList.h"
+#include "tags/TagTable.h"
 #include "tags/Trash.h"
 #include "ui/BusyCursor.h"
 #include "ui/Form1.h"
@@ -32,7 +33,9 @@ TrashCommands::TrashCommands(Form1& window) : QObject(&window), m_window(window)
 
 void TrashCommands::mnuDeleteMemo()
 {
-    if (m_window.categoryList().table().totalCount() == 0)
+    // The memos of the trash list are in the trash already.
+    if (m_window.categoryList().table().totalCount() == 0 ||
+        m_window.categoryList().selectedName() == TagTable::trashName())
         return;
     const bool quiet = m_window.IsTrashSetting() == 1;
     if (!quiet && !m_window.prompt().askYesNo(QStringLiteral("選択したメモをゴミ箱に入れますか？")))

@@ -193,15 +193,21 @@ TEST_F(TrashTest, RestoringNeedsTheTrashList)
     expectCountsMatchRecount();
 }
 
-TEST_F(TrashTest, MemosAlreadyInTheTrashAreNotCountedTwice)
+// In the trash list the memos are in the trash already: the command (menu
+// or Delete key) neither asks nor reports a move, and the list stays.
+TEST_F(TrashTest, InTheTrashListMovingToTheTrashDoesNothing)
 {
     const qint64 trashed = addMemo(u"a"_s, u"x"_s, {}, true);
     addMemo(u"b"_s, u"x"_s);
     open();
     chooseCategory(u"[Trash]"_s);
     selectMemos({trashed});
-    prompt.answers = {PromptAnswer::Yes};
     triggerAction("mnuDeleteMemo");
+    memoList()->setFocus();
+    QTest::keyClick(memoList(), Qt::Key_Delete);
+    EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(inTrash(trashed));
+    EXPECT_EQ(memoRowIds(), QList<qint64>{trashed});
     EXPECT_EQ(categoryRows().mid(0, 2), (QStringList{u"1 [ALL] 1"_s, u"2 [Trash] 1"_s}));
     expectCountsMatchRecount();
 }
