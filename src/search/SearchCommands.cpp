@@ -25,7 +25,6 @@ void SearchCommands::mnuFiltering()
     // Cancelled: the previous result stays.
     if (!request)
         return;
-    m_window.setFindWord(request->words);
 
     CategoryList& categories = m_window.categoryList();
     try {
@@ -36,6 +35,8 @@ void SearchCommands::mnuFiltering()
         m_window.prompt().critical(error.userMessage());
         return;
     }
+    // The words are kept with their result (the restore file pairs them).
+    m_window.setFindWord(request->words);
     categories.UpdatePseudoCounts();
     // "[Find]" becomes the chosen row and lists what was found, also when it
     // was chosen already.

@@ -3,6 +3,8 @@
 #include "store/MemoFingerprint.h"
 #include "store/StatementCatalogue.h"
 
+#include <QSet>
+
 namespace {
 
 bool hasTable(SqliteDatabase& db, const QString& name)
@@ -129,6 +131,21 @@ int MemoStore::countTrashedMemos()
 {
     Statement query(m_db, sql::CountTrashedMemos);
     return query.step() ? query.int32(0) : 0;
+}
+
+QList<qint64> MemoStore::idsOutsideTrash(const QList<qint64>& ids)
+{
+    const QSet<qint64> wanted(ids.cbegin(), ids.cend());
+    QList<qint64> kept;
+    if (wanted.isEmpty())
+        return kept;
+    Statement query(m_db, sql::ListIdsOutsideTrash);
+    while (query.step()) {
+        const qint64 id = query.int64(0);
+        if (wanted.contains(id))
+            kept.append(id);
+    }
+    return kept;
 }
 
 int MemoStore::countMemos()

@@ -51,6 +51,8 @@ public:
     void forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit);
     std::vector<CategoryGroup> readCategoryGroups();
     int countTrashedMemos();
+    // Those of `ids` that are memos outside the trash, in table order.
+    QList<qint64> idsOutsideTrash(const QList<qint64>& ids);
     int countMemos();
     void forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit);
     // Every memo, trashed and locked ones too, in table order, read without copies.

@@ -103,6 +103,7 @@ inline constexpr const char* ListMemos =
     "FROM Memo WHERE (IsTrash <> 0) = ?1 ORDER BY RecordID";
 inline constexpr const char* CountMemosPerCategory =
     "SELECT Category, count(RecordID) FROM Memo WHERE IsTrash = 0 GROUP BY Category";
+inline constexpr const char* ListIdsOutsideTrash = "SELECT RecordID FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
 inline constexpr const char* CountTrashedMemos = "SELECT count(*) FROM Memo WHERE (IsTrash <> 0) = 1";
 inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";
 // Whole memos for searches, exports and merges, in table order. ?1 = include
@@ -112,8 +113,9 @@ inline constexpr const char* ReadAllMemos =
     "FROM Memo WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0) ORDER BY RecordID";
 // The tag search: the columns it tests of every memo, in table order, those in
 // the trash and the locked ones included.
+// The search looks at the memos outside the trash, as the "[Find]" list shows them.
 inline constexpr const char* ReadMemosForSearch =
-    "SELECT RecordID, Category, Title, Memo FROM Memo ORDER BY RecordID";
+    "SELECT RecordID, Category, Title, Memo FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
 inline constexpr const char* ReadMemoIdentities = "SELECT RecordID, Title, UpdateTime FROM Memo ORDER BY RecordID";
 inline constexpr const char* IsMemoLocked = "SELECT 1 FROM Memo WHERE RecordID = ?1 AND IsPass <> 0";
 inline constexpr const char* ReadMemoCategory = "SELECT Category FROM Memo WHERE RecordID = ?1";

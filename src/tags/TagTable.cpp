@@ -2,6 +2,8 @@
 
 #include "tags/TagString.h"
 
+#include <algorithm>
+
 // The lookup key of a name: every code point case-folded on its own, which is the
 // same folding QString::compare uses with Qt::CaseInsensitive, so two names have
 // the same key exactly when they compare equal ignoring case.
@@ -119,4 +121,16 @@ int TagTable::rowIdToSelect(const QString& rememberedName) const
     if (rememberedName == importName())
         return ImportRowId;
     return AllRowId;
+}
+
+void TagTable::setFindResult(QList<qint64> ids)
+{
+    m_findIds = std::move(ids);
+    m_findTrashed = 0;
+}
+
+void TagTable::noteTrashMove(qint64 id, bool inTrash)
+{
+    if (std::binary_search(m_findIds.cbegin(), m_findIds.cend(), id))
+        m_findTrashed += inTrash ? 1 : -1;
 }

@@ -69,10 +69,14 @@ public:
     void setTrashCount(int count) { m_trashCount = count; }
     void addToTrash(int delta) { m_trashCount += delta; }
 
-    // The RecordIDs found by the last tag search, in table order.
-    int findCount() const { return static_cast<int>(m_findIds.size()); }
+    // The RecordIDs found by the last tag search among the memos outside the
+    // trash, in table order. The count leaves out those moved to the trash
+    // since, as the "[Find]" list does.
+    int findCount() const { return static_cast<int>(m_findIds.size()) - m_findTrashed; }
     const QList<qint64>& findIds() const { return m_findIds; }
-    void setFindResult(QList<qint64> ids) { m_findIds = std::move(ids); }
+    void setFindResult(QList<qint64> ids);
+    // Memo `id` went into the trash, or came back out of it.
+    void noteTrashMove(qint64 id, bool inTrash);
 
     // The category list's rows: "[ALL]", "[Trash]", "[Find]", "[Import]", then every
     // non-empty name from entry 1 on, each with ID index + 4 (so IDs may skip).
@@ -93,4 +97,5 @@ private:
     int m_totalCount = 0;
     int m_trashCount = 0;
     QList<qint64> m_findIds;
+    int m_findTrashed = 0; // found memos in the trash now
 };

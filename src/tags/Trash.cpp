@@ -13,6 +13,7 @@ bool Trash::setTrash(qint64 id, bool inTrash)
     const int direction = inTrash ? 1 : -1;
     m_table.addToTotal(-direction);
     m_table.addToTrash(direction);
+    m_table.noteTrashMove(id, inTrash);
     if (inTrash)
         m_table.updateTagCounts(memo->previousCategory, QString());
     else

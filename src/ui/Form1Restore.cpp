@@ -156,14 +156,17 @@ void Form1::ReadRestoreFile()
     // kept may still be saved over it.
     const bool isNew = state.memoNumber == QLatin1String("New");
     std::optional<Memo> stored;
-    if (!isNew) {
-        try {
+    // Of the search result only the memos that are here now, outside the
+    // trash: the file may be older than the database.
+    QList<qint64> found;
+    try {
+        if (!isNew)
             stored = m_store->readMemo(state.memoNumber.toLongLong());
-        } catch (const DatabaseError& error) {
-            reportDatabaseError(error);
-            restoreFailed(state.isEdit);
-            return;
-        }
+        found = m_store->idsOutsideTrash(state.findIds);
+    } catch (const DatabaseError& error) {
+        reportDatabaseError(error);
+        restoreFailed(state.isEdit);
+        return;
     }
     MemoEditor::EditingState editing{state.memoNumber, state.title,  state.tags, state.body,
                                      state.isEdit,     false,        state.caret, state.memoFingerprint};
@@ -201,7 +204,7 @@ void Form1::ReadRestoreFile()
     }
 
     m_findWord = state.findWord;
-    m_catList->table().setFindResult(state.findIds);
+    m_catList->table().setFindResult(std::move(found));
     m_catList->UpdatePseudoCounts();
     const int row = state.categoryRow - 1;
     m_catList->selectRowId(categories->row(row).id);

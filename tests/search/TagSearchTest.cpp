@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(TagSearchTest, NoTagsAndNoWordsFindEveryMemoInTableOrderTrashedAndLockedIncluded)
+TEST_F(TagSearchTest, NoTagsAndNoWordsFindEveryMemoOutsideTheTrashInTableOrderLockedIncluded)
 {
     const qint64 plain = add(u"a"_s, u"x"_s, u"body"_s);
     const qint64 trashed = add(u"b"_s, u"y"_s, u"body"_s);
@@ -47,7 +47,7 @@ TEST_F(TagSearchTest, NoTagsAndNoWordsFindEveryMemoInTableOrderTrashedAndLockedI
     store->writeMemoTrash(trashed, true);
     store->writeMemoLock(locked, true);
 
-    const QList<qint64> all{plain, trashed, locked, bare};
+    const QList<qint64> all{plain, locked, bare};
     EXPECT_EQ(RunTagSearch(*store, SearchRequest{}), all);
     // Without words, neither the title switch nor OR narrows anything.
     SearchRequest noTitles;
@@ -55,9 +55,10 @@ TEST_F(TagSearchTest, NoTagsAndNoWordsFindEveryMemoInTableOrderTrashedAndLockedI
     noTitles.wordJoin = SearchJoin::Or;
     EXPECT_EQ(RunTagSearch(*store, noTitles), all);
 
-    // A trashed or locked memo is found by its tags and words like any other.
-    EXPECT_EQ(searchTags({u"y"_s}, SearchJoin::And), QList<qint64>{trashed});
-    EXPECT_EQ(searchWords(u"body"_s, SearchJoin::And), (QList<qint64>{plain, trashed}));
+    // A trashed memo is never found (the "[Find]" list never shows it); a
+    // locked one is found by its tags and words like any other.
+    EXPECT_EQ(searchTags({u"y"_s}, SearchJoin::And), QList<qint64>{});
+    EXPECT_EQ(searchWords(u"body"_s, SearchJoin::And), (QList<qint64>{plain}));
     const qint64 secret = add(u"d"_s, u"x"_s, u"a secret body"_s);
     store->writeMemoLock(secret, true);
     EXPECT_EQ(searchWords(u"secret"_s, SearchJoin::And), QList<qint64>{secret});

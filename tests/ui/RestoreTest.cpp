@@ -299,6 +299,26 @@ TEST_F(RestoreTest, UnwritableRestoreFileLetsTheUserChoose)
     EXPECT_TRUE(prompt.allAnswersUsed());
 }
 
+// A search result read back from the file keeps only the memos that are
+// here now, outside the trash, in table order: its count agrees with its list.
+TEST_F(RestoreTest, TheRestoredSearchResultHoldsOnlyMemosOutsideTheTrash)
+{
+    const qint64 kept = addMemo(u"a"_s, u"x"_s);
+    const qint64 trashed = addMemo(u"b"_s, u"x"_s, {}, true);
+    const qint64 other = addMemo(u"c"_s, u"x"_s);
+    RestoreFile::MainState state;
+    state.databasePath = RestoreFile::databaseKey(dbPath());
+    state.categoryRow = 3; // [Find]
+    state.memoNumber = u"New"_s;
+    state.findWord = u"word"_s;
+    state.findIds = {other, trashed, 999, kept};
+    writeRestoreFile(RestoreFile::formatMain(state));
+    open();
+    EXPECT_EQ(window->categoryList().table().findIds(), (QList<qint64>{kept, other}));
+    EXPECT_EQ(categoryRows().value(2), u"3 [Find] 2"_s);
+    EXPECT_EQ(memoRowIds(), (QList<qint64>{kept, other}));
+}
+
 // The session ending sends SIGTERM: the real program closes its window the
 // normal way, writing its settings and the restore file, and exits cleanly.
 TEST_F(RestoreTest, SessionEndClosesTheWindowTheNormalWay)

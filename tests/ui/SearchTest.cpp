@@ -63,14 +63,30 @@ TEST_F(SearchTest, FilteringCountsTheFoundMemosUnderFindAndListsThem)
     EXPECT_TRUE(prompt.lastSearchInitial.searchTitles);
     EXPECT_EQ(prompt.lastSearchTags, (QStringList{u"[Import]"_s, u"WORK"_s, u"home"_s, u"other"_s}));
 
-    // The trashed memo counts in "[Find]"; its list shows the memos outside the trash.
-    EXPECT_EQ(window->categoryList().table().findIds(), (QList<qint64>{workCat, trashed, locked}));
-    EXPECT_EQ(findRow(), u"3 [Find] 3"_s);
+    // The memos outside the trash are found; the count and the list agree.
+    EXPECT_EQ(window->categoryList().table().findIds(), (QList<qint64>{workCat, locked}));
+    EXPECT_EQ(findRow(), u"3 [Find] 2"_s);
     EXPECT_EQ(selectedCategory(), u"[Find]"_s);
     EXPECT_EQ(listedIds(), (QList<qint64>{workCat, locked}));
     // The memo on screen stays.
     EXPECT_EQ(lblNo(), shownBefore);
     EXPECT_TRUE(prompt.messageTexts().isEmpty());
+
+    // A found memo moved to the trash leaves the count as it leaves the
+    // list, and comes back with it.
+    selectMemos({workCat});
+    prompt.answers = {PromptAnswer::Yes};
+    triggerAction("mnuDeleteMemo");
+    EXPECT_EQ(findRow(), u"3 [Find] 1"_s);
+    chooseCategory(u"[Find]"_s);
+    EXPECT_EQ(listedIds(), QList<qint64>{locked});
+    chooseCategory(u"[Trash]"_s);
+    selectMemos({workCat});
+    triggerAction("mnuRestoreMemo");
+    EXPECT_EQ(findRow(), u"3 [Find] 2"_s);
+    chooseCategory(u"[Find]"_s);
+    EXPECT_EQ(listedIds(), (QList<qint64>{workCat, locked}));
+    EXPECT_FALSE(window->categoryList().table().findIds().contains(trashed));
 }
 
 TEST_F(SearchTest, TheToolbarButtonSearchesAgainAndRelistsFindWhileItIsSelected)
@@ -130,12 +146,13 @@ TEST_F(SearchTest, AFailedSearchReportsTheEngineAndKeepsThePreviousResult)
 
     // Another program takes the memo table away.
     MemoFixtures::execute(dbPath(), "ALTER TABLE Memo RENAME TO Gone");
-    prompt.searches = {request({}, QString())};
+    prompt.searches = {request({}, u"dog"_s)};
     triggerAction("mnuFiltering");
     EXPECT_EQ(prompt.messageTexts(),
               QStringList{u"データベースの操作に失敗しました。\n(no such table: Memo)"_s});
     EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
     EXPECT_EQ(window->categoryList().table().findIds(), QList<qint64>{cat});
+    EXPECT_EQ(window->FindWord(), u"cat"_s) << "the words stay paired with their result";
     EXPECT_EQ(findRow(), u"3 [Find] 1"_s);
     EXPECT_EQ(selectedCategory(), u"[Find]"_s);
     EXPECT_EQ(listedIds(), QList<qint64>{cat});
