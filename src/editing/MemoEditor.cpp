@@ -70,9 +70,9 @@ QString MemoEditor::changedMeanwhileQuestion()
 
 void MemoEditor::buildBoxes()
 {
-    m_lblNo = new QLabel(kNew, this);
+    m_lblNo = new QLabel(this);
     m_lblNo->setObjectName(QStringLiteral("lblNo"));
-    m_lblNo->setAccessibleName(QStringLiteral("メモ番号"));
+    showMemoNumber(kNew);
     m_lblNo->setToolTip(QStringLiteral("クリックすると現在のメモを保存します"));
     m_lblNo->setCursor(Qt::PointingHandCursor);
     m_lblNo->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000")));
@@ -110,6 +110,13 @@ void MemoEditor::buildBoxes()
     layout->addLayout(titleRow);
     layout->addWidget(m_txtCategory);
     layout->addWidget(m_txtContents, 1);
+}
+
+void MemoEditor::showMemoNumber(const QString& number)
+{
+    m_lblNo->setText(number);
+    // A screen reader hears the number too, not only what the label is.
+    m_lblNo->setAccessibleName(QStringLiteral("メモ番号 ") + number);
 }
 
 QString MemoEditor::memoNumber() const
@@ -342,7 +349,7 @@ void MemoEditor::restoreEditingState(const EditingState& state)
 {
     {
         LoadingScope loading(m_isLoading);
-        m_lblNo->setText(state.memoNumber);
+        showMemoNumber(state.memoNumber);
         m_txtTitle->setText(state.title);
         m_txtCategory->setText(state.tags);
         m_txtContents->setPlainText(MemoText::toEditor(state.storedBody));
@@ -382,7 +389,7 @@ bool MemoEditor::LoadSelectedMemo(qint64 id)
         if (passwordSet && memo->isPass && !askSecurityPassword(true))
             return false;
         m_isPassword = memo->isPass;
-        m_lblNo->setText(QString::number(id));
+        showMemoNumber(QString::number(id));
         showMemo(memo->title, memo->category, memo->body);
     }
     InitUndoRedo();
@@ -506,7 +513,7 @@ bool MemoEditor::WriteCurrentMemo()
     m_storedBody = body;
     m_shownBody = contents;
     m_loadedFingerprint = MemoFingerprint::ofMemo(title, tags, body);
-    m_lblNo->setText(QString::number(written.id));
+    showMemoNumber(QString::number(written.id));
     Q_EMIT memoWritten(written);
     setEdit(false);
     return true;
@@ -515,7 +522,7 @@ bool MemoEditor::WriteCurrentMemo()
 void MemoEditor::clearForNewMemo(const QString& tags)
 {
     LoadingScope loading(m_isLoading);
-    m_lblNo->setText(kNew);
+    showMemoNumber(kNew);
     m_txtTitle->clear();
     m_txtCategory->setText(tags);
     m_txtContents->clear();

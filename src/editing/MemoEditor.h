@@ -152,6 +152,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows the memo's number ("New" for a memo never saved) in the label.
+    void showMemoNumber(const QString& number);
     void buildBoxes();
     void recordChange(Box box);
     int caret(Box box) const;

@@ -302,10 +302,14 @@ void Form1::reportAndRecount(const DatabaseError& error)
     FillMemoList();
 }
 
-void Form1::updateFocusStates()
+void Form1::updateFocusStates(QWidget* /*previous*/, QWidget* focus)
 {
-    // The toolbar buttons that act on the focused area follow the focus.
-    const QWidget* focus = QApplication::focusWidget();
+    // The toolbar buttons that act on the focused area follow the focus. A
+    // menu, the menu bar (Alt+E) or a popup taking it keeps them as they were,
+    // so that the Edit menu offers what it acts on.
+    if (!focus || qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus) ||
+        focus->window()->windowType() == Qt::Popup)
+        return;
     const bool inList = focus == m_memoListView;
     const bool inContents = focus == m_editor->txtContents();
     const bool inBoxes = inContents || focus == m_editor->txtTitle() || focus == m_editor->txtCategory();

@@ -30,6 +30,9 @@ class RestoreSlot;
 class RestoreWriteTimer;
 struct StartupResult;
 struct WrittenMemo;
+namespace FirstLayout {
+struct Sizes;
+}
 
 // The main window: the category list, the memo list and the editing area in
 // one of three arrangements, with the menus and the toolbar.
@@ -124,6 +127,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // No menu of the toolbar and menu bar: hiding the toolbar is no command
+    // of this window, and nothing would bring it back.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
     void buildPanels();
@@ -137,6 +143,8 @@ private:
     void connectParts();
 
     void applyLayoutSettings();
+    // The sizes of a window with none stored (see FirstLayout).
+    FirstLayout::Sizes firstLayout(int memoFixedColumns, const QFont& catFont, const QFont& memoFont) const;
     void applyMemoListSort();
     void applyStyleSettings();
     void applyGeneralSettings();
@@ -164,7 +172,7 @@ private:
     void jumpToTag(const QString& word);
     void setAlwaysOnTop(bool on);
     void fitTitleColumn();
-    void updateFocusStates();
+    void updateFocusStates(QWidget* previous, QWidget* focus);
     void chooseTagsForTagBox();
     void onSepalatorMoved();
 

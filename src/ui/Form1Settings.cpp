@@ -11,6 +11,7 @@
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
 #include "ui/EditorCommands.h"
+#include "ui/FirstLayout.h"
 #include "ui/FloatingWindows.h"
 #include "ui/PaneLayout.h"
 #include "ui/VbColour.h"
@@ -20,7 +21,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
@@ -100,12 +103,12 @@ QString widestTimestamp(const QFontMetrics& metrics)
     return QStringLiteral("####/##/## ##:##:##").replace(u'#', digit);
 }
 
-// Pixels that column `column` of `list` needs to show `sample` (after a small
-// icon when `withIcon`) and its header label uncut in `font`, margins included.
-// The font is passed because the list gets its own font only after the widths.
-int contentWidth(const QTreeView* list, const QFont& font, int column, const QString& sample, bool withIcon)
+// The style's description of a cell of `list` showing `sample` (after a
+// small icon when `withIcon`) in `font`, and of the label of header `column`.
+// The font is passed because the list gets its own font only after the
+// layout is read.
+QStyleOptionViewItem cellOption(const QTreeView* list, const QFont& font, const QString& sample, bool withIcon)
 {
-    QStyle* style = list->style();
     QStyleOptionViewItem cell;
     cell.initFrom(list);
     cell.font = font;
@@ -115,20 +118,50 @@ int contentWidth(const QTreeView* list, const QFont& font, int column, const QSt
     if (withIcon) {
         const int icon = list->iconSize().isValid()
                              ? list->iconSize().width()
-                             : style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+                             : list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
         cell.features |= QStyleOptionViewItem::HasDecoration;
         cell.decorationSize = QSize(icon, icon);
     }
-    const int cellWidth = style->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), list).width();
+    return cell;
+}
 
-    const QHeaderView* header = list->header();
+QStyleOptionHeader headerOption(const QTreeView* list, const QFont& font, int column)
+{
     QStyleOptionHeader label;
-    label.initFrom(header);
+    label.initFrom(list->header());
     label.fontMetrics = QFontMetrics(font);
     label.section = column;
     label.text = list->model()->headerData(column, Qt::Horizontal).toString();
-    const int labelWidth = style->sizeFromContents(QStyle::CT_HeaderSection, &label, QSize(), header).width();
-    return std::max(cellWidth, labelWidth);
+    return label;
+}
+
+QSize cellSize(const QTreeView* list, const QStyleOptionViewItem& cell)
+{
+    return list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), list);
+}
+
+QSize headerSize(const QTreeView* list, const QStyleOptionHeader& label)
+{
+    return list->style()->sizeFromContents(QStyle::CT_HeaderSection, &label, QSize(), list->header());
+}
+
+// Pixels that column `column` of `list` needs to show `sample` and its header
+// label uncut in `font`, margins included.
+int contentWidth(const QTreeView* list, const QFont& font, int column, const QString& sample, bool withIcon)
+{
+    return std::max(cellSize(list, cellOption(list, font, sample, withIcon)).width(),
+                    headerSize(list, headerOption(list, font, column)).width());
+}
+
+// The height of a row of `list` in `font`, and of its header.
+int rowHeight(const QTreeView* list, const QFont& font)
+{
+    return cellSize(list, cellOption(list, font, QStringLiteral("0"), false)).height();
+}
+
+int headerHeight(const QTreeView* list, const QFont& font)
+{
+    return headerSize(list, headerOption(list, font, 0)).height();
 }
 
 } // namespace
@@ -165,14 +198,52 @@ double Form1::writeTwips(const NumberSetting& setting, int pixels)
     return twips;
 }
 
+FirstLayout::Sizes Form1::firstLayout(int memoFixedColumns, const QFont& catFont, const QFont& memoFont) const
+{
+    FirstLayout::Measures measures;
+    measures.dpi = dpi();
+    measures.fontHeight = fontMetrics().height();
+    measures.menuBarWidth = menuBar()->sizeHint().width();
+    measures.menuBarHeight = menuBar()->sizeHint().height();
+    measures.toolBarWidth = m_toolbar->sizeHint().width();
+    measures.panelsTop = panelsTop();
+    // In the lists' own fonts, which they get later.
+    measures.listHeaderHeight = headerHeight(m_catListView, catFont);
+    measures.catRowHeight = rowHeight(m_catListView, catFont);
+    measures.memoRowHeight = rowHeight(m_memoListView, memoFont);
+    measures.memoFixedColumns = memoFixedColumns;
+    measures.averageCharWidth = fontMetrics().averageCharWidth();
+    measures.scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    if (const QScreen* shown = screen())
+        measures.available = shown->availableGeometry().size();
+    return FirstLayout::sizes(measures);
+}
+
 void Form1::applyLayoutSettings()
 {
     using namespace Settings::FormPosition;
+    // The memo list's fixed columns without stored widths fit their contents
+    // and header in the list's own font (never narrower than their classic
+    // widths); the first window is made wide enough for them and some title.
+    const QFont memoFont = readFont(m_settings, MemoListStyle).resolve(m_memoListView->font());
+    const QFontMetrics memoMetrics(memoFont);
+    const int memoColumnContents[] = {
+        contentWidth(m_memoListView, memoFont, MemoListModel::ColumnId, widestNumber(memoMetrics, 6), true),
+        contentWidth(m_memoListView, memoFont, MemoListModel::ColumnPublish, widestTimestamp(memoMetrics), false),
+        contentWidth(m_memoListView, memoFont, MemoListModel::ColumnUpdate, widestTimestamp(memoMetrics), false)};
+    int memoFixedColumns = 0;
+    for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column)
+        memoFixedColumns +=
+            std::max(toPixels(kMemoListWidths[column].fallback), memoColumnContents[column]);
+    const QFont catFont = readFont(m_settings, CatListStyle).resolve(m_catListView->font());
+    const FirstLayout::Sizes first = firstLayout(memoFixedColumns, catFont, memoFont);
+    const auto twips = [this](int pixels) { return Twips::fromPixels(pixels, dpi()); };
+
     const int state = m_settings.read(WindowMaximize);
     const double top = readTwips(Top, Top.fallback);
     const double left = readTwips(Left, Left.fallback);
-    const double height = readTwips(Height, Height.fallback);
-    const double width = readTwips(Width, Width.fallback);
+    const double height = readTwips(Height, twips(first.height));
+    const double width = readTwips(Width, twips(first.width));
     move(left >= 0 ? toPixels(left) : x(), top >= 0 ? toPixels(top) : y());
     resize(width >= 0 ? toPixels(width) : this->width(), height >= 0 ? toPixels(height) : this->height());
     if (state == 2)
@@ -181,10 +252,10 @@ void Form1::applyLayoutSettings()
         setWindowState(Qt::WindowMinimized);
 
     // The arrangement first, so that the bars exist when they are placed.
-    const double sepalatorX = readTwips(SepalatorXPos, SepalatorXPos.fallback);
-    double panel1Height = m_settings.read(Panel1Height);
+    const double sepalatorX = readTwips(SepalatorXPos, twips(first.sepalatorX));
+    double panel1Height = m_settings.read(Panel1Height, twips(first.panel1Height));
     if (panel1Height <= 0)
-        panel1Height = Panel1Height.fallback;
+        panel1Height = twips(first.panel1Height);
     const double panelsTopTwips = Twips::fromPixels(panelsTop(), dpi());
     const double panel1Bottom = panelsTopTwips + panel1Height;
     double sepalator2Y = readTwips(Sepalator2YPos, panel1Bottom);
@@ -195,7 +266,7 @@ void Form1::applyLayoutSettings()
     m_windowTypes->actions().at(m_panes->windowType())->setChecked(true);
     // The memo list's pane always fills the room below or beside the bars, so
     // its stored top and height (Panel2Top, Panel2Height) have nothing to add.
-    const int sepalatorPx = sepalatorX > 0 ? toPixels(sepalatorX) : toPixels(SepalatorXPos.fallback);
+    const int sepalatorPx = sepalatorX > 0 ? toPixels(sepalatorX) : first.sepalatorX;
     m_panes->moveSepalator(sepalatorPx);
     // Also in the wide type, which keeps the place for when the bar is shown.
     m_panes->moveSepalator2(toPixels(sepalator2Y) - panelsTop());
@@ -215,7 +286,6 @@ void Form1::applyLayoutSettings()
 
     QHeaderView* catHeader = m_catListView->header();
     catHeader->setMinimumSectionSize(0);
-    const QFont catFont = readFont(m_settings, CatListStyle).resolve(m_catListView->font());
     const QFontMetrics catMetrics(catFont);
     applyWidth(CatListColumn_ID_Width, m_catListView, CategoryListModel::ColumnId,
                contentWidth(m_catListView, catFont, CategoryListModel::ColumnId, widestNumber(catMetrics, 4),
@@ -236,15 +306,9 @@ void Form1::applyLayoutSettings()
 
     QHeaderView* memoHeader = m_memoListView->header();
     memoHeader->setMinimumSectionSize(0);
-    const QFont memoFont = readFont(m_settings, MemoListStyle).resolve(m_memoListView->font());
-    const QFontMetrics memoMetrics(memoFont);
     // Six-digit IDs after the memo's small icon; the two times as stored.
-    applyWidth(
-        MemoListColumn_ID_Width, m_memoListView, MemoListModel::ColumnId,
-        contentWidth(m_memoListView, memoFont, MemoListModel::ColumnId, widestNumber(memoMetrics, 6), true));
-    for (int column : {MemoListModel::ColumnPublish, MemoListModel::ColumnUpdate})
-        applyWidth(kMemoListWidths[column], m_memoListView, column,
-                   contentWidth(m_memoListView, memoFont, column, widestTimestamp(memoMetrics), false));
+    for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column)
+        applyWidth(kMemoListWidths[column], m_memoListView, column, memoColumnContents[column]);
     double fixedWidths = 0;
     for (int column = MemoListModel::ColumnId; column < MemoListModel::ColumnTitle; ++column)
         fixedWidths += Twips::fromPixels(memoHeader->sectionSize(column), dpi());

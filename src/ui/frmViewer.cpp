@@ -22,6 +22,7 @@
 #include "store/MemoFingerprint.h"
 #include "store/MemoStore.h"
 #include "ui/BusyCursor.h"
+#include "ui/FirstLayout.h"
 #include "ui/Form1.h"
 #include "ui/LinkCommands.h"
 
@@ -36,6 +37,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTextBlock>
 #include <QToolBar>
 #include <QToolButton>
@@ -91,9 +93,7 @@ frmViewer::frmViewer(Form1& window) : QWidget(&window, Qt::Window), m_window(win
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &frmViewer::UpdateEditButtons);
     buildContextMenu();
 
-    const double dpi = logicalDpiX();
-    resize(Twips::toPixels(Settings::FloatingWindow::Width.fallback, dpi),
-           Twips::toPixels(Settings::FloatingWindow::Height.fallback, dpi));
+    resize(defaultSize());
     // Unsaved text reaches the disk while the user types.
     m_keptTimer = new RestoreWriteTimer(
         [this] {
@@ -843,6 +843,14 @@ void frmViewer::restoreFailed()
     m_isClose = true;
 }
 
+QSize frmViewer::defaultSize() const
+{
+    const QScreen* shown = screen();
+    return FirstLayout::floatingSize(logicalDpiX(), fontMetrics().height(),
+                                     findChild<QToolBar*>()->sizeHint().width(),
+                                     shown ? shown->availableGeometry().size() : QSize());
+}
+
 void frmViewer::LoadViewStatus()
 {
     using namespace Settings::FloatingWindow;
@@ -852,8 +860,9 @@ void frmViewer::LoadViewStatus()
     const int state = settings.read(WindowMaximize);
     const double top = settings.read(Top);
     const double left = settings.read(Left);
-    const double height = settings.read(Height);
-    const double width = settings.read(Width);
+    const QSize fallback = defaultSize();
+    const double height = settings.read(Height, Twips::fromPixels(fallback.height(), dpi));
+    const double width = settings.read(Width, Twips::fromPixels(fallback.width(), dpi));
     move(left >= 0 ? Twips::toPixels(left, dpi) : x(), top >= 0 ? Twips::toPixels(top, dpi) : y());
     resize(width >= 0 ? Twips::toPixels(width, dpi) : this->width(),
            height >= 0 ? Twips::toPixels(height, dpi) : this->height());

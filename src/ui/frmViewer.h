@@ -112,6 +112,8 @@ protected:
 
 private:
     void buildToolbar();
+    // The window's size when none is stored.
+    QSize defaultSize() const;
     void buildContextMenu();
     QString selectedText() const;
     void ToggleEditMode(bool pressed);

@@ -51,7 +51,8 @@ void MainWindowFixture::open(const QStringList& arguments)
     StartupResult startup = Startup(prompt, home.path()).run(arguments);
     ASSERT_TRUE(startup.proceed);
     window = std::make_unique<Form1>(std::move(startup), prompt, clock);
-    window->resize(1000, 700);
+    if (!keepWindowSize)
+        window->resize(1000, 700);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     window->finishStartup();

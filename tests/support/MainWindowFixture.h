@@ -23,6 +23,9 @@ protected:
     ScriptedPrompt prompt;
     FixedClock clock;
     std::unique_ptr<Form1> window;
+    // open() gives the window a roomy fixed size, unless this is set: then it
+    // keeps the size it gives itself.
+    bool keepWindowSize = false;
 
     QString dbPath() const { return home.file(QStringLiteral("diary.mdb")); }
     QString iniPath() const { return home.file(QStringLiteral("quillet_default.ini")); }
