@@ -5,6 +5,7 @@
 #include "app/Progress.h"
 #include "app/Startup.h"
 #include "store/DatabaseInfo.h"
+#include "store/DatabaseMerge.h"
 #include "store/DatabaseUpgrade.h"
 #include "store/MemoStore.h"
 #include "store/SqliteDatabase.h"
@@ -653,6 +654,80 @@ TEST_F(DatabaseRebuildTest, StartupUpgradesAnOldDatabaseOrEndsWhenTheUpgradeIsCa
                 EXPECT_EQ(ReadVersionInfo(path), 250);
             }
         }
+    }
+}
+
+// Layouts before 250 carry the flag IsMemoPass but no password: the file is
+// upgraded before anything is asked, and a file without a stored password is
+// not protected, then or at any later start or merge.
+TEST_F(DatabaseRebuildTest, AnOldFileMarkedAsProtectedAsksForNoPasswordItNeverStored)
+{
+    const QString folder = home.file(QStringLiteral("memos/"));
+    QDir().mkpath(folder);
+    const QString openPath = home.file(QStringLiteral("open.mdb"));
+    MemoFixtures::createDatabase(home.path(), openPath);
+    struct Case
+    {
+        QString path;
+        int version;
+        QStringList arguments; // the first start
+    };
+    const std::vector<Case> cases = {
+        {dbPath, 240, {}}, // the default form
+        {folder + QStringLiteral("v220.mdb"), 220, {folder + QStringLiteral("v220.mdb")}},
+        {folder + QStringLiteral("v240.mdb"), 240, {folder + QStringLiteral("v240.mdb")}},
+        {folder + QStringLiteral("v249.mdb"), 249, {folder + QStringLiteral("v249.mdb")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        createOldLayout(c.path, c.version);
+        ASSERT_TRUE(rows(c.path, "SELECT IsMemoPass FROM DBInfo", 1) == QStringList{QStringLiteral("-1")});
+        // No password is scripted: a question would fail the test.
+        ScriptedPrompt prompt;
+        {
+            StartupResult result = Startup(prompt, home.path()).run(c.arguments);
+            ASSERT_TRUE(result.proceed);
+            ASSERT_TRUE(result.store);
+            EXPECT_EQ(result.store->countMemos(), 3);
+        }
+        EXPECT_EQ(prompt.messageTexts(), (QStringList{kNotice, kDone}));
+        EXPECT_EQ(ReadVersionInfo(c.path), 250);
+        EXPECT_FALSE(ReadIsMemoPass(c.path));
+        prompt.shown.clear();
+        {
+            StartupResult again = Startup(prompt, home.path()).run({c.path});
+            EXPECT_TRUE(again.proceed);
+        }
+        EXPECT_TRUE(CheckMergeSource(prompt, openPath, c.path));
+        EXPECT_TRUE(prompt.shown.isEmpty());
+    }
+}
+
+// A file of the current layout whose version number is blank is checked by
+// the same version as the upgrade sees: its database password is asked.
+TEST_F(DatabaseRebuildTest, ACurrentFileWithABlankVersionNumberAsksForItsPassword)
+{
+    const QString path = home.file(QStringLiteral("blank.mdb"));
+    const QString wrong = QStringLiteral("パスワードが間違っています。\nQuilletを終了します。");
+    // The template's column refuses Null; a file written elsewhere may not.
+    const char* blanks[] = {"UPDATE DBInfo SET VersionInfo = ''",
+                            "CREATE TABLE Info AS SELECT * FROM DBInfo; DROP TABLE DBInfo; "
+                            "ALTER TABLE Info RENAME TO DBInfo; UPDATE DBInfo SET VersionInfo = NULL;"};
+    for (const char* blank : blanks) {
+        SCOPED_TRACE(blank);
+        QFile::remove(path);
+        MemoFixtures::createDatabase(home.path(), path);
+        MemoFixtures::setDatabasePassword(path, QStringLiteral("Pass"));
+        MemoFixtures::execute(path, blank);
+        ASSERT_EQ(ReadVersionInfo(path), 0);
+
+        ScriptedPrompt prompt;
+        prompt.passwords = {QStringLiteral("pass"), QStringLiteral("Pass")};
+        EXPECT_FALSE(Startup(prompt, home.path()).run({path}).proceed);
+        EXPECT_EQ(prompt.messageTexts(), QStringList{wrong});
+        EXPECT_TRUE(Startup(prompt, home.path()).run({path}).proceed);
+        EXPECT_EQ(prompt.messageTexts(), QStringList{wrong}) << "no upgrade either";
+        EXPECT_TRUE(prompt.allAnswersUsed());
     }
 }
 
