@@ -364,7 +364,9 @@ bool RebuildDatabase(const RebuildRequest& request, Progress& progress,
     removeDatabaseFiles(newPath);
     // The backup API copies the database as it stands, write-ahead log included.
     SqliteDatabase(request.dbPath, SqliteDatabase::Access::ReadOnly).backupTo(oldPath);
-    TemplateDatabase::copyTo(folder, newPath);
+    // The built-in layout, not the file default.mdb, which may hold anything
+    // by now (memos would come back in every rebuild).
+    TemplateDatabase::writeBuiltIn(newPath);
     progress.SetExplain(QStringLiteral("テンポラリファイル作成完了。"));
     progress.SetProgressMax(1, kStages);
     progress.SetProgress(1, 1);

@@ -7,7 +7,7 @@ class Progress;
 
 // What to rebuild: the database at `dbPath`, whose layout version is
 // `oldVersion`, through the temporary files "old.mdb" and "new.mdb" in
-// `myPath` (Quillet's folder, which also holds the template "default.mdb").
+// `myPath` (Quillet's folder).
 // An empty title shows the default one.
 struct RebuildRequest
 {
@@ -17,7 +17,8 @@ struct RebuildRequest
     QString myPath;
 };
 
-// Rebuilds the database into a fresh copy of the template. True when the rebuilt file replaced the database,
+// Rebuilds the database into a fresh database of the built-in layout (not a
+// copy of the file default.mdb, whatever that holds). True when the rebuilt file replaced the database,
 // false when the user cancelled (database unchanged). Throws DatabaseError on failure (database unchanged).
 // releaseDatabase is called right before the file is replaced (the caller closes its connection),
 // reopenDatabase right after (also when the replace failed), both optional.

@@ -9,6 +9,7 @@
 #include "store/DatabaseMerge.h"
 #include "store/DatabaseRebuild.h"
 #include "store/MemoStore.h"
+#include "store/TemplateDatabase.h"
 #include "ui/BusyCursor.h"
 #include "ui/FloatingWindows.h"
 #include "ui/Form1.h"
@@ -197,6 +198,13 @@ void DatabaseCommands::mnuMDBSaveAs()
     if (IsSameDatabaseFile(path, m_window.DBPath())) {
         prompt.critical(kSaveFailed +
                         QStringLiteral("\n開いているメモデータベースと同じファイルには保存できません。"));
+        return;
+    }
+    // New databases are made of the template: memos copied into it would come
+    // back in each of them.
+    if (IsSameDatabaseFile(path, m_window.MyPath() + TemplateDatabase::fileName())) {
+        prompt.critical(kSaveFailed + QStringLiteral("\nテンプレートデータベース「%1」には保存できません。")
+                                          .arg(TemplateDatabase::fileName()));
         return;
     }
     if (QFileInfo::exists(path) && !prompt.askToReplace(path)) {

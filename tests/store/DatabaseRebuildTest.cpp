@@ -382,11 +382,8 @@ TEST_F(DatabaseRebuildTest, CancelDuringTheMemoTableLeavesTheDatabaseUntouched)
     EXPECT_EQ(reopened, 0);
     EXPECT_EQ(MemoFixtures::readBytes(dbPath), before);
     EXPECT_EQ(ReadVersionInfo(dbPath), 249);
-    // Only the template, written for the copy, is new in the folder.
-    QStringList expectedFiles = filesBefore;
-    expectedFiles << QStringLiteral("default.mdb");
-    expectedFiles.sort();
-    EXPECT_EQ(filesIn(home.path()), expectedFiles);
+    // Nothing is new in the folder.
+    EXPECT_EQ(filesIn(home.path()), filesBefore);
 }
 
 TEST_F(DatabaseRebuildTest, RowsAreWrittenInBatchedTransactions)
@@ -508,6 +505,34 @@ TEST_F(DatabaseRebuildTest, DatabaseStillHeldByAnotherConnectionIsNotReplaced)
     EXPECT_EQ(store.countMemos(), 2);
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("old.mdb"))));
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("new.mdb"))));
+}
+
+// The rebuilt file starts from the layout Quillet itself defines: whatever
+// the file default.mdb holds (here a database with memos, saved over it) does
+// not come into it.
+TEST_F(DatabaseRebuildTest, TheRebuildStartsFromTheBuiltInLayoutNotFromTheTemplateFile)
+{
+    createOldLayout(dbPath, 250);
+    const QString saved = home.file(QStringLiteral("saved.mdb"));
+    MemoFixtures::createDatabase(home.path(), saved);
+    MemoStore(saved).insertMemo(QStringLiteral("in the template"), QString(), QString(),
+                                QStringLiteral("2026/01/01 00:00:00"));
+    MemoFixtures::execute(saved, "INSERT INTO Contents (Day, Title) VALUES ('2008/01/01', 'in the template');"
+                                 "UPDATE DBInfo SET IsMemoPass = 0, Password = ''");
+    const QString templateFile = home.file(QStringLiteral("default.mdb"));
+    ASSERT_TRUE(QFile::remove(templateFile));
+    ASSERT_TRUE(QFile::copy(saved, templateFile));
+
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_EQ(rows(dbPath, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2),
+              (QStringList{QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                           QStringLiteral("3|third")}));
+    EXPECT_EQ(contentsRows(dbPath).size(), 2);
+    EXPECT_EQ(fileRows(dbPath).size(), 2);
+    EXPECT_EQ(logRows(dbPath).size(), 1);
+    EXPECT_EQ(infoRows(dbPath), QStringList{QStringLiteral("250|-1|-1|SCRAMBLED")});
+    EXPECT_NO_THROW(MemoStore store(dbPath));
 }
 
 // --- The upgrade check of start-up ---

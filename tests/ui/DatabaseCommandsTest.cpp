@@ -336,6 +336,28 @@ TEST_F(DatabaseCommandsTest, SaveAsFailuresAreReportedNotCelebrated)
     EXPECT_TRUE(setting(Settings::RecentFiles::ExportMDBFiles).isEmpty());
 }
 
+// The template is what new databases are made of: a copy of memos there would
+// come back in every new database.
+TEST_F(DatabaseCommandsTest, SaveAsOntoTheTemplateIsRefused)
+{
+    prepare();
+    addMemo(u"stored"_s, u"t"_s);
+    open();
+    const QString templateFile = home.file(u"default.mdb"_s);
+    ASSERT_TRUE(QFile::exists(templateFile));
+    const QByteArray before = MemoFixtures::readBytes(templateFile);
+    // Chosen whole, and as "default" completed with ".mdb".
+    prompt.files = {{templateFile}, {home.file(u"default"_s)}};
+    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    triggerAction("mnuMDBSaveAs");
+    triggerAction("mnuMDBSaveAs");
+    const QString refused = kSaveFailed + u"\nテンプレートデータベース「default.mdb」には保存できません。"_s;
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{refused, refused}));
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
+    EXPECT_EQ(MemoFixtures::readBytes(templateFile), before);
+    EXPECT_TRUE(setting(Settings::RecentFiles::ExportMDBFiles).isEmpty());
+}
+
 // --- Merge ---
 
 TEST_F(DatabaseCommandsTest, MergeThroughTheDialogReportsItsCountsAndRecountsTheTags)
