@@ -6,9 +6,9 @@
 class Progress;
 
 // What to rebuild: the database at `dbPath`, whose layout version is
-// `oldVersion`, through the temporary files "old.mdb" and "new.mdb" in
-// `myPath` (Quillet's folder).
-// An empty title shows the default one.
+// `oldVersion`, through the temporary files "old.mdb" and "new.mdb" in a
+// folder of their own made in `myPath` (Quillet's folder), never in place of
+// a file that is there. An empty title shows the default one.
 struct RebuildRequest
 {
     int oldVersion = 250;

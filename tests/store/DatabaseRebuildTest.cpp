@@ -215,10 +215,16 @@ QString integrity(const QString& path)
     return rows(path, "PRAGMA integrity_check", 1).join(QLatin1Char(','));
 }
 
-// Names of the files in `folder`, sorted.
-QStringList filesIn(const QString& folder)
+// Names of the files and folders in `folder`, sorted.
+QStringList entriesIn(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The temporary folders of rebuilds in `folder`.
+QStringList rebuildFolders(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("quillet-rebuild-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 class DatabaseRebuildTest : public ::testing::Test
@@ -297,8 +303,7 @@ TEST_F(DatabaseRebuildTest, OldLayoutsAreRebuiltByTheRulesOfTheirVersion)
         EXPECT_EQ(integrity(dbPath), QStringLiteral("ok"));
         // The rebuilt file opens as Quillet's database; no temporary file stays.
         EXPECT_NO_THROW(MemoStore store(dbPath));
-        EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("old.mdb"))));
-        EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("new.mdb"))));
+        EXPECT_TRUE(rebuildFolders(home.path()).isEmpty());
     }
 }
 
@@ -359,7 +364,7 @@ TEST_F(DatabaseRebuildTest, CancelDuringTheMemoTableLeavesTheDatabaseUntouched)
 {
     createOldLayout(dbPath, 249);
     const QByteArray before = MemoFixtures::readBytes(dbPath);
-    const QStringList filesBefore = filesIn(home.path());
+    const QStringList entriesBefore = entriesIn(home.path());
     RecordingProgress progress;
     progress.cancelAt = QStringLiteral("Quilletデータのコピーを開始。");
     int released = 0;
@@ -383,7 +388,7 @@ TEST_F(DatabaseRebuildTest, CancelDuringTheMemoTableLeavesTheDatabaseUntouched)
     EXPECT_EQ(MemoFixtures::readBytes(dbPath), before);
     EXPECT_EQ(ReadVersionInfo(dbPath), 249);
     // Nothing is new in the folder.
-    EXPECT_EQ(filesIn(home.path()), filesBefore);
+    EXPECT_EQ(entriesIn(home.path()), entriesBefore);
 }
 
 TEST_F(DatabaseRebuildTest, RowsAreWrittenInBatchedTransactions)
@@ -428,8 +433,11 @@ TEST_F(DatabaseRebuildTest, RowsAreWrittenInBatchedTransactions)
         if (table.isEmpty() || (table == QStringLiteral("Contents") && copied % 250 != 0))
             return;
         const QString query = QStringLiteral("SELECT count(*) FROM ") + table;
-        const int visible =
-            rows(home.file(QStringLiteral("new.mdb")), query.toUtf8().constData(), 1).first().toInt();
+        // The rebuild's own temporary folder, the only one there.
+        const QStringList folders = rebuildFolders(home.path());
+        ASSERT_EQ(folders.size(), 1);
+        const QString rebuilt = home.file(folders.first() + QStringLiteral("/new.mdb"));
+        const int visible = rows(rebuilt, query.toUtf8().constData(), 1).first().toInt();
         seen[table].push_back({copied, visible});
     };
     ASSERT_TRUE(RebuildDatabase(request(250), progress));
@@ -503,8 +511,70 @@ TEST_F(DatabaseRebuildTest, DatabaseStillHeldByAnotherConnectionIsNotReplaced)
     store.insertMemo(QStringLiteral("still writable"), QString(), QString(),
                      QStringLiteral("2026/01/01 00:00:00"));
     EXPECT_EQ(store.countMemos(), 2);
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("old.mdb"))));
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("new.mdb"))));
+    EXPECT_TRUE(rebuildFolders(home.path()).isEmpty());
+}
+
+// The temporary files never take the place of a file that is there: a
+// database called old.mdb or new.mdb, open or not, stays.
+TEST_F(DatabaseRebuildTest, DatabasesNamedLikeTheTemporaryFilesAreKept)
+{
+    const struct
+    {
+        const char* rebuilt;
+        const char* beside;
+        int version;
+    } cases[] = {{"old.mdb", "new.mdb", 250}, {"new.mdb", "old.mdb", 240}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rebuilt);
+        const QString path = home.file(QString::fromLatin1(c.rebuilt));
+        const QString beside = home.file(QString::fromLatin1(c.beside));
+        for (const QString& file : {path, beside})
+            QFile::remove(file);
+        createOldLayout(path, c.version);
+        MemoFixtures::createDatabase(home.path(), beside);
+        MemoStore(beside).insertMemo(QStringLiteral("beside"), QString(), QString(),
+                                     QStringLiteral("2026/01/01 00:00:00"));
+        const QByteArray besideBytes = MemoFixtures::readBytes(beside);
+
+        RecordingProgress progress;
+        bool rebuilt = false;
+        EXPECT_NO_THROW(rebuilt = RebuildDatabase(request(c.version, path), progress));
+        EXPECT_TRUE(rebuilt);
+        // Nothing of the rebuild stays behind.
+        QStringList expected{QString::fromLatin1(c.rebuilt), QString::fromLatin1(c.beside),
+                             QStringLiteral("default.mdb")};
+        expected.sort();
+        EXPECT_EQ(entriesIn(home.path()), expected);
+        EXPECT_EQ(MemoFixtures::readBytes(beside), besideBytes);
+        ASSERT_TRUE(QFile::exists(path));
+        EXPECT_EQ(ReadVersionInfo(path), 250);
+        EXPECT_EQ(rows(path, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2),
+                  (QStringList{QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                               QStringLiteral("3|third")}));
+        EXPECT_EQ(integrity(path), QStringLiteral("ok"));
+    }
+}
+
+// The temporary folder of a killed run is cleared by the next rebuild; a
+// folder of that name holding anything else keeps it.
+TEST_F(DatabaseRebuildTest, TheNextRebuildClearsWhatAKilledOneLeftBehind)
+{
+    createOldLayout(dbPath, 250);
+    const QString killed = home.file(QStringLiteral("quillet-rebuild-k1ll3d/"));
+    const QString other = home.file(QStringLiteral("quillet-rebuild-notes/"));
+    QDir().mkpath(killed);
+    QDir().mkpath(other);
+    for (const char* name : {"old.mdb", "old.mdb.partial", "new.mdb", "new.mdb-journal"})
+        MemoFixtures::writeText(killed + QLatin1String(name), QStringLiteral("left behind"));
+    MemoFixtures::writeText(other + QStringLiteral("old.mdb"), QStringLiteral("left behind"));
+    MemoFixtures::writeText(other + QStringLiteral("notes.txt"), QStringLiteral("the user's"));
+
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_EQ(entriesIn(other), QStringList{QStringLiteral("notes.txt")});
+    EXPECT_EQ(entriesIn(home.path()),
+              (QStringList{QStringLiteral("diary.mdb"), QStringLiteral("quillet-rebuild-notes")}));
 }
 
 // The rebuilt file starts from the layout Quillet itself defines: whatever
