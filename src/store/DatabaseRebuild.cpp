@@ -336,11 +336,14 @@ void copyInfo(SqliteDatabase& from, SqliteDatabase& to, int version, Progress& p
 
 // Puts the rebuilt file in the database's place. `rebuilt` is closed and
 // complete. The rename is atomic: at any moment the path holds either the old
-// or the new database, whole.
-void replaceDatabase(const QString& rebuilt, const QString& dbPath,
+// or the new database, whole. A database path that is a link (into a synced
+// folder, say) stays a link: the file it leads to is replaced.
+void replaceDatabase(const QString& rebuilt, const QString& databasePath,
                      const std::function<void()>& releaseDatabase,
                      const std::function<void()>& reopenDatabase)
 {
+    const QString linked = QFileInfo(databasePath).canonicalFilePath();
+    const QString dbPath = linked.isEmpty() ? databasePath : linked;
     const QString dbFolder = QFileInfo(dbPath).absolutePath();
     // A rename only works within one file system: elsewhere the rebuilt file
     // is first copied beside the database.

@@ -26,7 +26,8 @@ struct RebuildRequest
 // Every table is copied row by row with the columns the old version has and
 // fixed values for the ones it lacks. The database file itself is only
 // touched at the end, by renaming a complete, synced copy over it, so that a
-// crash at any moment leaves either the old or the new database whole.
+// crash at any moment leaves either the old or the new database whole. A
+// database path that is a link stays one: the file it leads to is replaced.
 bool RebuildDatabase(const RebuildRequest& request, Progress& progress,
                      const std::function<void()>& releaseDatabase = {},
                      const std::function<void()>& reopenDatabase = {});

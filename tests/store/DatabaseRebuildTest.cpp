@@ -577,6 +577,41 @@ TEST_F(DatabaseRebuildTest, TheNextRebuildClearsWhatAKilledOneLeftBehind)
               (QStringList{QStringLiteral("diary.mdb"), QStringLiteral("quillet-rebuild-notes")}));
 }
 
+// A database that is a link to a file elsewhere (a synced folder, say) stays
+// a link: the rebuilt file replaces the linked file.
+TEST_F(DatabaseRebuildTest, ASymlinkedDatabaseStaysALinkToTheRebuiltFile)
+{
+    const QString folder = home.file(QStringLiteral("synced/"));
+    QDir().mkpath(folder);
+    const QString linked = folder + QStringLiteral("memos.mdb");
+    createOldLayout(linked, 240);
+    MemoFixtures::execute(linked, "UPDATE DBInfo SET IsMemoPass = 0");
+    ASSERT_TRUE(QFile::link(linked, dbPath));
+    const QStringList titles = {QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                                QStringLiteral("3|third")};
+
+    // The upgrade, then a refresh.
+    ScriptedPrompt prompt;
+    ASSERT_EQ(UpgradeDatabaseIfOld(dbPath, home.path(), prompt, {}), UpgradeResult::Upgraded);
+    EXPECT_TRUE(QFileInfo(dbPath).isSymLink());
+    EXPECT_EQ(ReadVersionInfo(linked), 250);
+    EXPECT_EQ(rows(linked, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2), titles);
+    MemoFixtures::execute(linked, "UPDATE Memo SET RecordID = RecordID + 10");
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_TRUE(QFileInfo(dbPath).isSymLink());
+    EXPECT_EQ(QFileInfo(dbPath).symLinkTarget(), QFileInfo(linked).absoluteFilePath());
+    EXPECT_EQ(rows(linked, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2), titles);
+    EXPECT_EQ(integrity(linked), QStringLiteral("ok"));
+    EXPECT_FALSE(QFile::exists(linked + QStringLiteral(".rebuilt")));
+
+    // What is saved through the link afterwards reaches the linked file.
+    MemoStore(dbPath).insertMemo(QStringLiteral("saved later"), QString(), QString(),
+                                 QStringLiteral("2026/01/01 00:00:00"));
+    EXPECT_EQ(rows(linked, "SELECT Title FROM Memo WHERE RecordID = 4", 1),
+              QStringList{QStringLiteral("saved later")});
+}
+
 // The rebuilt file starts from the layout Quillet itself defines: whatever
 // the file default.mdb holds (here a database with memos, saved over it) does
 // not come into it.
