@@ -10,6 +10,7 @@
 #include "store/DatabaseRebuild.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
+#include "tags/CategoryList.h"
 #include "ui/BusyCursor.h"
 #include "ui/FloatingWindows.h"
 #include "ui/Form1.h"
@@ -173,6 +174,7 @@ void DatabaseCommands::mnuMDBRefresh()
         refreshAborted(failure);
         return;
     }
+    forgetOldNumbers();
     if (!reloadCategories())
         return;
     prompt.inform(
@@ -273,6 +275,23 @@ void DatabaseCommands::mnuMDBAddImport()
     if (!reloadCategories())
         return;
     prompt.inform(MergeResultMessage(result));
+}
+
+void DatabaseCommands::forgetOldNumbers()
+{
+    m_window.categoryList().table().setFindResult({});
+    // The memo on screen gives way to a new memo, as the edited one does before
+    // the rebuild; text typed while the rebuild ran stays in the boxes as a new
+    // unsaved memo.
+    MemoEditor& editor = m_window.editor();
+    if (editor.isNewMemo())
+        return;
+    if (editor.IsEdit()) {
+        editor.forgetStoredMemo();
+        m_window.writeUnsavedText();
+    } else {
+        m_window.StartNewMemo(QString());
+    }
 }
 
 bool DatabaseCommands::reloadCategories()
