@@ -91,7 +91,7 @@ StartupResult Startup::run(const QStringList& arguments)
             resolved = resolveDefault(result);
             break;
         }
-        if (!resolved || !checkDatabase(result))
+        if (!resolved || !checkDatabase(result, line.form == CommandLine::Form::Database))
             return result;
 
         result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
@@ -130,18 +130,9 @@ bool Startup::resolveDatabase(StartupResult& result, const CommandLine& line)
     result.caption += QStringLiteral(" [") + fileName + QLatin1Char(']');
     result.dbPath = line.openPath;
 
-    if (!databaseFileExists(result.dbPath))
-        return false;
-    // Layouts before 220 have no database password (nor the column for it);
-    // they are upgraded in checkDatabase().
-    if (ReadVersionInfo(result.dbPath) < 220 || !ReadIsMemoPass(result.dbPath))
-        return true;
-    const QString entered = askDatabasePassword();
-    if (entered.isEmpty())
-        return false;
-    if (!CheckDatabasePassword(entered, result.dbPath))
-        return endWith(QStringLiteral("パスワードが間違っています。"));
-    return true;
+    // The database password is asked in checkDatabase(), once the file is of
+    // the current layout.
+    return databaseFileExists(result.dbPath);
 }
 
 bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
@@ -179,12 +170,22 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
     return databaseFileExists(result.dbPath);
 }
 
-bool Startup::checkDatabase(StartupResult& result)
+bool Startup::checkDatabase(StartupResult& result, bool asksPassword)
 {
     // An older layout is rebuilt to the current one; a cancelled rebuild ends
     // the program (the user has been told), the file left as it was.
     if (UpgradeDatabaseIfOld(result.dbPath, m_myPath, m_prompt, m_makeProgress) == UpgradeResult::Cancelled)
         return false;
+    // Asked of the upgraded file, whatever its version number says: only the
+    // current layout stores a database password, and a file that stores none
+    // asks for none.
+    if (asksPassword && ReadIsMemoPass(result.dbPath)) {
+        const QString entered = askDatabasePassword();
+        if (entered.isEmpty())
+            return false;
+        if (!CheckDatabasePassword(entered, result.dbPath))
+            return endWith(QStringLiteral("パスワードが間違っています。"));
+    }
     offerWriteAccess(result.dbPath);
     return true;
 }

@@ -47,7 +47,10 @@ private:
     bool resolveDefault(StartupResult& result);
     bool resolveDatabase(StartupResult& result, const CommandLine& line);
     bool resolveProfile(StartupResult& result, const CommandLine& line);
-    bool checkDatabase(StartupResult& result);
+    // Upgrades an older file, then asks for the database password when
+    // `asksPassword` (the database form) and the file has one, then offers
+    // write access.
+    bool checkDatabase(StartupResult& result, bool asksPassword);
     void offerWriteAccess(const QString& dbPath);
     QString askDatabasePassword();
     // False, after telling the user, when no file is at `path`.

@@ -533,6 +533,13 @@ void MemoEditor::clearForNewMemo(const QString& tags)
     Q_EMIT editStateChanged(false);
 }
 
+void MemoEditor::forgetStoredMemo()
+{
+    m_lblNo->setText(kNew);
+    m_loadedFingerprint.clear();
+    m_isPassword = false;
+}
+
 void MemoEditor::setTexts(const QString& title, const QString& tags, const QString& storedBody)
 {
     {

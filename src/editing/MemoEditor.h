@@ -84,6 +84,9 @@ public:
     bool WriteCurrentMemo();
     // Empties the boxes for a new memo with `tags` in the tag box.
     void clearForNewMemo(const QString& tags);
+    // The boxes keep their text, no longer as the stored memo they were loaded
+    // from but as a new memo (its number has gone to another memo).
+    void forgetStoredMemo();
     // Fills the boxes of a new memo (the copy commands): `storedBody` is the
     // contents in stored form. The histories start from these texts, and the
     // memo counts as modified until it is saved.

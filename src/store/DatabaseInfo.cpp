@@ -48,8 +48,14 @@ int ReadLayoutVersion(const QString& path)
 bool ReadIsMemoPass(const QString& path)
 {
     SqliteDatabase db(path, SqliteDatabase::Access::ReadOnly);
-    Statement query(db, sql::ReadIsMemoPass);
-    return query.step() && query.boolean(0);
+    {
+        Statement column(db, sql::TableHasColumn);
+        column.bind(1, QStringLiteral("DBInfo")).bind(2, QStringLiteral("Password"));
+        if (!column.step())
+            return false;
+    }
+    Statement query(db, sql::ReadDatabaseProtection);
+    return query.step() && query.boolean(0) && !query.isNull(1) && !query.text(1).isEmpty();
 }
 
 bool CheckDatabasePassword(const QString& entered, const QString& path)

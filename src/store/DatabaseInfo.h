@@ -13,7 +13,9 @@ int ReadVersionInfo(const QString& path);
 // otherwise pass for version 0, and a rebuild by that version leaves its memos
 // behind.
 int ReadLayoutVersion(const QString& path);
-// Whether a database password is set.
+// Whether the database asks for its password: IsMemoPass is set and a password
+// is stored. A file without one (every layout before 250 has no Password
+// column) is not protected, whatever its flag says.
 bool ReadIsMemoPass(const QString& path);
 // Whether `entered` equals the stored database password exactly (case and width
 // count). False when DBInfo has no row.

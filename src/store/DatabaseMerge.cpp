@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <sys/stat.h>
 
 namespace {
@@ -91,6 +92,13 @@ const MemoIdentity* PresentMemos::firstWithId(qint64 id) const
 {
     const auto it = m_byId.constFind(id);
     return it == m_byId.cend() ? nullptr : &m_list[size_t(*it)];
+}
+
+void PresentMemos::setUpdateTime(qint64 id, const QString& updateTime)
+{
+    const auto it = m_byId.constFind(id);
+    if (it != m_byId.cend())
+        m_list[size_t(*it)].updateTime = updateTime;
 }
 
 SameMemo FindSameMemo(const PresentMemos& present, int matchMode, const QString& key,
@@ -190,7 +198,9 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
     Statement update(db, sql::OverwriteMemo);
     WriteBatch batch(db, kRowsPerCommit);
     const CommitBeforeEvents committing(progress, batch);
+    // In the order of their first overwrite.
     std::vector<qint64> overwritten;
+    QSet<qint64> overwrittenIds;
     int ordinal = 0;
     while (memos.step()) {
         ++ordinal;
@@ -213,8 +223,13 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
             update.run();
             update.reset();
             batch.afterWrite();
-            ++result.overwritten;
-            overwritten.push_back(same.recordId);
+            // Two copies of one memo in the other file: the later one wins,
+            // whichever comes first, and the memo counts once.
+            present.setUpdateTime(same.recordId, memos.text(UpdateTime));
+            if (!overwrittenIds.contains(same.recordId)) {
+                overwrittenIds.insert(same.recordId);
+                overwritten.push_back(same.recordId);
+            }
         }
         progress.SetProgress(bar, overwrite ? ordinal : result.added);
         if (progress.IsCancel()) {
@@ -223,6 +238,7 @@ MergeResult MergeMemoDatabase(MemoStore& store, const QString& otherPath, bool o
         }
     }
     batch.commit();
+    result.overwritten = int(overwritten.size());
     // The places showing an overwritten memo follow it.
     for (const qint64 id : overwritten)
         Q_EMIT store.changes().memoWritten(id);

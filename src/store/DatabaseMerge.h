@@ -40,6 +40,10 @@ public:
     // The first record with this title (compared exactly) or ID; null when none.
     const MemoIdentity* firstWithTitle(const QString& title) const;
     const MemoIdentity* firstWithId(qint64 id) const;
+    // The memo `id` was overwritten with a copy of this update time: a later
+    // copy of the same memo in the other file is compared with it, not with
+    // the time the memo had before the run.
+    void setUpdateTime(qint64 id, const QString& updateTime);
 
 private:
     std::vector<MemoIdentity> m_list;
@@ -70,7 +74,8 @@ SameMemo FindSameMemo(const PresentMemos& present, int matchMode, const QString&
 
 // Reads the memos of the database at `otherPath` (opened read-only for the
 // run) into `store`, driving `progress`. `overwrite` false adds every memo as
-// a new one; true merges by `matchMode`. Icons are never carried. Writes are
+// a new one; true merges by `matchMode`; a memo overwritten by several copies
+// counts once. Icons are never carried. Writes are
 // committed in batches, so what was done before a cancel stays. A cancel
 // during the first pass of a merge (reading the present memos) ends the run
 // before anything is written. Throws DatabaseError on a failure of either

@@ -8,14 +8,18 @@
 #include "store/WriteBatch.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +40,7 @@ constexpr int kMemoIconAndUpdate = 250; // Memo.UpdateTime, Memo.Icon, DBInfo.Pa
 const QString kEmpty = QStringLiteral("");
 const QString kOldFile = QStringLiteral("old.mdb");
 const QString kNewFile = QStringLiteral("new.mdb");
+const QString kFolderPrefix = QStringLiteral("quillet-rebuild-");
 
 // Stages of bar 1: temporary files, the five tables, the end.
 constexpr int kStages = 7;
@@ -64,6 +69,70 @@ void removeDatabaseFiles(const QString& path)
     for (const char* suffix : {"", "-journal", "-wal", "-shm", ".partial"})
         QFile::remove(path + QLatin1String(suffix));
 }
+
+// The folder of one rebuild's temporary files "old.mdb" and "new.mdb": made
+// afresh in Quillet's folder under a name nothing had, so that they can never
+// take the place of a file that is there (the database being rebuilt, or any
+// other called old.mdb or new.mdb). The rebuild holds a lock on it while it
+// runs; the folders of killed runs, whose lock ended with their process, are
+// cleared by the next rebuild.
+class RebuildFolder
+{
+public:
+    explicit RebuildFolder(const QString& parent)
+    {
+        clearLeftovers(parent);
+        QByteArray name = QFile::encodeName(parent + kFolderPrefix + QStringLiteral("XXXXXX"));
+        if (!::mkdtemp(name.data())) {
+            const int error = errno;
+            throw DatabaseError(QStringLiteral("テンポラリファイルを作成できません。\n") + parent,
+                                QString::fromLocal8Bit(std::strerror(error)), error);
+        }
+        m_path = QFile::decodeName(name) + QLatin1Char('/');
+        m_lock = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_lock >= 0)
+            ::flock(m_lock, LOCK_EX);
+    }
+    ~RebuildFolder()
+    {
+        removeFiles();
+        ::rmdir(QFile::encodeName(m_path).constData());
+        if (m_lock >= 0)
+            ::close(m_lock);
+    }
+    RebuildFolder(const RebuildFolder&) = delete;
+    RebuildFolder& operator=(const RebuildFolder&) = delete;
+
+    QString file(const QString& name) const { return m_path + name; }
+    void removeFiles() const { removeFilesIn(m_path); }
+
+private:
+    static void removeFilesIn(const QString& folder)
+    {
+        removeDatabaseFiles(folder + kOldFile);
+        removeDatabaseFiles(folder + kNewFile);
+    }
+    // Only the rebuild's own files go, and the folder once it is empty.
+    static void clearLeftovers(const QString& parent)
+    {
+        const QStringList names = QDir(parent).entryList({kFolderPrefix + QLatin1Char('*')},
+                                                         QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString& name : names) {
+            const QByteArray path = QFile::encodeName(parent + name);
+            const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                removeFilesIn(parent + name + QLatin1Char('/'));
+                ::rmdir(path.constData());
+            }
+            ::close(fd);
+        }
+    }
+
+    QString m_path;
+    int m_lock = -1;
+};
 
 // Forces a file's (or a folder's) contents to the disk, so that a rename that
 // follows never publishes a file whose data is still only in memory.
@@ -265,30 +334,16 @@ void copyInfo(SqliteDatabase& from, SqliteDatabase& to, int version, Progress& p
     progress.SetProgress(2, 1);
 }
 
-// Runs `action` when it goes out of scope, unless dismissed.
-template <typename Action> class ScopeExit
-{
-public:
-    explicit ScopeExit(Action action) : m_action(std::move(action)) {}
-    ~ScopeExit()
-    {
-        if (m_armed)
-            m_action();
-    }
-    void dismiss() { m_armed = false; }
-
-private:
-    Action m_action;
-    bool m_armed = true;
-};
-
 // Puts the rebuilt file in the database's place. `rebuilt` is closed and
 // complete. The rename is atomic: at any moment the path holds either the old
-// or the new database, whole.
-void replaceDatabase(const QString& rebuilt, const QString& dbPath,
+// or the new database, whole. A database path that is a link (into a synced
+// folder, say) stays a link: the file it leads to is replaced.
+void replaceDatabase(const QString& rebuilt, const QString& databasePath,
                      const std::function<void()>& releaseDatabase,
                      const std::function<void()>& reopenDatabase)
 {
+    const QString linked = QFileInfo(databasePath).canonicalFilePath();
+    const QString dbPath = linked.isEmpty() ? databasePath : linked;
     const QString dbFolder = QFileInfo(dbPath).absolutePath();
     // A rename only works within one file system: elsewhere the rebuilt file
     // is first copied beside the database.
@@ -304,7 +359,7 @@ void replaceDatabase(const QString& rebuilt, const QString& dbPath,
 
     if (releaseDatabase)
         releaseDatabase();
-    ScopeExit reopen([&reopenDatabase] {
+    const auto reopen = qScopeGuard([&reopenDatabase] {
         if (reopenDatabase)
             reopenDatabase();
     });
@@ -339,8 +394,6 @@ bool RebuildDatabase(const RebuildRequest& request, Progress& progress,
     QString folder = request.myPath;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    const QString oldPath = folder + kOldFile;
-    const QString newPath = folder + kNewFile;
     const int version = qBound(0, request.oldVersion, kMemoIconAndUpdate);
 
     progress.SetProgressBar(true, true);
@@ -348,23 +401,20 @@ bool RebuildDatabase(const RebuildRequest& request, Progress& progress,
     progress.SetExplain(QStringLiteral("テンポラリファイル作成中。"));
 
     // Whatever way the rebuild ends, no temporary file stays behind.
-    ScopeExit cleanUp([&] {
-        removeDatabaseFiles(oldPath);
-        removeDatabaseFiles(newPath);
-    });
+    const RebuildFolder temporary(folder);
+    const QString oldPath = temporary.file(kOldFile);
+    const QString newPath = temporary.file(kNewFile);
     const auto deleteTemporaryFiles = [&] {
         progress.SetExplain(QStringLiteral("テンポラリファイルの削除中。"));
-        removeDatabaseFiles(oldPath);
-        removeDatabaseFiles(newPath);
+        temporary.removeFiles();
         progress.SetExplain(QStringLiteral("テンポラリファイルの削除完了。"));
     };
 
-    // Leftovers of an interrupted run go first, with their journals.
-    removeDatabaseFiles(oldPath);
-    removeDatabaseFiles(newPath);
     // The backup API copies the database as it stands, write-ahead log included.
     SqliteDatabase(request.dbPath, SqliteDatabase::Access::ReadOnly).backupTo(oldPath);
-    TemplateDatabase::copyTo(folder, newPath);
+    // The built-in layout, not the file default.mdb, which may hold anything
+    // by now (memos would come back in every rebuild).
+    TemplateDatabase::writeBuiltIn(newPath);
     progress.SetExplain(QStringLiteral("テンポラリファイル作成完了。"));
     progress.SetProgressMax(1, kStages);
     progress.SetProgress(1, 1);
@@ -410,7 +460,6 @@ bool RebuildDatabase(const RebuildRequest& request, Progress& progress,
     progress.SetExplain(QStringLiteral("復元完了。"));
 
     deleteTemporaryFiles();
-    cleanUp.dismiss();
     progress.SetProgress(1, kStages);
     return true;
 }

@@ -86,6 +86,12 @@ inline constexpr const char* ReadVersionInfo = "SELECT VersionInfo FROM DBInfo L
 // The columns of table Memo, which tell the layout a file really has.
 inline constexpr const char* ReadMemoColumns = "SELECT name FROM pragma_table_info('Memo')";
 inline constexpr const char* ReadIsMemoPass = "SELECT IsMemoPass FROM DBInfo LIMIT 1";
+// Whether table ?1 has a column named ?2 (letter case ignored).
+inline constexpr const char* TableHasColumn =
+    "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE";
+// The protection flag with the stored password: the database asks for a
+// password only when both are there.
+inline constexpr const char* ReadDatabaseProtection = "SELECT IsMemoPass, Password FROM DBInfo LIMIT 1";
 inline constexpr const char* ReadDatabasePassword = "SELECT Password FROM DBInfo LIMIT 1";
 inline constexpr const char* WriteDatabasePassword =
     "UPDATE DBInfo SET IsMemoPass = ?1, Password = ?2 WHERE rowid = (SELECT min(rowid) FROM DBInfo)";

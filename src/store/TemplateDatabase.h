@@ -14,4 +14,7 @@ public:
     static QString ensure(const QString& folder);
     // Copies the template (written first when missing) to `target`, which must not exist.
     static void copyTo(const QString& folder, const QString& target);
+    // Writes a database of the built-in layout at `path`, which must not exist,
+    // whatever the file default.mdb holds. Throws DatabaseError.
+    static void writeBuiltIn(const QString& path);
 };

@@ -9,6 +9,8 @@
 #include "store/DatabaseMerge.h"
 #include "store/DatabaseRebuild.h"
 #include "store/MemoStore.h"
+#include "store/TemplateDatabase.h"
+#include "tags/CategoryList.h"
 #include "ui/BusyCursor.h"
 #include "ui/FloatingWindows.h"
 #include "ui/Form1.h"
@@ -172,6 +174,7 @@ void DatabaseCommands::mnuMDBRefresh()
         refreshAborted(failure);
         return;
     }
+    forgetOldNumbers();
     if (!reloadCategories())
         return;
     prompt.inform(
@@ -197,6 +200,13 @@ void DatabaseCommands::mnuMDBSaveAs()
     if (IsSameDatabaseFile(path, m_window.DBPath())) {
         prompt.critical(kSaveFailed +
                         QStringLiteral("\n開いているメモデータベースと同じファイルには保存できません。"));
+        return;
+    }
+    // New databases are made of the template: memos copied into it would come
+    // back in each of them.
+    if (IsSameDatabaseFile(path, m_window.MyPath() + TemplateDatabase::fileName())) {
+        prompt.critical(kSaveFailed + QStringLiteral("\nテンプレートデータベース「%1」には保存できません。")
+                                          .arg(TemplateDatabase::fileName()));
         return;
     }
     if (QFileInfo::exists(path) && !prompt.askToReplace(path)) {
@@ -265,6 +275,23 @@ void DatabaseCommands::mnuMDBAddImport()
     if (!reloadCategories())
         return;
     prompt.inform(MergeResultMessage(result));
+}
+
+void DatabaseCommands::forgetOldNumbers()
+{
+    m_window.categoryList().table().setFindResult({});
+    // The memo on screen gives way to a new memo, as the edited one does before
+    // the rebuild; text typed while the rebuild ran stays in the boxes as a new
+    // unsaved memo.
+    MemoEditor& editor = m_window.editor();
+    if (editor.isNewMemo())
+        return;
+    if (editor.IsEdit()) {
+        editor.forgetStoredMemo();
+        m_window.writeUnsavedText();
+    } else {
+        m_window.StartNewMemo(QString());
+    }
 }
 
 bool DatabaseCommands::reloadCategories()

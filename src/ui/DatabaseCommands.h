@@ -35,6 +35,11 @@ public:
 
 private:
     void refreshAborted(const QString& detail = {});
+    // After a refresh every memo has a new number: nothing in the window may
+    // go on naming a memo by its old one (the memo on screen, whose next save
+    // would go over another memo, and the search result). Floating windows
+    // were closed before the rebuild, and the lists are refilled after it.
+    void forgetOldNumbers();
     // Counts the tags of the database afresh and fills the category list; false
     // (after reporting it) when the database cannot be read.
     bool reloadCategories();

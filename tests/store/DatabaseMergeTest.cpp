@@ -237,6 +237,38 @@ TEST_F(DatabaseMergeTest, MergeByTitleOverwritesLaterCopiesSkipsOlderOnesAndAdds
     EXPECT_EQ(open->readMemo(untitled + 1)->icon, -1);
 }
 
+// Two copies of one title in the other file: whichever order they come in,
+// the present memo ends as the later copy, and it counts once.
+TEST_F(DatabaseMergeTest, TwoCopiesOfOneTitleLeaveTheLaterOneAndCountOnce)
+{
+    const QString earlier = QStringLiteral("2021/01/01 00:00:00");
+    const QString later = QStringLiteral("2022/01/01 00:00:00");
+    for (const bool laterFirst : {true, false}) {
+        SCOPED_TRACE(laterFirst ? "later copy first" : "earlier copy first");
+        open.reset();
+        other.reset();
+        QFile::remove(openPath);
+        QFile::remove(otherPath);
+        SetUp();
+        const qint64 present =
+            open->insertWholeMemo(memo(QStringLiteral("same"), QStringLiteral("2020/01/01 00:00:00")));
+        const Memo first = memo(QStringLiteral("same"), laterFirst ? later : earlier,
+                                laterFirst ? QStringLiteral("later") : QStringLiteral("earlier"));
+        const Memo second = memo(QStringLiteral("same"), laterFirst ? earlier : later,
+                                 laterFirst ? QStringLiteral("earlier") : QStringLiteral("later"));
+        other->insertWholeMemo(first);
+        other->insertWholeMemo(second);
+
+        const MergeResult result = merge(true, MatchByTitle);
+        EXPECT_EQ(result.added, 0);
+        EXPECT_EQ(result.overwritten, 1);
+        EXPECT_EQ(open->readMemo(present)->body, QStringLiteral("later"));
+        EXPECT_EQ(rows(), QStringList{QStringLiteral("%1 same %2").arg(present).arg(later)});
+        EXPECT_EQ(MergeResultMessage(result),
+                  QStringLiteral("メモデータの追加読み込み完了！\n新規メモ：0　上書き：1"));
+    }
+}
+
 TEST_F(DatabaseMergeTest, MergeByIdSkipsOlderCopiesAndAddsUnknownIds)
 {
     open->insertWholeMemo(memo(QStringLiteral("one"), QStringLiteral("2020/01/01 00:00:00")));

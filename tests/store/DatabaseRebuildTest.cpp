@@ -5,6 +5,7 @@
 #include "app/Progress.h"
 #include "app/Startup.h"
 #include "store/DatabaseInfo.h"
+#include "store/DatabaseMerge.h"
 #include "store/DatabaseUpgrade.h"
 #include "store/MemoStore.h"
 #include "store/SqliteDatabase.h"
@@ -214,10 +215,16 @@ QString integrity(const QString& path)
     return rows(path, "PRAGMA integrity_check", 1).join(QLatin1Char(','));
 }
 
-// Names of the files in `folder`, sorted.
-QStringList filesIn(const QString& folder)
+// Names of the files and folders in `folder`, sorted.
+QStringList entriesIn(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The temporary folders of rebuilds in `folder`.
+QStringList rebuildFolders(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("quillet-rebuild-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 class DatabaseRebuildTest : public ::testing::Test
@@ -296,8 +303,7 @@ TEST_F(DatabaseRebuildTest, OldLayoutsAreRebuiltByTheRulesOfTheirVersion)
         EXPECT_EQ(integrity(dbPath), QStringLiteral("ok"));
         // The rebuilt file opens as Quillet's database; no temporary file stays.
         EXPECT_NO_THROW(MemoStore store(dbPath));
-        EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("old.mdb"))));
-        EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("new.mdb"))));
+        EXPECT_TRUE(rebuildFolders(home.path()).isEmpty());
     }
 }
 
@@ -358,7 +364,7 @@ TEST_F(DatabaseRebuildTest, CancelDuringTheMemoTableLeavesTheDatabaseUntouched)
 {
     createOldLayout(dbPath, 249);
     const QByteArray before = MemoFixtures::readBytes(dbPath);
-    const QStringList filesBefore = filesIn(home.path());
+    const QStringList entriesBefore = entriesIn(home.path());
     RecordingProgress progress;
     progress.cancelAt = QStringLiteral("Quilletデータのコピーを開始。");
     int released = 0;
@@ -381,11 +387,8 @@ TEST_F(DatabaseRebuildTest, CancelDuringTheMemoTableLeavesTheDatabaseUntouched)
     EXPECT_EQ(reopened, 0);
     EXPECT_EQ(MemoFixtures::readBytes(dbPath), before);
     EXPECT_EQ(ReadVersionInfo(dbPath), 249);
-    // Only the template, written for the copy, is new in the folder.
-    QStringList expectedFiles = filesBefore;
-    expectedFiles << QStringLiteral("default.mdb");
-    expectedFiles.sort();
-    EXPECT_EQ(filesIn(home.path()), expectedFiles);
+    // Nothing is new in the folder.
+    EXPECT_EQ(entriesIn(home.path()), entriesBefore);
 }
 
 TEST_F(DatabaseRebuildTest, RowsAreWrittenInBatchedTransactions)
@@ -430,8 +433,11 @@ TEST_F(DatabaseRebuildTest, RowsAreWrittenInBatchedTransactions)
         if (table.isEmpty() || (table == QStringLiteral("Contents") && copied % 250 != 0))
             return;
         const QString query = QStringLiteral("SELECT count(*) FROM ") + table;
-        const int visible =
-            rows(home.file(QStringLiteral("new.mdb")), query.toUtf8().constData(), 1).first().toInt();
+        // The rebuild's own temporary folder, the only one there.
+        const QStringList folders = rebuildFolders(home.path());
+        ASSERT_EQ(folders.size(), 1);
+        const QString rebuilt = home.file(folders.first() + QStringLiteral("/new.mdb"));
+        const int visible = rows(rebuilt, query.toUtf8().constData(), 1).first().toInt();
         seen[table].push_back({copied, visible});
     };
     ASSERT_TRUE(RebuildDatabase(request(250), progress));
@@ -505,8 +511,133 @@ TEST_F(DatabaseRebuildTest, DatabaseStillHeldByAnotherConnectionIsNotReplaced)
     store.insertMemo(QStringLiteral("still writable"), QString(), QString(),
                      QStringLiteral("2026/01/01 00:00:00"));
     EXPECT_EQ(store.countMemos(), 2);
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("old.mdb"))));
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("new.mdb"))));
+    EXPECT_TRUE(rebuildFolders(home.path()).isEmpty());
+}
+
+// The temporary files never take the place of a file that is there: a
+// database called old.mdb or new.mdb, open or not, stays.
+TEST_F(DatabaseRebuildTest, DatabasesNamedLikeTheTemporaryFilesAreKept)
+{
+    const struct
+    {
+        const char* rebuilt;
+        const char* beside;
+        int version;
+    } cases[] = {{"old.mdb", "new.mdb", 250}, {"new.mdb", "old.mdb", 240}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rebuilt);
+        const QString path = home.file(QString::fromLatin1(c.rebuilt));
+        const QString beside = home.file(QString::fromLatin1(c.beside));
+        for (const QString& file : {path, beside})
+            QFile::remove(file);
+        createOldLayout(path, c.version);
+        MemoFixtures::createDatabase(home.path(), beside);
+        MemoStore(beside).insertMemo(QStringLiteral("beside"), QString(), QString(),
+                                     QStringLiteral("2026/01/01 00:00:00"));
+        const QByteArray besideBytes = MemoFixtures::readBytes(beside);
+
+        RecordingProgress progress;
+        bool rebuilt = false;
+        EXPECT_NO_THROW(rebuilt = RebuildDatabase(request(c.version, path), progress));
+        EXPECT_TRUE(rebuilt);
+        // Nothing of the rebuild stays behind.
+        QStringList expected{QString::fromLatin1(c.rebuilt), QString::fromLatin1(c.beside),
+                             QStringLiteral("default.mdb")};
+        expected.sort();
+        EXPECT_EQ(entriesIn(home.path()), expected);
+        EXPECT_EQ(MemoFixtures::readBytes(beside), besideBytes);
+        ASSERT_TRUE(QFile::exists(path));
+        EXPECT_EQ(ReadVersionInfo(path), 250);
+        EXPECT_EQ(rows(path, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2),
+                  (QStringList{QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                               QStringLiteral("3|third")}));
+        EXPECT_EQ(integrity(path), QStringLiteral("ok"));
+    }
+}
+
+// The temporary folder of a killed run is cleared by the next rebuild; a
+// folder of that name holding anything else keeps it.
+TEST_F(DatabaseRebuildTest, TheNextRebuildClearsWhatAKilledOneLeftBehind)
+{
+    createOldLayout(dbPath, 250);
+    const QString killed = home.file(QStringLiteral("quillet-rebuild-k1ll3d/"));
+    const QString other = home.file(QStringLiteral("quillet-rebuild-notes/"));
+    QDir().mkpath(killed);
+    QDir().mkpath(other);
+    for (const char* name : {"old.mdb", "old.mdb.partial", "new.mdb", "new.mdb-journal"})
+        MemoFixtures::writeText(killed + QLatin1String(name), QStringLiteral("left behind"));
+    MemoFixtures::writeText(other + QStringLiteral("old.mdb"), QStringLiteral("left behind"));
+    MemoFixtures::writeText(other + QStringLiteral("notes.txt"), QStringLiteral("the user's"));
+
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_EQ(entriesIn(other), QStringList{QStringLiteral("notes.txt")});
+    EXPECT_EQ(entriesIn(home.path()),
+              (QStringList{QStringLiteral("diary.mdb"), QStringLiteral("quillet-rebuild-notes")}));
+}
+
+// A database that is a link to a file elsewhere (a synced folder, say) stays
+// a link: the rebuilt file replaces the linked file.
+TEST_F(DatabaseRebuildTest, ASymlinkedDatabaseStaysALinkToTheRebuiltFile)
+{
+    const QString folder = home.file(QStringLiteral("synced/"));
+    QDir().mkpath(folder);
+    const QString linked = folder + QStringLiteral("memos.mdb");
+    createOldLayout(linked, 240);
+    MemoFixtures::execute(linked, "UPDATE DBInfo SET IsMemoPass = 0");
+    ASSERT_TRUE(QFile::link(linked, dbPath));
+    const QStringList titles = {QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                                QStringLiteral("3|third")};
+
+    // The upgrade, then a refresh.
+    ScriptedPrompt prompt;
+    ASSERT_EQ(UpgradeDatabaseIfOld(dbPath, home.path(), prompt, {}), UpgradeResult::Upgraded);
+    EXPECT_TRUE(QFileInfo(dbPath).isSymLink());
+    EXPECT_EQ(ReadVersionInfo(linked), 250);
+    EXPECT_EQ(rows(linked, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2), titles);
+    MemoFixtures::execute(linked, "UPDATE Memo SET RecordID = RecordID + 10");
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_TRUE(QFileInfo(dbPath).isSymLink());
+    EXPECT_EQ(QFileInfo(dbPath).symLinkTarget(), QFileInfo(linked).absoluteFilePath());
+    EXPECT_EQ(rows(linked, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2), titles);
+    EXPECT_EQ(integrity(linked), QStringLiteral("ok"));
+    EXPECT_FALSE(QFile::exists(linked + QStringLiteral(".rebuilt")));
+
+    // What is saved through the link afterwards reaches the linked file.
+    MemoStore(dbPath).insertMemo(QStringLiteral("saved later"), QString(), QString(),
+                                 QStringLiteral("2026/01/01 00:00:00"));
+    EXPECT_EQ(rows(linked, "SELECT Title FROM Memo WHERE RecordID = 4", 1),
+              QStringList{QStringLiteral("saved later")});
+}
+
+// The rebuilt file starts from the layout Quillet itself defines: whatever
+// the file default.mdb holds (here a database with memos, saved over it) does
+// not come into it.
+TEST_F(DatabaseRebuildTest, TheRebuildStartsFromTheBuiltInLayoutNotFromTheTemplateFile)
+{
+    createOldLayout(dbPath, 250);
+    const QString saved = home.file(QStringLiteral("saved.mdb"));
+    MemoFixtures::createDatabase(home.path(), saved);
+    MemoStore(saved).insertMemo(QStringLiteral("in the template"), QString(), QString(),
+                                QStringLiteral("2026/01/01 00:00:00"));
+    MemoFixtures::execute(saved, "INSERT INTO Contents (Day, Title) VALUES ('2008/01/01', 'in the template');"
+                                 "UPDATE DBInfo SET IsMemoPass = 0, Password = ''");
+    const QString templateFile = home.file(QStringLiteral("default.mdb"));
+    ASSERT_TRUE(QFile::remove(templateFile));
+    ASSERT_TRUE(QFile::copy(saved, templateFile));
+
+    RecordingProgress progress;
+    ASSERT_TRUE(RebuildDatabase(request(250), progress));
+    EXPECT_EQ(rows(dbPath, "SELECT RecordID, Title FROM Memo ORDER BY RecordID", 2),
+              (QStringList{QStringLiteral("1|first"), QStringLiteral("2|second \"quoted\""),
+                           QStringLiteral("3|third")}));
+    EXPECT_EQ(contentsRows(dbPath).size(), 2);
+    EXPECT_EQ(fileRows(dbPath).size(), 2);
+    EXPECT_EQ(logRows(dbPath).size(), 1);
+    EXPECT_EQ(infoRows(dbPath), QStringList{QStringLiteral("250|-1|-1|SCRAMBLED")});
+    EXPECT_NO_THROW(MemoStore store(dbPath));
 }
 
 // --- The upgrade check of start-up ---
@@ -653,6 +784,80 @@ TEST_F(DatabaseRebuildTest, StartupUpgradesAnOldDatabaseOrEndsWhenTheUpgradeIsCa
                 EXPECT_EQ(ReadVersionInfo(path), 250);
             }
         }
+    }
+}
+
+// Layouts before 250 carry the flag IsMemoPass but no password: the file is
+// upgraded before anything is asked, and a file without a stored password is
+// not protected, then or at any later start or merge.
+TEST_F(DatabaseRebuildTest, AnOldFileMarkedAsProtectedAsksForNoPasswordItNeverStored)
+{
+    const QString folder = home.file(QStringLiteral("memos/"));
+    QDir().mkpath(folder);
+    const QString openPath = home.file(QStringLiteral("open.mdb"));
+    MemoFixtures::createDatabase(home.path(), openPath);
+    struct Case
+    {
+        QString path;
+        int version;
+        QStringList arguments; // the first start
+    };
+    const std::vector<Case> cases = {
+        {dbPath, 240, {}}, // the default form
+        {folder + QStringLiteral("v220.mdb"), 220, {folder + QStringLiteral("v220.mdb")}},
+        {folder + QStringLiteral("v240.mdb"), 240, {folder + QStringLiteral("v240.mdb")}},
+        {folder + QStringLiteral("v249.mdb"), 249, {folder + QStringLiteral("v249.mdb")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        createOldLayout(c.path, c.version);
+        ASSERT_TRUE(rows(c.path, "SELECT IsMemoPass FROM DBInfo", 1) == QStringList{QStringLiteral("-1")});
+        // No password is scripted: a question would fail the test.
+        ScriptedPrompt prompt;
+        {
+            StartupResult result = Startup(prompt, home.path()).run(c.arguments);
+            ASSERT_TRUE(result.proceed);
+            ASSERT_TRUE(result.store);
+            EXPECT_EQ(result.store->countMemos(), 3);
+        }
+        EXPECT_EQ(prompt.messageTexts(), (QStringList{kNotice, kDone}));
+        EXPECT_EQ(ReadVersionInfo(c.path), 250);
+        EXPECT_FALSE(ReadIsMemoPass(c.path));
+        prompt.shown.clear();
+        {
+            StartupResult again = Startup(prompt, home.path()).run({c.path});
+            EXPECT_TRUE(again.proceed);
+        }
+        EXPECT_TRUE(CheckMergeSource(prompt, openPath, c.path));
+        EXPECT_TRUE(prompt.shown.isEmpty());
+    }
+}
+
+// A file of the current layout whose version number is blank is checked by
+// the same version as the upgrade sees: its database password is asked.
+TEST_F(DatabaseRebuildTest, ACurrentFileWithABlankVersionNumberAsksForItsPassword)
+{
+    const QString path = home.file(QStringLiteral("blank.mdb"));
+    const QString wrong = QStringLiteral("パスワードが間違っています。\nQuilletを終了します。");
+    // The template's column refuses Null; a file written elsewhere may not.
+    const char* blanks[] = {"UPDATE DBInfo SET VersionInfo = ''",
+                            "CREATE TABLE Info AS SELECT * FROM DBInfo; DROP TABLE DBInfo; "
+                            "ALTER TABLE Info RENAME TO DBInfo; UPDATE DBInfo SET VersionInfo = NULL;"};
+    for (const char* blank : blanks) {
+        SCOPED_TRACE(blank);
+        QFile::remove(path);
+        MemoFixtures::createDatabase(home.path(), path);
+        MemoFixtures::setDatabasePassword(path, QStringLiteral("Pass"));
+        MemoFixtures::execute(path, blank);
+        ASSERT_EQ(ReadVersionInfo(path), 0);
+
+        ScriptedPrompt prompt;
+        prompt.passwords = {QStringLiteral("pass"), QStringLiteral("Pass")};
+        EXPECT_FALSE(Startup(prompt, home.path()).run({path}).proceed);
+        EXPECT_EQ(prompt.messageTexts(), QStringList{wrong});
+        EXPECT_TRUE(Startup(prompt, home.path()).run({path}).proceed);
+        EXPECT_EQ(prompt.messageTexts(), QStringList{wrong}) << "no upgrade either";
+        EXPECT_TRUE(prompt.allAnswersUsed());
     }
 }
 

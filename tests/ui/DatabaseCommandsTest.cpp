@@ -7,8 +7,10 @@
 #include "app/IniFile.h"
 #include "app/Settings.h"
 #include "editing/MemoEditor.h"
+#include "search/SearchRequest.h"
 #include "store/DatabaseMerge.h"
 #include "store/MemoStore.h"
+#include "tags/CategoryList.h"
 #include "tags/MemoList.h"
 #include "ui/FloatingWindows.h"
 #include "ui/frmMergeMDB.h"
@@ -235,6 +237,60 @@ TEST_F(DatabaseCommandsTest, RefreshAsksAboutTheEditedMemoAndTheFloatingWindows)
     EXPECT_FALSE(window->editor().IsEdit());
 }
 
+// The refresh renumbers every memo: no place in the window may go on holding
+// an old number. The memo on screen gives way to a new memo, text typed while
+// the rebuild ran stays in the boxes as a new unsaved memo, and the search
+// result goes.
+TEST_F(DatabaseCommandsTest, AfterARefreshNoPlaceInTheWindowHoldsAnOldNumber)
+{
+    prepare();
+    for (int i = 1; i <= 5; ++i)
+        addMemo(u"memo %1"_s.arg(i), u"t"_s, u"body %1"_s.arg(i));
+    MemoFixtures::execute(dbPath(), "DELETE FROM Memo WHERE RecordID = 1"); // memos 2 to 5
+    open();
+    SearchRequest everything;
+    everything.words = u"body"_s;
+    prompt.searches = {everything};
+    triggerAction("mnuFiltering");
+    ASSERT_EQ(window->categoryList().table().findIds(), (QList<qint64>{2, 3, 4, 5}));
+    chooseCategory(u"t"_s);
+    chooseMemo(3);
+    ASSERT_EQ(lblNo(), u"3"_s);
+
+    triggerAction("mnuMDBRefresh");
+    ASSERT_EQ(prompt.messageTexts().last(), kRefreshDone);
+    EXPECT_EQ(lblNo(), u"New"_s);
+    EXPECT_TRUE(title()->text().isEmpty());
+    EXPECT_TRUE(contents()->toPlainText().isEmpty());
+    EXPECT_FALSE(window->editor().IsEdit());
+    EXPECT_TRUE(window->categoryList().table().findIds().isEmpty());
+    EXPECT_TRUE(categoryRows().contains(u"3 [Find] 0"_s)) << categoryRows().join(u", "_s).toStdString();
+    // What is typed and saved now is a memo of its own: no memo is overwritten.
+    type(title(), u"typed after"_s);
+    type(contents(), u"new text"_s);
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(fileRows(dbPath()),
+              (QStringList{u"1 memo 2"_s, u"2 memo 3"_s, u"3 memo 4"_s, u"4 memo 5"_s, u"5 typed after"_s}));
+    EXPECT_EQ(window->store().readMemo(3)->body, u"body 4"_s);
+
+    // Typed while the rebuild runs: the text stays, as a new memo.
+    chooseCategory(u"[ALL]"_s);
+    chooseMemo(3);
+    ASSERT_EQ(contents()->toPlainText(), u"body 4"_s);
+    QTimer::singleShot(0, [this] { type(contents(), u"during "_s); });
+    triggerAction("mnuMDBRefresh");
+    ASSERT_EQ(prompt.messageTexts().last(), kRefreshDone);
+    EXPECT_EQ(lblNo(), u"New"_s);
+    EXPECT_EQ(contents()->toPlainText(), u"during body 4"_s);
+    EXPECT_EQ(title()->text(), u"memo 4"_s);
+    EXPECT_TRUE(window->editor().IsEdit());
+    triggerAction("mnuSaveMemo");
+    EXPECT_EQ(fileRows(dbPath()), (QStringList{u"1 memo 2"_s, u"2 memo 3"_s, u"3 memo 4"_s, u"4 memo 5"_s,
+                                               u"5 typed after"_s, u"6 memo 4"_s}));
+    EXPECT_EQ(window->store().readMemo(3)->body, u"body 4"_s);
+    EXPECT_EQ(window->store().readMemo(6)->body, u"during body 4"_s);
+}
+
 TEST_F(DatabaseCommandsTest, ACancelledRefreshLeavesTheDatabaseAsItWas)
 {
     prepareIds3815();
@@ -333,6 +389,28 @@ TEST_F(DatabaseCommandsTest, SaveAsFailuresAreReportedNotCelebrated)
     EXPECT_EQ(texts[2], kCancelled);
     EXPECT_FALSE(texts.contains(kSaved));
     EXPECT_EQ(window->store().readMemo(1)->title, u"stored"_s);
+    EXPECT_TRUE(setting(Settings::RecentFiles::ExportMDBFiles).isEmpty());
+}
+
+// The template is what new databases are made of: a copy of memos there would
+// come back in every new database.
+TEST_F(DatabaseCommandsTest, SaveAsOntoTheTemplateIsRefused)
+{
+    prepare();
+    addMemo(u"stored"_s, u"t"_s);
+    open();
+    const QString templateFile = home.file(u"default.mdb"_s);
+    ASSERT_TRUE(QFile::exists(templateFile));
+    const QByteArray before = MemoFixtures::readBytes(templateFile);
+    // Chosen whole, and as "default" completed with ".mdb".
+    prompt.files = {{templateFile}, {home.file(u"default"_s)}};
+    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    triggerAction("mnuMDBSaveAs");
+    triggerAction("mnuMDBSaveAs");
+    const QString refused = kSaveFailed + u"\nテンプレートデータベース「default.mdb」には保存できません。"_s;
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{refused, refused}));
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
+    EXPECT_EQ(MemoFixtures::readBytes(templateFile), before);
     EXPECT_TRUE(setting(Settings::RecentFiles::ExportMDBFiles).isEmpty());
 }
 
