@@ -535,7 +535,7 @@ void MemoEditor::clearForNewMemo(const QString& tags)
 
 void MemoEditor::forgetStoredMemo()
 {
-    m_lblNo->setText(kNew);
+    showMemoNumber(kNew);
     m_loadedFingerprint.clear();
     m_isPassword = false;
 }
