@@ -33,7 +33,7 @@ QString decodeWhole(const QByteArray& bytes)
 {
     if (std::optional<QString> utf16 = decodeUtf16(bytes))
         return *utf16;
-    return CodePage::decodeText(bytes);
+    return CodePage::decodeFileText(bytes);
 }
 
 QString decode(const QByteArray& bytes)
@@ -43,9 +43,12 @@ QString decode(const QByteArray& bytes)
         return nul >= 0 ? utf16->left(nul) : *utf16;
     }
     // A NUL byte is never part of a longer character in UTF-8 or CP932, so the
-    // text can be cut before decoding; the code page is then judged on what is kept.
+    // text can be cut before decoding; the code page is then judged on what is
+    // kept. A character that the NUL interrupts was not cut by the file's end.
     const qsizetype nul = bytes.indexOf('\0');
-    return CodePage::decodeText(nul >= 0 ? bytes.left(nul) : bytes);
+    if (nul >= 0)
+        return CodePage::decodeText(bytes.left(nul));
+    return CodePage::decodeFileText(bytes);
 }
 
 std::optional<QString> tryRead(const QString& path)

@@ -6,9 +6,10 @@
 // Reads a whole text file as Quillet takes files in (imports, the file back from
 // an external editor): UTF-16 when the bytes start with its byte-order mark
 // (FF FE little-endian, FE FF big-endian; the mark dropped), UTF-8 when the
-// bytes are valid UTF-8 (a byte-order mark dropped), otherwise CP932, so that
-// files written on a Japanese Windows system read correctly. The text ends
-// before the first NUL character; line breaks are kept as they are.
+// bytes are valid UTF-8 (a byte-order mark dropped; a last character cut off
+// by the end of the file becomes U+FFFD), otherwise CP932, so that files
+// written on a Japanese Windows system read correctly. The text ends before
+// the first NUL character; line breaks are kept as they are.
 namespace ReadFileText {
 
 // nullopt when the file is missing or cannot be read.

@@ -151,6 +151,7 @@ TEST_F(TextImportTest, BodyIsTheDecodedFileTextUpToTheFirstNul)
         {"UTF-16 BE with byte-order mark", QByteArray("\xFE\xFF\x30\xE1\x30\xE2\0\r\0\n\0x", 12),
          u"メモ\r\nx"_s},
         {"NUL character ends UTF-16 text", QByteArray("\xFF\xFE" "a\0\0\0b\0", 8), u"a"_s},
+        {"UTF-8 cut inside its last character", u"メモ\r\n"_s.toUtf8() + "\xE4\xBA", u"メモ\r\n\uFFFD"_s},
         {"empty file", QByteArray(), u""_s},
     };
     for (const Case& c : cases) {
