@@ -36,6 +36,13 @@ QStringList localPaths(const QMimeData& data)
     return paths;
 }
 
+// Whether the contents box inserts the data itself: a plain-text box takes
+// text that is not empty (a link's address is text too).
+bool boxTakesText(const QMimeData& data)
+{
+    return data.hasText() && !data.text().isEmpty();
+}
+
 } // namespace
 
 ImportCommands::ImportCommands(Form1& window) : QObject(&window), m_window(window)
@@ -69,14 +76,12 @@ bool ImportCommands::eventFilter(QObject* watched, QEvent* event)
     if (!data)
         return false;
 
-    if (watched == m_contentsViewport) {
-        // Text (and links that are no local files) goes to the box as the
-        // box inserts it; only local files are taken here.
-        if (localPaths(*data).isEmpty())
-            return false;
-    } else if (!data->hasUrls() && !data->hasText()) {
+    // Text (and links that are no local files) goes to the contents box as
+    // the box inserts it; local files, and data it cannot take, are handled
+    // here. Every drop on the window is taken: one that holds no files is
+    // told so.
+    if (watched == m_contentsViewport && localPaths(*data).isEmpty() && boxTakesText(*data))
         return false;
-    }
     // A copy, never a move: the source keeps its files.
     drop->setDropAction(Qt::CopyAction);
     drop->accept();

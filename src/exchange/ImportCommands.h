@@ -24,8 +24,9 @@ public:
     // tagged `tag` (after the tag rule, applied in place); with `report`, says
     // how many. Returns the number of files imported.
     int ImportDroppedFiles(const QMimeData& data, QString& tag, bool report);
-    // A drop of files on the contents box: the first file fills the editing
-    // area, unsaved.
+    // A drop on the contents box that the box does not take as text: the
+    // first dropped file fills the editing area, unsaved; anything else is
+    // told that there was nothing to add.
     void dropFilesOnContents(const QMimeData& data);
 
 protected:

@@ -367,6 +367,21 @@ TEST_F(ImportCommandsTest, ContentsBoxLoadsNothingFromAFolderAndStillTakesText)
     EXPECT_EQ(prompt.messageTexts(), QStringList{kNoObject});
 }
 
+TEST_F(ImportCommandsTest, DropsWithNeitherFilesNorTextAreToldSo)
+{
+    prepare();
+    open();
+    QMimeData picture;
+    picture.setData(u"image/png"_s, QByteArray("\x89PNG", 4));
+    EXPECT_EQ(drop(memoList()->viewport(), picture), Qt::CopyAction);
+    EXPECT_EQ(drop(window.get(), picture), Qt::CopyAction);
+    EXPECT_EQ(drop(contents()->viewport(), picture), Qt::CopyAction);
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{kNoFiles, kNoFiles, kNoObject}));
+    EXPECT_TRUE(memos().empty());
+    EXPECT_EQ(window->editor().boxText(MemoEditor::Box::Contents), u""_s);
+    EXPECT_FALSE(window->editor().IsEdit());
+}
+
 TEST_F(ImportCommandsTest, CancelledLongImportKeepsWhatWasImportedAndCountsMatchRecount)
 {
     addMemo(u"w"_s, u"work"_s);
