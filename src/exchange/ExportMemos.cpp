@@ -7,6 +7,7 @@
 #include "app/SettingsFile.h"
 #include "exchange/ExportDefinition.h"
 #include "exchange/MakeSafeFilePath.h"
+#include "exchange/ReportList.h"
 #include "store/DatabaseError.h"
 #include "store/SqliteDatabase.h"
 #include "store/StatementCatalogue.h"
@@ -16,9 +17,6 @@
 #include <QSet>
 
 namespace {
-
-// The failures listed by name in the report; the rest are only counted.
-constexpr int ListedFailures = 10;
 
 // Memos written between two updates of the progress window.
 constexpr int ProgressStep = 50;
@@ -167,15 +165,12 @@ QString exportReport(const ExportOutcome& outcome)
         return text;
     text += u'\n' + QString::number(outcome.failures.size()) +
             QStringLiteral("件のメモは書き込めませんでした。\n");
-    int listed = 0;
-    for (const ExportFailure& failure : outcome.failures) {
-        if (listed++ == ListedFailures) {
-            text += QStringLiteral("\nほか%1件").arg(outcome.failures.size() - ListedFailures);
-            break;
-        }
-        text += QStringLiteral("\nID %1: %2\n(%3)").arg(failure.recordId).arg(failure.path, failure.reason);
-    }
-    return text;
+    return text + ReportList::lines(qsizetype(outcome.failures.size()), [&outcome](qsizetype i) {
+               const ExportFailure& failure = outcome.failures[size_t(i)];
+               return QStringLiteral("ID %1: %2\n(%3)")
+                   .arg(failure.recordId)
+                   .arg(failure.path, failure.reason);
+           });
 }
 
 ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock,

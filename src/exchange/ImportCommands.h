@@ -37,6 +37,9 @@ private:
     // failure is reported and the counts rebuilt (nullopt then). The category
     // rows show the new counts afterwards.
     std::optional<ImportResult> importFiles(const QStringList& files, QString& tag);
+    // Shows `text` (none when empty); files the import skipped are added to
+    // it, named with their reasons, and the message is then a warning.
+    void showOutcome(QString text, const ImportResult& result);
 
     Form1& m_window;
     QWidget* m_contentsViewport = nullptr;

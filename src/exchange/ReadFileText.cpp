@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ReadFileText {
 
 namespace {
@@ -26,6 +31,22 @@ std::optional<QString> decodeUtf16(const QByteArray& bytes)
     QStringDecoder decoder(encoding, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
     return QString(decoder.decode(QByteArrayView(bytes).sliced(2)));
 }
+
+// Whether a file of this kind and size is read at all.
+Failure judge(const struct stat& info)
+{
+    if (!S_ISREG(info.st_mode))
+        return Failure::NotAFile;
+    if (info.st_size > MaxFileBytes)
+        return Failure::TooLarge;
+    return Failure::None;
+}
+
+struct FileDescriptor
+{
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
 
 } // namespace
 
@@ -51,17 +72,52 @@ QString decode(const QByteArray& bytes)
     return CodePage::decodeFileText(bytes);
 }
 
-std::optional<QString> tryRead(const QString& path)
+Loaded load(const QString& path)
 {
     if (path.isEmpty())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decode(bytes);
+        return {std::nullopt, Failure::Unreadable};
+    const QByteArray name = QFile::encodeName(path);
+    // Judged before the file is opened: opening a device may already do
+    // something (rewind a tape, take a terminal).
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0)
+        return {std::nullopt, Failure::Unreadable};
+    if (const Failure refused = judge(info); refused != Failure::None)
+        return {std::nullopt, refused};
+    // Non-blocking, and judged again on what was opened: the path may have
+    // been replaced by a FIFO in between.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {std::nullopt, Failure::Unreadable};
+    const FileDescriptor closing{fd};
+    if (::fstat(fd, &info) != 0)
+        return {std::nullopt, Failure::Unreadable};
+    if (const Failure refused = judge(info); refused != Failure::None)
+        return {std::nullopt, refused};
+
+    // Read to the end, but never past the limit: the file may grow meanwhile.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return {std::nullopt, Failure::Unreadable};
+        }
+        if (got == 0)
+            break;
+        if (bytes.size() + got > MaxFileBytes)
+            return {std::nullopt, Failure::TooLarge};
+        bytes.append(buffer, got);
+    }
+    return {decode(bytes), Failure::None};
+}
+
+std::optional<QString> tryRead(const QString& path)
+{
+    return load(path).text;
 }
 
 QString read(const QString& path)

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -223,7 +225,10 @@ TEST_F(ExportMemosTest, ADefinitionThatCannotBeReadExportsNothing)
     add(u"t"_s, u"b"_s);
     const QString broken = home.file(u"broken.ted"_s);
     MemoFixtures::writeText(broken, u":Quillet Export Definition File\r\n:0\r\n:START\r\n[!MEMO]\r\n"_s);
-    for (const QString& path : {broken, home.file(u"missing.ted"_s)}) {
+    // A FIFO must not block the export until something writes to it.
+    const QString fifo = home.file(u"fifo.ted"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {broken, home.file(u"missing.ted"_s), fifo}) {
         prompt.shown.clear();
         const ExportOutcome outcome = run(path, u"[!ID]"_s);
         EXPECT_FALSE(outcome.definitionRead);
