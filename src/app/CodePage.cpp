@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace {
@@ -110,10 +111,26 @@ const char Utf8Replacement[] = "\xEF\xBF\xBD";
 
 } // namespace
 
-bool CodePage::isValidUtf8(const QByteArray& bytes)
+namespace {
+
+// How far bytes read as well-formed UTF-8: `validLength` bytes from the start
+// are whole characters; when that is not all of them, `truncatedEnd` tells
+// whether the rest is the start of one well-formed character that the end of
+// the bytes cut off (a file cut short), rather than a wrong byte. The ranges
+// of the lead and second bytes are those of the Unicode standard's table of
+// well-formed sequences: no overlong forms, no surrogates, nothing above
+// U+10FFFF.
+struct Utf8Scan
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const auto* end = p + bytes.size();
+    qsizetype validLength = 0;
+    bool truncatedEnd = false;
+};
+
+Utf8Scan scanUtf8(const QByteArray& bytes)
+{
+    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = begin + bytes.size();
+    const auto* p = begin;
     while (p < end) {
         const unsigned char lead = *p;
         if (lead < 0x80) {
@@ -121,38 +138,70 @@ bool CodePage::isValidUtf8(const QByteArray& bytes)
             continue;
         }
         int length;
-        char32_t code;
-        char32_t minimum;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, code = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, code = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, code = lead & 0x07, minimum = 0x10000;
+        unsigned char low = 0x80; // the range of the second byte
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0; // below: overlong
+            else if (lead == 0xED)
+                high = 0x9F; // above: a surrogate
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90; // below: overlong
+            else if (lead == 0xF4)
+                high = 0x8F; // above: beyond U+10FFFF
         } else {
-            return false; // a continuation byte or 0xF8..0xFF in lead position
+            return {p - begin, false}; // a continuation byte, C0, C1 or F5..FF in lead position
         }
-        if (end - p < length)
-            return false;
         for (int i = 1; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (p[i] & 0x3F);
+            if (p + i == end)
+                return {p - begin, true};
+            const unsigned char byte = p[i];
+            if (byte < (i == 1 ? low : 0x80) || byte > (i == 1 ? high : 0xBF))
+                return {p - begin, false};
         }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
         p += length;
     }
-    return true;
+    return {p - begin, false};
+}
+
+QString fromUtf8WithoutBom(const char* data, qsizetype size)
+{
+    if (size >= 3 && memcmp(data, Utf8Bom, 3) == 0)
+        return QString::fromUtf8(data + 3, size - 3);
+    return QString::fromUtf8(data, size);
+}
+
+} // namespace
+
+bool CodePage::isValidUtf8(const QByteArray& bytes)
+{
+    return scanUtf8(bytes).validLength == bytes.size();
 }
 
 QString CodePage::decodeText(const QByteArray& bytes)
 {
-    if (isValidUtf8(bytes)) {
-        if (bytes.startsWith(Utf8Bom))
-            return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-        return QString::fromUtf8(bytes);
-    }
+    return decode(bytes, false);
+}
+
+QString CodePage::decodeFileText(const QByteArray& bytes)
+{
+    return decode(bytes, true);
+}
+
+QString CodePage::decode(const QByteArray& bytes, bool mayBeCutShort)
+{
+    const Utf8Scan scan = scanUtf8(bytes);
+    if (scan.validLength == bytes.size())
+        return fromUtf8WithoutBom(bytes.constData(), bytes.size());
+    // UTF-8 cut off inside its last character (a copy or download broken
+    // off) is still UTF-8; the lost character's bytes become one U+FFFD.
+    if (mayBeCutShort && scan.truncatedEnd)
+        return fromUtf8WithoutBom(bytes.constData(), scan.validLength) + QChar(QChar::ReplacementCharacter);
     if (auto utf8 = fromCp932Converter().convert(bytes, Utf8Replacement))
         return QString::fromUtf8(*utf8);
     // Without a CP932 converter the best left is lenient UTF-8.

@@ -13,10 +13,17 @@ class CodePage
 public:
     CodePage() = delete;
 
-    // Decodes a text file: as UTF-8 when the bytes are valid UTF-8 (a leading
+    // Decodes a text: as UTF-8 when the bytes are valid UTF-8 (a leading
     // byte-order mark is dropped), otherwise as CP932, where each byte that does
     // not start a valid character becomes U+FFFD and decoding goes on after it.
     static QString decodeText(const QByteArray& bytes);
+
+    // The same for the whole of a file, which may have been cut short: bytes
+    // that are valid UTF-8 but for a last character cut off before its end
+    // count as UTF-8, the cut character becoming one U+FFFD. A line of a
+    // settings file is never cut short, so there such an end is read as CP932
+    // (a half-width katakana, say) by decodeText.
+    static QString decodeFileText(const QByteArray& bytes);
 
     // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
     // no truncated sequence.
@@ -34,4 +41,7 @@ public:
     // The character whose CP932 code is `code`; nullopt when the code names no
     // character (an unused code, a lone lead byte, an invalid trail byte).
     static std::optional<QChar> fromCp932Code(quint16 code);
+
+private:
+    static QString decode(const QByteArray& bytes, bool mayBeCutShort);
 };

@@ -19,38 +19,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// The limits MakeSafeFilePath keeps a path within.
-constexpr qsizetype MaxPathChars = 260;
-constexpr qsizetype MaxNameBytes = 255;
-
-void dropLastCharacter(QString& text)
-{
-    const qsizetype size = text.size();
-    const bool pair = size >= 2 && text.at(size - 1).isLowSurrogate() && text.at(size - 2).isHighSurrogate();
-    text.chop(pair ? 2 : 1);
-}
-
-// "<name> (n).txt" for "<name>.txt", the name shortened so that the number
-// fits within the same limits as the name without it.
-QString numberedPath(const QString& wantedPath, int n)
-{
-    const qsizetype slash = wantedPath.lastIndexOf(u'/');
-    const QString folder = wantedPath.left(slash + 1);
-    const QString name = wantedPath.mid(slash + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    QString base = dot >= 0 ? name.left(dot) : name;
-    const QString tail = u" (%1)"_s.arg(n) + (dot >= 0 ? name.mid(dot) : QString());
-    const qsizetype tailBytes = tail.toUtf8().size();
-    while (!base.isEmpty() && (folder.size() + base.size() + tail.size() > MaxPathChars ||
-                               base.toUtf8().size() + tailBytes > MaxNameBytes))
-        dropLastCharacter(base);
-    return folder + base + tail;
-}
-
-} // namespace
-
 QProcess* ProcessLauncher::start(const EditorCommand& command, QObject* parent)
 {
     auto* process = new QProcess(parent);
@@ -113,7 +81,7 @@ QString EditorPass::writeNewPrivateFile(const QString& wantedPath, const QByteAr
     if (!AppPaths::makePrivatePath(QFileInfo(wantedPath).absolutePath()))
         return QString();
     for (int n = 1; n <= 1000; ++n) {
-        const QString path = n == 1 ? wantedPath : numberedPath(wantedPath, n);
+        const QString path = n == 1 ? wantedPath : NumberedFilePath(wantedPath, n);
         QFile file(path);
         // NewOnly creates the file here and now (O_EXCL): never another pass's
         // file, a kept one or a link's target. The text may be a

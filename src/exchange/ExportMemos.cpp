@@ -7,19 +7,16 @@
 #include "app/SettingsFile.h"
 #include "exchange/ExportDefinition.h"
 #include "exchange/MakeSafeFilePath.h"
+#include "exchange/ReportList.h"
 #include "store/DatabaseError.h"
 #include "store/SqliteDatabase.h"
 #include "store/StatementCatalogue.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
-
-constexpr qsizetype MaxPathChars = 260;
-
-// The failures listed by name in the report; the rest are only counted.
-constexpr int ListedFailures = 10;
 
 // Memos written between two updates of the progress window.
 constexpr int ProgressStep = 50;
@@ -103,11 +100,12 @@ bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* reaso
 
 // A name that the path limit cut away whole, or a path still over the limit,
 // would write every memo to one file named ".txt" or fail later: refused.
-bool fitsPathLimit(const QString& folder, const QString& name, const QString& path)
+// `numberChars` is the length of the " (n)" the path carries, if any.
+bool fitsPathLimit(const QString& folder, const QString& name, const QString& path, qsizetype numberChars)
 {
     if (path.size() > MaxPathChars)
         return false;
-    return path.size() > folder.size() + 4 || MakeSafeFilePath(QString(), name).size() <= 4;
+    return path.size() > folder.size() + numberChars + 4 || MakeSafeFilePath(QString(), name).size() <= 4;
 }
 
 } // namespace
@@ -167,15 +165,12 @@ QString exportReport(const ExportOutcome& outcome)
         return text;
     text += u'\n' + QString::number(outcome.failures.size()) +
             QStringLiteral("件のメモは書き込めませんでした。\n");
-    int listed = 0;
-    for (const ExportFailure& failure : outcome.failures) {
-        if (listed++ == ListedFailures) {
-            text += QStringLiteral("\nほか%1件").arg(outcome.failures.size() - ListedFailures);
-            break;
-        }
-        text += QStringLiteral("\nID %1: %2\n(%3)").arg(failure.recordId).arg(failure.path, failure.reason);
-    }
-    return text;
+    return text + ReportList::lines(qsizetype(outcome.failures.size()), [&outcome](qsizetype i) {
+               const ExportFailure& failure = outcome.failures[size_t(i)];
+               return QStringLiteral("ID %1: %2\n(%3)")
+                   .arg(failure.recordId)
+                   .arg(failure.path, failure.reason);
+           });
 }
 
 ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Clock& clock,
@@ -222,6 +217,7 @@ ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Cl
         query.bind(1, request.includeTrash).bind(2, request.includeLocked);
         QByteArray contents;
         QByteArray name;
+        QSet<QString> writtenPaths;
         int done = 0;
         while (query.step()) {
             const QDateTime now = clock.now();
@@ -237,14 +233,24 @@ ExportOutcome ExportMemos(const ExportRequest& request, Prompt& prompt, const Cl
             name = fileNameTemplate;
             ExpandPlaceholders(name, row, context, true);
             const QString fileName = QString::fromUtf8(name) + QStringLiteral(".txt");
-            const QString path = MakeSafeFilePath(folder, fileName);
+            const QString cleanPath = MakeSafeFilePath(folder, fileName);
+            // Two memos whose names come out the same must not overwrite
+            // each other: the later ones are numbered.
+            QString path = cleanPath;
+            qsizetype numberChars = 0;
+            for (int n = 2; writtenPaths.contains(path); ++n) {
+                path = NumberedFilePath(cleanPath, n);
+                numberChars = QStringLiteral(" (%1)").arg(n).size();
+            }
             QString reason;
-            if (!fitsPathLimit(folder, fileName, path))
+            if (!fitsPathLimit(folder, fileName, path, numberChars)) {
                 outcome.failures.push_back({row.recordId, path, QStringLiteral("パスが長すぎます")});
-            else if (writeWholeFile(path, contents, &reason))
+            } else if (writeWholeFile(path, contents, &reason)) {
+                writtenPaths.insert(path);
                 ++outcome.written;
-            else
+            } else {
                 outcome.failures.push_back({row.recordId, path, reason});
+            }
             // The window is kept live every few memos: letting events run
             // costs more than writing one small file.
             if (progress && ++done % ProgressStep == 0) {

@@ -84,7 +84,9 @@ struct ExportOutcome
 // Writes every memo that passes the two filters to its own file in the folder:
 // the template filled in and one CR LF, as UTF-8 without byte-order mark, the
 // memo's text byte for byte as stored. The name is the file-name template
-// filled in, cleaned by MakeSafeFilePath, with ".txt". A memo whose file cannot
+// filled in, cleaned by MakeSafeFilePath, with ".txt"; a name the run has
+// written a file of already gets " (2)", " (3)"… before the extension, so
+// that no memo's file is overwritten by another's. A memo whose file cannot
 // be written (missing folder, a folder in the way, a name that cannot fit the
 // 260-character path limit) is skipped and the run goes on. Tells the user the
 // outcome: the number written, and which memos failed. An export of more than

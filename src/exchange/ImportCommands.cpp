@@ -3,7 +3,6 @@
 #include "app/Prompt.h"
 #include "app/Settings.h"
 #include "editing/MemoEditor.h"
-#include "exchange/ReadFileText.h"
 #include "exchange/frmImport.h"
 #include "store/DatabaseError.h"
 #include "tags/CategoryList.h"
@@ -34,6 +33,13 @@ QStringList localPaths(const QMimeData& data)
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     return paths;
+}
+
+// Whether the contents box inserts the data itself: a plain-text box takes
+// text that is not empty (a link's address is text too).
+bool boxTakesText(const QMimeData& data)
+{
+    return data.hasText() && !data.text().isEmpty();
 }
 
 } // namespace
@@ -69,14 +75,12 @@ bool ImportCommands::eventFilter(QObject* watched, QEvent* event)
     if (!data)
         return false;
 
-    if (watched == m_contentsViewport) {
-        // Text (and links that are no local files) goes to the box as the
-        // box inserts it; only local files are taken here.
-        if (localPaths(*data).isEmpty())
-            return false;
-    } else if (!data->hasUrls() && !data->hasText()) {
+    // Text (and links that are no local files) goes to the contents box as
+    // the box inserts it; local files, and data it cannot take, are handled
+    // here. Every drop on the window is taken: one that holds no files is
+    // told so.
+    if (watched == m_contentsViewport && localPaths(*data).isEmpty() && boxTakesText(*data))
         return false;
-    }
     // A copy, never a move: the source keeps its files.
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
@@ -112,6 +116,18 @@ std::optional<ImportResult> ImportCommands::importFiles(const QStringList& files
     return result;
 }
 
+void ImportCommands::showOutcome(QString text, const ImportResult& result)
+{
+    if (result.skipped.empty()) {
+        if (!text.isEmpty())
+            m_window.prompt().inform(text);
+        return;
+    }
+    if (!text.isEmpty())
+        text += u'\n';
+    m_window.prompt().warn(text + TextImport::skippedReport(result.skipped));
+}
+
 void ImportCommands::mnuImport()
 {
     QString start = m_window.settings().read(Settings::RecentFiles::ImportFile);
@@ -124,7 +140,8 @@ void ImportCommands::mnuImport()
     if (path.isEmpty())
         return;
     QString tag = TagTable::importName();
-    importFiles({path}, tag);
+    if (const std::optional<ImportResult> result = importFiles({path}, tag))
+        showOutcome(QString(), *result);
     m_window.settings().write(Settings::RecentFiles::ImportFile, path.left(path.lastIndexOf(u'/')));
 }
 
@@ -148,9 +165,8 @@ void ImportCommands::mnuImportFolder()
         TextImport::CollectFiles(folder, subFolders, TextImport::acceptedExtensions(), files);
     }
     QString tag = TagTable::importName();
-    const std::optional<ImportResult> result = importFiles(files, tag);
-    if (result && result->cancelled)
-        m_window.prompt().inform(kCancelled);
+    if (const std::optional<ImportResult> result = importFiles(files, tag))
+        showOutcome(result->cancelled ? kCancelled : QString(), *result);
 }
 
 int ImportCommands::ImportDroppedFiles(const QMimeData& data, QString& tag, bool report)
@@ -163,31 +179,39 @@ int ImportCommands::ImportDroppedFiles(const QMimeData& data, QString& tag, bool
     const std::optional<ImportResult> result = importFiles(files, tag);
     if (!result)
         return 0;
+    QString text;
     if (result->cancelled)
-        m_window.prompt().inform(kCancelled);
+        text = kCancelled;
     else if (report && result->imported > 0)
-        m_window.prompt().inform(QStringLiteral("%1個のファイルを%2タグをつけてインポートしました。")
-                                     .arg(result->imported)
-                                     .arg(tag));
+        text = QStringLiteral("%1個のファイルを%2タグをつけてインポートしました。")
+                   .arg(result->imported)
+                   .arg(tag);
     else if (report)
-        m_window.prompt().inform(QStringLiteral("追加できるファイルがありませんでした。"));
+        text = QStringLiteral("追加できるファイルがありませんでした。");
+    showOutcome(text, *result);
     return result->imported;
 }
 
 void ImportCommands::dropFilesOnContents(const QMimeData& data)
 {
     bool loaded = false;
+    ImportResult result;
     {
         BusyCursor busy;
         const QStringList paths = localPaths(data);
         if (!paths.isEmpty() && !QFileInfo(paths.first()).isDir()) {
             const QString& path = paths.first();
-            QString tag = m_window.categoryList().selectedName();
-            TextImport::applyTagRule(tag);
-            m_window.editor().setTexts(TextImport::titleFromPath(path), tag, ReadFileText::read(path));
-            loaded = true;
+            QString reason;
+            if (const std::optional<QString> body = TextImport::bodyOfFile(path, reason)) {
+                QString tag = m_window.categoryList().selectedName();
+                TextImport::applyTagRule(tag);
+                m_window.editor().setTexts(TextImport::titleFromPath(path), tag, *body);
+                loaded = true;
+            } else {
+                result.skipped.push_back({path, reason});
+            }
         }
     }
     if (!loaded)
-        m_window.prompt().inform(QStringLiteral("追加できるオブジェクトがありませんでした。"));
+        showOutcome(QStringLiteral("追加できるオブジェクトがありませんでした。"), result);
 }

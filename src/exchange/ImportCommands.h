@@ -24,8 +24,9 @@ public:
     // tagged `tag` (after the tag rule, applied in place); with `report`, says
     // how many. Returns the number of files imported.
     int ImportDroppedFiles(const QMimeData& data, QString& tag, bool report);
-    // A drop of files on the contents box: the first file fills the editing
-    // area, unsaved.
+    // A drop on the contents box that the box does not take as text: the
+    // first dropped file fills the editing area, unsaved; anything else is
+    // told that there was nothing to add.
     void dropFilesOnContents(const QMimeData& data);
 
 protected:
@@ -36,6 +37,9 @@ private:
     // failure is reported and the counts rebuilt (nullopt then). The category
     // rows show the new counts afterwards.
     std::optional<ImportResult> importFiles(const QStringList& files, QString& tag);
+    // Shows `text` (none when empty); files the import skipped are added to
+    // it, named with their reasons, and the message is then a warning.
+    void showOutcome(QString text, const ImportResult& result);
 
     Form1& m_window;
     QWidget* m_contentsViewport = nullptr;

@@ -2,9 +2,6 @@
 
 namespace {
 
-constexpr qsizetype MaxPathChars = 260;
-constexpr qsizetype MaxNameBytes = 255;
-
 bool isForbidden(QChar ch)
 {
     switch (ch.unicode()) {
@@ -35,6 +32,16 @@ void dropLastCharacter(QString& text)
     text.chop(pair ? 2 : 1);
 }
 
+// folder + base + tail, the base shortened until the whole fits the limits.
+QString fitWithin(const QString& folder, QString base, const QString& tail)
+{
+    const qsizetype tailBytes = tail.toUtf8().size();
+    while (!base.isEmpty() && (folder.size() + base.size() + tail.size() > MaxPathChars ||
+                               base.toUtf8().size() + tailBytes > MaxNameBytes))
+        dropLastCharacter(base);
+    return folder + base + tail;
+}
+
 } // namespace
 
 QString MakeSafeFilePath(const QString& path)
@@ -56,9 +63,16 @@ QString MakeSafeFilePath(const QString& folder, const QString& name)
             base.append(ch);
     }
 
-    const qsizetype extensionBytes = extension.toUtf8().size();
-    while (!base.isEmpty() && (folder.size() + base.size() + extension.size() > MaxPathChars ||
-                               base.toUtf8().size() + extensionBytes > MaxNameBytes))
-        dropLastCharacter(base);
-    return folder + base + extension;
+    return fitWithin(folder, base, extension);
+}
+
+QString NumberedFilePath(const QString& path, int n)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(slash + 1);
+    const QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot >= 0 ? name.left(dot) : name;
+    const QString tail = QStringLiteral(" (%1)").arg(n) + (dot >= 0 ? name.mid(dot) : QString());
+    return fitWithin(folder, base, tail);
 }

@@ -2,6 +2,11 @@
 
 #include <QString>
 
+// The limits a cleaned path keeps within: 260 characters for the whole path,
+// 255 UTF-8 bytes for the file name, the longest Linux file systems take.
+inline constexpr qsizetype MaxPathChars = 260;
+inline constexpr qsizetype MaxNameBytes = 255;
+
 // Cleans the file name of a path that Quillet builds from memo text (a title, an
 // export template), so that the file can be created.
 //
@@ -21,3 +26,9 @@ QString MakeSafeFilePath(const QString& path);
 // name (a title may hold one) is removed instead of splitting off a folder.
 // `folder` ends in '/'.
 QString MakeSafeFilePath(const QString& folder, const QString& name);
+
+// `path` (a cleaned one) with " (n)" before its extension: "a/b.txt" gives
+// "a/b (2).txt". The base name is shortened, never splitting a character, so
+// that the number fits within the same limits; the number itself is kept
+// whole, so each n gives another path.
+QString NumberedFilePath(const QString& path, int n);

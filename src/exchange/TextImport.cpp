@@ -4,6 +4,7 @@
 #include "app/Progress.h"
 #include "app/Timestamp.h"
 #include "exchange/ReadFileText.h"
+#include "exchange/ReportList.h"
 #include "store/MemoStore.h"
 #include "store/StatementCatalogue.h"
 #include "store/WriteBatch.h"
@@ -94,6 +95,33 @@ QStringList filesOfDroppedItems(const QStringList& items)
     return files;
 }
 
+std::optional<QString> bodyOfFile(const QString& path, QString& reason)
+{
+    ReadFileText::Loaded loaded = ReadFileText::load(path);
+    switch (loaded.failure) {
+    case ReadFileText::Failure::None:
+        return nonNull(*loaded.text);
+    case ReadFileText::Failure::Unreadable:
+        return QStringLiteral("");
+    case ReadFileText::Failure::NotAFile:
+        reason = QStringLiteral("通常のファイルではありません");
+        return std::nullopt;
+    case ReadFileText::Failure::TooLarge:
+        reason =
+            QStringLiteral("ファイルが%1MBを超えています").arg(ReadFileText::MaxFileBytes / (1024 * 1024));
+        return std::nullopt;
+    }
+    return QStringLiteral("");
+}
+
+QString skippedReport(const std::vector<SkippedFile>& skipped)
+{
+    return QStringLiteral("%1個のファイルは読み込めませんでした。\n").arg(skipped.size()) +
+           ReportList::lines(qsizetype(skipped.size()), [&skipped](qsizetype i) {
+               return QStringLiteral("%1\n(%2)").arg(skipped[size_t(i)].path, skipped[size_t(i)].reason);
+           });
+}
+
 } // namespace TextImport
 
 TextImporter::TextImporter(MemoStore& store, TagTable& table, const Clock& clock)
@@ -121,19 +149,25 @@ ImportResult TextImporter::importFiles(const QStringList& paths, QString& tag, P
     // One prepared statement for every file: preparing it anew for each file
     // would cost as much as the write itself.
     SqliteDatabase::Statement insert(db, sql::InsertMemo);
+    int done = 0;
     for (const QString& path : paths) {
-        const QString body = ReadFileText::read(path);
-        batch.beforeWrite();
-        insert.bind(1, TextImport::titleFromPath(path))
-            .bind(2, TextImport::nonNull(body))
-            .bind(3, formatTimestamp(m_clock.now()))
-            .bind(4, category)
-            .run();
-        insert.reset();
-        batch.afterWrite();
-        ++result.imported;
+        QString reason;
+        if (const std::optional<QString> body = TextImport::bodyOfFile(path, reason)) {
+            batch.beforeWrite();
+            insert.bind(1, TextImport::titleFromPath(path))
+                .bind(2, *body)
+                .bind(3, formatTimestamp(m_clock.now()))
+                .bind(4, category)
+                .run();
+            insert.reset();
+            batch.afterWrite();
+            ++result.imported;
+        } else {
+            result.skipped.push_back({path, reason});
+        }
+        ++done;
         if (progress) {
-            progress->SetProgress(1, result.imported);
+            progress->SetProgress(1, done);
             if (progress->IsCancel()) {
                 result.cancelled = true;
                 break;

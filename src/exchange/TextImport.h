@@ -3,10 +3,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 class Clock;
 class MemoStore;
 class Progress;
 class TagTable;
+
+// A file that was not imported, and why, in words for the user.
+struct SkippedFile
+{
+    QString path;
+    QString reason;
+};
 
 // Text files become memos: the file name without folder and extension is the
 // title, the file's text (ReadFileText) the body, and one tag string is
@@ -43,6 +53,16 @@ int CollectFiles(const QString& folder, bool includeSubfolders, const QStringLis
 // extension, a folder's accepted files at every depth.
 QStringList filesOfDroppedItems(const QStringList& items);
 
+// The body of the memo a file becomes: its text, or the empty text when the
+// file is missing or cannot be read. nullopt, with `reason` set, for a file
+// that is not imported at all: a FIFO, socket, device or folder, or a file
+// larger than ReadFileText::MaxFileBytes.
+std::optional<QString> bodyOfFile(const QString& path, QString& reason);
+
+// The lines that tell the user which files were not imported and why: the
+// count, then each file's path and reason, the first ten by name.
+QString skippedReport(const std::vector<SkippedFile>& skipped);
+
 } // namespace TextImport
 
 // What an import of many files did.
@@ -50,6 +70,7 @@ struct ImportResult
 {
     int imported = 0; // memos added (and kept)
     bool cancelled = false;
+    std::vector<SkippedFile> skipped; // files that are no regular files or too large
 };
 
 // Adds imported memos to the open database and keeps the tag table's counts in
@@ -63,7 +84,8 @@ public:
     // in place), written in transactions committed in batches. With a
     // progress, its bar counts the files and a cancel stops after the file in
     // hand; what was written stays and is counted. A missing or unreadable
-    // file gives a memo with an empty body. Throws DatabaseError; the
+    // file gives a memo with an empty body; a file that is no regular file or
+    // is too large gives none and is listed as skipped. Throws DatabaseError; the
     // batches committed before stay, and the counts are then to be rebuilt
     // from the database.
     ImportResult importFiles(const QStringList& paths, QString& tag, Progress* progress = nullptr);

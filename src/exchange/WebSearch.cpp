@@ -167,17 +167,34 @@ LinkKind classify(const QString& text)
 {
     if (text.startsWith(QLatin1String("http://")) || text.startsWith(QLatin1String("https://")))
         return LinkKind::WebAddress;
-    if (text.contains(QLatin1Char('.')) && text.contains(QLatin1Char('@')))
-        return LinkKind::MailAddress;
+    // An existing file comes before a mail address: a file name may well hold
+    // an "@" and a ".".
     if (!text.isEmpty() && QFileInfo::exists(text))
         return LinkKind::Path;
+    if (isMailtoAddress(text))
+        return LinkKind::MailtoAddress;
+    if (text.contains(QLatin1Char('.')) && text.contains(QLatin1Char('@')))
+        return LinkKind::MailAddress;
     return LinkKind::NotALink;
+}
+
+bool isMailtoAddress(const QString& text)
+{
+    return text.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+}
+
+QString mailtoOf(const QString& address)
+{
+    // A query ("?attach=…", "?body=…") would tell the mail program more than
+    // the selected address: what the user did not write as a link is only
+    // an address.
+    return QStringLiteral("mailto:") + address.left(address.indexOf(QLatin1Char('?')));
 }
 
 QUrl shellTarget(const QString& target)
 {
     if (target.startsWith(QLatin1String("http://")) || target.startsWith(QLatin1String("https://")) ||
-        target.startsWith(QLatin1String("mailto:")))
+        isMailtoAddress(target))
         return QUrl(target, QUrl::TolerantMode);
     return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
 }
@@ -195,9 +212,10 @@ int OpenSelectedText(QString& text, UrlOpener& opener, QString& error)
     switch (classify(text)) {
     case LinkKind::WebAddress:
     case LinkKind::Path:
+    case LinkKind::MailtoAddress:
         break;
     case LinkKind::MailAddress:
-        text = QStringLiteral("mailto:") + text;
+        text = mailtoOf(text);
         break;
     case LinkKind::NotALink:
         error = QStringLiteral("選択文字列はファイル/フォルダ、URLもしくはメールアドレスではありません");

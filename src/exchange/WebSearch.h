@@ -51,14 +51,21 @@ QString withoutLineBreaks(const QString& text);
 enum class LinkKind
 {
     WebAddress,
-    MailAddress,
+    MailtoAddress, // a "mailto:" link, opened as written
+    MailAddress,   // a bare address, opened with "mailto:" put in front
     Path,
     NotALink
 };
 // How a selection (already without line breaks) is opened: an address that
-// starts with "http://" or "https://"; a text holding "." and "@" as a mail
-// address; else the name of an existing file or folder.
+// starts with "http://" or "https://"; the name of an existing file or
+// folder; a "mailto:" link; a text holding "." and "@" as a mail address.
 LinkKind classify(const QString& text);
+
+// Whether `text` starts with "mailto:", in any letter case.
+bool isMailtoAddress(const QString& text);
+// The "mailto:" link of a bare mail address, without any query part: a
+// selected "a@b.c?attach=/etc/passwd" opens as "mailto:a@b.c".
+QString mailtoOf(const QString& address);
 
 // The address the desktop is asked to open for a target of OpenSelectedText:
 // a mail or web address as written, an existing file or folder as a file URL.
@@ -66,9 +73,9 @@ QUrl shellTarget(const QString& target);
 // Asks the desktop to open `target`; true when it accepted.
 bool ShellOpen(const QString& target, UrlOpener& opener);
 
-// Opens a selection: its line breaks are removed (`text` is changed), a mail
-// address gets "mailto:". 0 on success; 1 on failure with `error` set to the
-// message to show.
+// Opens a selection: its line breaks are removed (`text` is changed), a bare
+// mail address becomes its "mailto:" link. 0 on success; 1 on failure with
+// `error` set to the message to show.
 int OpenSelectedText(QString& text, UrlOpener& opener, QString& error);
 
 } // namespace WebSearch

@@ -86,6 +86,48 @@ TEST(CodePageTest, DecodesUtf8OrElseCp932WithoutLosingTheRest)
     }
 }
 
+TEST(CodePageTest, AFileCutInsideItsLastUtf8CharacterStaysUtf8)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray input;
+        QString expected;
+    };
+    const Case cutShort[] = {
+        {"three-byte character cut after two", QByteArray("\xE3\x81\x82\xE3\x81"), u(u"あ\uFFFD")},
+        {"two-byte character cut", QByteArray("caf\xC3"), u(u"caf\uFFFD")},
+        {"four-byte character cut after three", QByteArray("a\xF0\x9F\x98"), u(u"a\uFFFD")},
+        {"byte-order mark still dropped",
+         QByteArray("\xEF\xBB\xBF"
+                    "a\xE3\x81"),
+         u(u"a\uFFFD")},
+    };
+    for (const Case& c : cutShort) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CodePage::decodeFileText(c.input), c.expected);
+        // A line of a settings file is never cut short: there it is CP932.
+        EXPECT_NE(CodePage::decodeText(c.input), c.expected);
+    }
+
+    // Anything else that is not valid UTF-8 reads as CP932, as before: a bad
+    // byte before the end, or an end that no UTF-8 character starts with
+    // (overlong, a surrogate, beyond U+10FFFF, a lone lead byte of CP932).
+    const QByteArray cp932[] = {
+        QByteArray("\xE3\x81\x82\xFF\xE3\x81\x82"),
+        QByteArray("\xE3\x81\x82\xE3\x81"
+                   "a"),
+        QByteArray("a\xE0\x80"),
+        QByteArray("a\xED\xA0"),
+        QByteArray("a\xF4\x90"),
+        QByteArray("\x82\xA0\x82"),
+    };
+    for (const QByteArray& input : cp932) {
+        SCOPED_TRACE(input.toHex().toStdString());
+        EXPECT_EQ(CodePage::decodeFileText(input), CodePage::decodeText(input));
+    }
+}
+
 TEST(CodePageTest, StrictCp932ConversionsRoundTripOrRefuse)
 {
     const QString japanese = u(u"秘密のメモ ｶﾅ ABC ①");

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -223,7 +225,10 @@ TEST_F(ExportMemosTest, ADefinitionThatCannotBeReadExportsNothing)
     add(u"t"_s, u"b"_s);
     const QString broken = home.file(u"broken.ted"_s);
     MemoFixtures::writeText(broken, u":Quillet Export Definition File\r\n:0\r\n:START\r\n[!MEMO]\r\n"_s);
-    for (const QString& path : {broken, home.file(u"missing.ted"_s)}) {
+    // A FIFO must not block the export until something writes to it.
+    const QString fifo = home.file(u"fifo.ted"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {broken, home.file(u"missing.ted"_s), fifo}) {
         prompt.shown.clear();
         const ExportOutcome outcome = run(path, u"[!ID]"_s);
         EXPECT_FALSE(outcome.definitionRead);
@@ -249,6 +254,58 @@ TEST_F(ExportMemosTest, LongNamesAreCutToTheTwoHundredSixtyCharacterLimit)
     EXPECT_EQ(QString(folder + files[0]).size(), 260);
     EXPECT_EQ(files[0], QString(260 - folder.size() - 4, u'x') + u".txt"_s);
     EXPECT_EQ(MemoFixtures::readBytes(folder + files[0]), "long\r\n");
+}
+
+TEST_F(ExportMemosTest, MemosWhoseNamesComeOutTheSameGetNumberedFiles)
+{
+    add(u"TODO"_s, u"first"_s);
+    add(u"other"_s, u"other"_s);
+    add(u"TODO"_s, u"second"_s);
+    add(u"TODO (2)"_s, u"named like a number"_s);
+    add(u"TODO"_s, u"third"_s);
+    // A file that was there before the run is replaced, as always.
+    MemoFixtures::writeText(outDir() + u"TODO.txt"_s, u"old"_s);
+
+    const ExportOutcome outcome = run(writeDefinition(u"plain"_s, u"[!MEMO]"_s), u"[!TITLE]"_s);
+    EXPECT_EQ(outcome.written, 5);
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_EQ(writtenFiles(), (QStringList{u"TODO (2) (2).txt"_s, u"TODO (2).txt"_s, u"TODO (3).txt"_s,
+                                           u"TODO.txt"_s, u"other.txt"_s}));
+    EXPECT_EQ(bytesOf(u"TODO.txt"_s), "first\r\n");
+    EXPECT_EQ(bytesOf(u"TODO (2).txt"_s), "second\r\n");
+    EXPECT_EQ(bytesOf(u"TODO (2) (2).txt"_s), "named like a number\r\n");
+    EXPECT_EQ(bytesOf(u"TODO (3).txt"_s), "third\r\n");
+    EXPECT_EQ(prompt.messageTexts(), QStringList{u"5件のメモをエクスポートしました。"_s});
+}
+
+TEST_F(ExportMemosTest, NamesThatTheLengthLimitMakesTheSameAreNumberedWithinTheLimit)
+{
+    const QString definition = writeDefinition(u"plain"_s, u"[!MEMO]"_s);
+    // Room for six characters of base name: the number takes the place of
+    // the name's end.
+    add(u"Long title"_s, u"1"_s);
+    add(u"Long tale"_s, u"2"_s);
+    add(u"Long time"_s, u"3"_s);
+    const QString roomForSix = outDir() + QString(260 - out.path().size() - 2 - 6 - 4, u'd') + u'/';
+    ASSERT_TRUE(QDir().mkpath(roomForSix));
+    ExportOutcome outcome = run(definition, u"[!TITLE]"_s, false, false, roomForSix);
+    EXPECT_EQ(outcome.written, 3);
+    EXPECT_EQ(writtenFiles(roomForSix), (QStringList{u"Lo (2).txt"_s, u"Lo (3).txt"_s, u"Long t.txt"_s}));
+    EXPECT_EQ(MemoFixtures::readBytes(roomForSix + u"Lo (3).txt"_s), "3\r\n");
+
+    // Room for one character: "10", "11" and "12" all become "1", and no
+    // number fits beside it. The later memos are reported, not written over it.
+    prompt.shown.clear();
+    const QString roomForOne = outDir() + QString(260 - out.path().size() - 2 - 1 - 4, u'e') + u'/';
+    ASSERT_TRUE(QDir().mkpath(roomForOne));
+    outcome = run(definition, u"1[!ID]"_s, false, false, roomForOne);
+    EXPECT_EQ(outcome.written, 1);
+    EXPECT_EQ(outcome.failures.size(), 2u);
+    EXPECT_EQ(writtenFiles(roomForOne), QStringList{u"1.txt"_s});
+    EXPECT_EQ(MemoFixtures::readBytes(roomForOne + u"1.txt"_s), "1\r\n");
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_TRUE(prompt.shown[0].text.startsWith(
+        u"1件のメモをエクスポートしました。\n2件のメモは書き込めませんでした。"_s));
 }
 
 TEST_F(ExportMemosTest, FilesThatCannotBeWrittenAreSkippedAndReported)

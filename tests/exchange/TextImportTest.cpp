@@ -5,6 +5,7 @@
 #include "FixedClock.h"
 #include "StoreFixture.h"
 #include "app/Progress.h"
+#include "exchange/ReadFileText.h"
 #include "tags/TagTable.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -151,6 +154,7 @@ TEST_F(TextImportTest, BodyIsTheDecodedFileTextUpToTheFirstNul)
         {"UTF-16 BE with byte-order mark", QByteArray("\xFE\xFF\x30\xE1\x30\xE2\0\r\0\n\0x", 12),
          u"メモ\r\nx"_s},
         {"NUL character ends UTF-16 text", QByteArray("\xFF\xFE" "a\0\0\0b\0", 8), u"a"_s},
+        {"UTF-8 cut inside its last character", u"メモ\r\n"_s.toUtf8() + "\xE4\xBA", u"メモ\r\n\uFFFD"_s},
         {"empty file", QByteArray(), u""_s},
     };
     for (const Case& c : cases) {
@@ -160,6 +164,39 @@ TEST_F(TextImportTest, BodyIsTheDecodedFileTextUpToTheFirstNul)
         EXPECT_EQ(memo.body, c.body) << c.name;
         EXPECT_FALSE(memo.body.isNull()) << c.name;
     }
+}
+
+TEST_F(TextImportTest, OnlyRegularFilesUpToTheSizeLimitAreImportedTheRestListedAsSkipped)
+{
+    const QString notAFile = u"通常のファイルではありません"_s;
+    const QString tooLarge = u"ファイルが64MBを超えています"_s;
+    write(u"a.txt"_s, "a");
+    link(files + u"a.txt"_s, u"alias.txt"_s); // a link to a regular file is one
+    // A FIFO would block the reader until something writes to it; /dev/zero never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files + u"pipe.txt"_s).constData(), 0600), 0);
+    link(u"/dev/zero"_s, u"zero.txt"_s);
+    // Sparse files: the size is what counts.
+    ASSERT_TRUE(QFile::resize(write(u"limit.txt"_s), ReadFileText::MaxFileBytes));
+    ASSERT_TRUE(QFile::resize(write(u"big.txt"_s), ReadFileText::MaxFileBytes + 1));
+
+    const ImportResult result = importer().ImportFolder(files, false);
+    EXPECT_EQ(result.imported, 3);
+    EXPECT_EQ(titles(), (QStringList{u"a"_s, u"alias"_s, u"limit"_s}));
+    std::vector<std::pair<QString, QString>> skipped;
+    for (const SkippedFile& file : result.skipped)
+        skipped.emplace_back(file.path.mid(files.size()), file.reason);
+    std::sort(skipped.begin(), skipped.end());
+    EXPECT_EQ(skipped, (std::vector<std::pair<QString, QString>>{
+                           {u"big.txt"_s, tooLarge}, {u"pipe.txt"_s, notAFile}, {u"zero.txt"_s, notAFile}}));
+    EXPECT_EQ(table.totalCount(), 3);
+    expectCountsMatchDatabase();
+
+    // Dropped on their own, whatever their name, they are skipped the same way.
+    QString tag = u"work"_s;
+    const ImportResult dropped = importer().ImportDroppedFiles({files + u"pipe.txt"_s, u"/dev/null"_s}, tag);
+    EXPECT_EQ(dropped.imported, 0);
+    EXPECT_EQ(dropped.skipped.size(), 2u);
+    EXPECT_EQ(memos().size(), 3u);
 }
 
 TEST_F(TextImportTest, MissingFileStillBecomesAMemoWithEmptyBody)

@@ -133,6 +133,9 @@ TEST(WebSearchTest, OpenSelectedTextOpensAddressesMailAndExistingPaths)
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
+    // A file whose name holds "@" and "." is still a file.
+    const QString mailLikeFile = dir.filePath(u"me@example.jp.txt"_s);
+    ASSERT_TRUE(QFile(mailLikeFile).open(QIODevice::WriteOnly));
 
     struct Case
     {
@@ -148,7 +151,13 @@ TEST(WebSearchTest, OpenSelectedTextOpensAddressesMailAndExistingPaths)
          QUrl(u"https://example.jp/long/path"_s)},
         {u"ab@c.d"_s, u"mailto:ab@c.d"_s, QUrl(u"mailto:ab@c.d"_s)}, // 6 characters: mail, never web
         {u"someone@\nexample.jp"_s, u"mailto:someone@example.jp"_s, QUrl(u"mailto:someone@example.jp"_s)},
+        // A mailto: link opens as written, query and all; a bare address
+        // made into one carries no query of the selection.
+        {u"mailto:a@b.c"_s, u"mailto:a@b.c"_s, QUrl(u"mailto:a@b.c"_s)},
+        {u"MAILTO:a@b.c?subject=hi"_s, u"MAILTO:a@b.c?subject=hi"_s, QUrl(u"mailto:a@b.c?subject=hi"_s)},
+        {u"a@b.c?attach=/etc/passwd"_s, u"mailto:a@b.c"_s, QUrl(u"mailto:a@b.c"_s)},
         {file, file, QUrl::fromLocalFile(file)},
+        {mailLikeFile, mailLikeFile, QUrl::fromLocalFile(mailLikeFile)},
         {dir.path(), dir.path(), QUrl::fromLocalFile(dir.path())},
     };
     for (const Case& c : cases) {

@@ -26,6 +26,8 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -365,6 +367,52 @@ TEST_F(ImportCommandsTest, ContentsBoxLoadsNothingFromAFolderAndStillTakesText)
     EXPECT_NE(drop(contents()->viewport(), text), Qt::IgnoreAction);
     EXPECT_EQ(window->editor().boxText(MemoEditor::Box::Contents), u"dropped words"_s);
     EXPECT_EQ(prompt.messageTexts(), QStringList{kNoObject});
+}
+
+TEST_F(ImportCommandsTest, DropsWithNeitherFilesNorTextAreToldSo)
+{
+    prepare();
+    open();
+    QMimeData picture;
+    picture.setData(u"image/png"_s, QByteArray("\x89PNG", 4));
+    EXPECT_EQ(drop(memoList()->viewport(), picture), Qt::CopyAction);
+    EXPECT_EQ(drop(window.get(), picture), Qt::CopyAction);
+    EXPECT_EQ(drop(contents()->viewport(), picture), Qt::CopyAction);
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{kNoFiles, kNoFiles, kNoObject}));
+    EXPECT_TRUE(memos().empty());
+    EXPECT_EQ(window->editor().boxText(MemoEditor::Box::Contents), u""_s);
+    EXPECT_FALSE(window->editor().IsEdit());
+}
+
+TEST_F(ImportCommandsTest, FilesThatAreNoRegularFilesAreNamedInTheReport)
+{
+    const QString notAFile = u"1個のファイルは読み込めませんでした。\n\n%1\n(通常のファイルではありません)"_s;
+    write(u"folder/a.txt"_s, "a");
+    const QString pipe = files + u"folder/pipe.txt"_s;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    addMemo(u"w"_s, u"work"_s);
+    open();
+    chooseCategory(u"work"_s);
+
+    // Dropped folder: the text file is imported, the FIFO named.
+    drop(memoList()->viewport(), *fileList({files + u"folder"_s}));
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown[0].text, imported(1, u"work"_s) + u'\n' + notAFile.arg(pipe));
+    EXPECT_EQ(prompt.shown[0].icon, PromptIcon::Exclamation);
+    EXPECT_EQ(memoTitlesAndTags(), (QStringList{u"a work"_s, u"w work"_s}));
+
+    // The contents box loads nothing from it.
+    drop(contents()->viewport(), *fileList({pipe}));
+    EXPECT_EQ(prompt.shown.last().text, kNoObject + u'\n' + notAFile.arg(pipe));
+    EXPECT_EQ(window->editor().boxText(MemoEditor::Box::Contents), u""_s);
+
+    // A device chosen in the file dialog is named alone.
+    prompt.files = {{u"/dev/zero"_s}};
+    triggerAction("mnuImport");
+    EXPECT_EQ(prompt.shown.last().text, notAFile.arg(u"/dev/zero"_s));
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Exclamation);
+    EXPECT_EQ(memos().size(), 2u);
+    expectCountsMatchRecount();
 }
 
 TEST_F(ImportCommandsTest, CancelledLongImportKeepsWhatWasImportedAndCountsMatchRecount)
