@@ -3,6 +3,7 @@
 #include "app/Prompt.h"
 #include "app/Settings.h"
 #include "editing/MemoEditor.h"
+#include "exchange/ClipboardText.h"
 #include "exchange/frmImport.h"
 #include "store/DatabaseError.h"
 #include "tags/CategoryList.h"
@@ -37,9 +38,11 @@ QStringList localPaths(const QMimeData& data)
 
 // Whether the contents box inserts the data itself: a plain-text box takes
 // text that is not empty (a link's address is text too).
+// The contents box takes what it would paste: plain text offered as text.
 bool boxTakesText(const QMimeData& data)
 {
-    return data.hasText() && !data.text().isEmpty();
+    const std::optional<QString> text = ClipboardText::plainText(&data);
+    return text && !text->isEmpty();
 }
 
 } // namespace
