@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-tools-dev qt6-translations-l10n libgl-dev
+  qt6-gtk-platformtheme
   libsqlite3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk

@@ -1,5 +1,6 @@
 #include "app/AppPaths.h"
 #include "app/Clock.h"
+#include "app/PlatformChoice.h"
 #include "app/Startup.h"
 #include "app/TerminationSignals.h"
 #include "store/DatabaseError.h"
@@ -30,6 +31,13 @@ void substituteWindowsFonts()
 
 int main(int argc, char** argv)
 {
+    // Chosen before Qt picks its platform plugin.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QByteArray platform = PlatformChoice::preferred(QProcessEnvironment::systemEnvironment(), arguments);
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.png")));

@@ -73,7 +73,10 @@ inline constexpr NumberSetting FontSize{"FloatingMemo", "FontSize", 10};
 } // namespace FloatingMemo
 
 namespace Form {
-inline constexpr ColourSetting FontColor{"Form", "FontColor", "0"};
+// The labels' colour pairs with the frame's system colour by default (button
+// text on button face), so that they stay readable under a dark colour scheme;
+// on a light one that is the black of the classic default.
+inline constexpr ColourSetting FontColor{"Form", "FontColor", "80000012"};
 inline constexpr ColourSetting BackColor{"Form", "BackColor", "8000000F"};
 inline constexpr IntSetting AlwaysOnTop{"Form", "AlwaysOnTop", 0};
 } // namespace Form

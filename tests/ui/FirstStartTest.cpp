@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -174,6 +175,33 @@ TEST_F(FirstStartTest, AScreenReaderHearsTheMemoNumber)
     EXPECT_EQ(label->accessibleName(), u"メモ番号 %1"_s.arg(id));
     triggerAction("mnuNewMemo");
     EXPECT_EQ(label->accessibleName(), u"メモ番号 New"_s);
+}
+
+// A dark colour scheme leaves every list, box and label readable.
+TEST_F(FirstStartTest, ADarkColourSchemeLeavesListsAndBoxesReadable)
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    dark.setColor(QPalette::Button, QColor(50, 50, 50));
+    dark.setColor(QPalette::ButtonText, QColor(225, 225, 225));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+    open();
+    const auto contrast = [](const QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole back) {
+        const QPalette palette = widget->palette();
+        return std::abs(palette.color(text).lightness() - palette.color(back).lightness());
+    };
+    for (const char* name : {"CatList", "MemoList", "txtTitle", "txtCategory", "txtContents"}) {
+        auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(widget) << name;
+        EXPECT_GT(contrast(widget, QPalette::Text, QPalette::Base), 120) << name;
+    }
+    // The memo number on the window's frame.
+    EXPECT_GT(contrast(window->findChild<QWidget*>(u"lblNo"_s), QPalette::WindowText, QPalette::Window), 120);
 }
 
 } // namespace
