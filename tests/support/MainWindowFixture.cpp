@@ -130,6 +130,16 @@ frmViewer* MainWindowFixture::openFloating(qint64 id)
     return viewer;
 }
 
+frmViewer* MainWindowFixture::typeInFloating(qint64 id, const QString& text)
+{
+    frmViewer* viewer = openFloating(id);
+    if (!viewer)
+        return nullptr;
+    press(viewer, "Edit");
+    type(viewer->txtContents(), text);
+    return viewer;
+}
+
 void MainWindowFixture::press(frmViewer* viewer, const char* key)
 {
     QAction* button = viewer->button(key);

@@ -69,6 +69,9 @@ protected:
 
     // Opens memo `id` from the memo list in a floating window.
     frmViewer* openFloating(qint64 id);
+    // Opens memo `id` in a floating window and types `text` at its start in
+    // edit mode; null when the window did not open.
+    frmViewer* typeInFloating(qint64 id, const QString& text);
     // Clicks a floating window's toolbar button; fails when it is disabled.
     static void press(frmViewer* viewer, const char* key);
     QStringList memoRowTexts(int column) const;

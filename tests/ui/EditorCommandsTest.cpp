@@ -300,10 +300,8 @@ TEST_F(EditorCommandsTest, AFloatingWindowStaysModifiedUntilItsTextIsStored)
         prepareEditor(c.mode, u"!"_s);
         const qint64 id = addMemo(u"t"_s, {}, u"one"_s);
         open();
-        frmViewer* viewer = openFloating(id);
+        frmViewer* viewer = typeInFloating(id, u"typed "_s);
         ASSERT_TRUE(viewer);
-        press(viewer, "Edit");
-        type(viewer->txtContents(), u"typed "_s);
         if (c.edited)
             finishWaitingWhenAsked(); // the editor ends with its file unchanged
         press(viewer, "OuterEdit");

@@ -186,10 +186,8 @@ TEST_F(FloatingMemoTest, MainSaveAsksAboutTheFloatingWindowAndMayReloadIt)
 {
     const qint64 id = addMemo(u"Memo"_s, {}, u"one"_s);
     open();
-    frmViewer* viewer = openFloating(id);
+    frmViewer* viewer = typeInFloating(id, u"float "_s);
     ASSERT_TRUE(viewer);
-    press(viewer, "Edit");
-    type(viewer->txtContents(), u"float "_s);
     type(contents(), u"main "_s);
 
     prompt.answers = {PromptAnswer::No};
@@ -365,10 +363,8 @@ TEST_F(FloatingMemoTest, LeavingEditModeWithUnsavedTextAsks)
 {
     const qint64 id = addMemo(u"Memo"_s, {}, u"one"_s);
     open();
-    frmViewer* viewer = openFloating(id);
+    frmViewer* viewer = typeInFloating(id, u"x"_s);
     ASSERT_TRUE(viewer);
-    press(viewer, "Edit");
-    type(viewer->txtContents(), u"x"_s);
 
     prompt.answers = {PromptAnswer::Cancel};
     press(viewer, "Edit");

@@ -102,10 +102,8 @@ TEST_F(OneMemoManyPlacesTest, ASaveOverNewerTextAsksAndCanKeepBoth)
     EXPECT_FALSE(window->editor().IsEdit());
 
     // A floating window's edits against the main window's save: "Yes" writes over.
-    frmViewer* viewer = openFloating(x);
+    frmViewer* viewer = typeInFloating(x, u"floating "_s);
     ASSERT_TRUE(viewer);
-    press(viewer, "Edit");
-    type(viewer->txtContents(), u"floating "_s);
     chooseMemo(x);
     type(contents(), u"main "_s);
     prompt.shown.clear();

@@ -56,17 +56,6 @@ protected:
         return files;
     }
     QList<frmViewer*> viewers() const { return window->floatingWindows().windows(); }
-    // Opens memo `id` from the memo list in a floating window and types
-    // `text` at its start in edit mode.
-    frmViewer* typeInFloating(qint64 id, const QString& text)
-    {
-        frmViewer* viewer = openFloating(id);
-        if (!viewer)
-            return nullptr;
-        press(viewer, "Edit");
-        type(viewer->txtContents(), text);
-        return viewer;
-    }
     std::optional<Memo> stored(qint64 id) { return MemoStore(dbPath()).readMemo(id); }
 
     // Starts the window in a child process and waits until it has typed.
