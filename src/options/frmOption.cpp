@@ -30,7 +30,6 @@ namespace {
 // The system colours of a disabled and an enabled editor box.
 constexpr quint32 kButtonFace = 0x8000000Fu;
 constexpr quint32 kWindowBackground = 0x80000005u;
-constexpr int kMaxFontSize = 999;
 
 template <typename W> W* named(W* widget, const char* objectName, const QString& accessibleName)
 {
@@ -226,17 +225,17 @@ void frmOption::chooseFontRow()
 void frmOption::updateFontSample()
 {
     QFont font(m_fontName->currentText());
-    bool isNumber = false;
-    const double size = m_fontSize->text().trimmed().toDouble(&isNumber);
-    if (isNumber && size > 0 && size <= kMaxFontSize)
-        font.setPointSizeF(size);
+    const std::optional<double> size = OptionSettings::fontSizeNumber(m_fontSize->text());
+    if (size && OptionSettings::isFontSizeInRange(*size))
+        font.setPointSizeF(*size);
     m_fontSample->setFont(font);
 }
 
 void frmOption::stepFontSize(int step)
 {
-    const int size = int(m_fontSize->text().trimmed().toDouble()) + step;
-    m_fontSize->setText(QString::number(std::clamp(size, 1, kMaxFontSize)));
+    const int size = int(OptionSettings::fontSizeNumber(m_fontSize->text()).value_or(0)) + step;
+    m_fontSize->setText(QString::number(
+        std::clamp(size, int(OptionSettings::MinFontSize), int(OptionSettings::MaxFontSize))));
 }
 
 void frmOption::setFontOnSelectedRows()
@@ -244,7 +243,12 @@ void frmOption::setFontOnSelectedRows()
     QList<int> rows;
     for (QTreeWidgetItem* item : m_fontList->selectedItems())
         rows.append(m_fontList->indexOfTopLevelItem(item));
-    m_options.setFont(rows, m_fontName->currentText(), m_fontSize->text());
+    if (!m_options.setFont(rows, m_fontName->currentText(), m_fontSize->text())) {
+        m_window.prompt().warn(OptionSettings::fontSizeRangeMessage());
+        m_fontSize->setFocus();
+        m_fontSize->selectAll();
+        return;
+    }
     fillFontRows();
 }
 

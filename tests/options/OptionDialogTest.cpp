@@ -265,6 +265,66 @@ TEST_F(OptionDialogTest, AFontSetOnSeveralRowsReachesThoseAreasOnly)
     EXPECT_EQ(mainTitle->font().family(), u"Title Font"_s);
 }
 
+// A typed size is taken as the up-down buttons take it: a number from 1 to
+// 999, full-width digits counting as digits. Anything larger would leave an
+// area without a visible line.
+TEST_F(OptionDialogTest, TypedFontSizesAreTakenOnlyWithinTheUpDownRange)
+{
+    const QString refused = u"フォントサイズは1から999までの数値で入力してください。"_s;
+    const struct
+    {
+        QString typed;
+        QString row; // empty: refused, the row keeps its size
+    } cases[] = {
+        {u"1e4"_s, {}},
+        {u"5000"_s, {}},
+        {u"1000"_s, {}},
+        {u"0"_s, {}},
+        {u"-3"_s, {}},
+        {u"１０００"_s, {}},
+        {u"１６"_s, u"16"_s},
+        {u"１２．５"_s, u"12.5"_s},
+        {u" 999 "_s, u"999"_s},
+        {u"1"_s, u"1"_s},
+        // Not a number: kept as typed, and read back as the area's default size.
+        {u"big"_s, u"big"_s},
+    };
+    open();
+    openDialog();
+    selectFontRows({0});
+    auto* sizeBox = control<QLineEdit>("txtFontSize");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        const QString before = fontRow(0).at(2);
+        prompt.shown.clear();
+        setFontFields(u"List Font"_s, c.typed);
+        click("Btn_FontSet");
+        if (c.row.isEmpty()) {
+            EXPECT_EQ(prompt.messageTexts(), QStringList{refused});
+            EXPECT_EQ(prompt.shown.value(0).icon, PromptIcon::Exclamation);
+            EXPECT_EQ(fontRow(0).at(2), before);
+            EXPECT_EQ(dialog->focusWidget(), sizeBox);
+            EXPECT_EQ(sizeBox->selectedText(), sizeBox->text());
+        } else {
+            EXPECT_TRUE(prompt.shown.isEmpty());
+            EXPECT_EQ(fontRow(0).at(2), c.row);
+        }
+    }
+
+    // What the window gets: the last number taken, never one refused.
+    setFontFields(u"List Font"_s, u"１６"_s);
+    click("Btn_FontSet");
+    setFontFields(u"List Font"_s, u"1e4"_s);
+    click("Btn_FontSet");
+    click("Btn_Apply");
+    EXPECT_EQ(ini("CatList", "FontSize"), u"16"_s);
+    EXPECT_EQ(catList()->font().pointSizeF(), 16);
+    // The up-down buttons step from a full-width size too.
+    setFontFields(u"List Font"_s, u"１６"_s);
+    click("txtFontSizeUp");
+    EXPECT_EQ(sizeBox->text(), u"17"_s);
+}
+
 TEST_F(OptionDialogTest, ApplyColourGivesBothColoursToTheClickedObjectOrToAll)
 {
     const struct
