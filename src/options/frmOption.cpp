@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QToolButton>
@@ -171,11 +173,18 @@ QWidget* frmOption::buildFontPage()
     connect(up, &QToolButton::clicked, this, [this] { stepFontSize(1); });
     connect(down, &QToolButton::clicked, this, [this] { stepFontSize(-1); });
 
-    m_fontSample = named(new QLabel(QStringLiteral("サンプル Sample 123"), page), "FontSample",
+    // The sample is shown at its real size in a box of fixed height that
+    // scrolls, so that no size can make the dialog grow or push its buttons
+    // off the screen, and a large size can still be seen whole.
+    m_fontSampleArea =
+        named(new QScrollArea(page), "FontSampleArea", QStringLiteral("フォントのサンプル表示欄"));
+    m_fontSampleArea->setWidgetResizable(true);
+    m_fontSampleArea->setFixedHeight(150);
+    m_fontSampleArea->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_fontSample = named(new QLabel(QStringLiteral("サンプル Sample 123")), "FontSample",
                          QStringLiteral("フォントのサンプル"));
-    m_fontSample->setFrameShape(QFrame::StyledPanel);
     m_fontSample->setAlignment(Qt::AlignCenter);
-    m_fontSample->setFixedHeight(64);
+    m_fontSampleArea->setWidget(m_fontSample);
     auto* set = named(new QPushButton(QStringLiteral("選択項目に設定"), page), "Btn_FontSet",
                       QStringLiteral("選択項目にフォントを設定"));
 
@@ -192,7 +201,7 @@ QWidget* frmOption::buildFontPage()
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(m_fontList, 1);
     layout->addLayout(fields);
-    layout->addWidget(m_fontSample);
+    layout->addWidget(m_fontSampleArea);
     layout->addLayout(setRow);
 
     connect(m_fontList, &QTreeWidget::currentItemChanged, this, &frmOption::chooseFontRow);
@@ -229,6 +238,11 @@ void frmOption::updateFontSample()
     if (size && OptionSettings::isFontSizeInRange(*size))
         font.setPointSizeF(*size);
     m_fontSample->setFont(font);
+    // A sample larger than its box starts at its beginning, its middle line in view.
+    m_fontSample->adjustSize();
+    m_fontSampleArea->horizontalScrollBar()->setValue(0);
+    QScrollBar* vertical = m_fontSampleArea->verticalScrollBar();
+    vertical->setValue((vertical->minimum() + vertical->maximum()) / 2);
 }
 
 void frmOption::stepFontSize(int step)

@@ -50,6 +50,14 @@ QColor rgb(quint32 value)
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
+// Saves a picture of a dialog when QUILLET_SHOTS names a folder.
+void shoot(QWidget* widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("QUILLET_SHOTS");
+    if (!folder.isEmpty())
+        widget->grab().save(folder + QLatin1Char('/') + name);
+}
+
 class OptionDialogTest : public MainWindowFixture
 {
 protected:
@@ -323,6 +331,37 @@ TEST_F(OptionDialogTest, TypedFontSizesAreTakenOnlyWithinTheUpDownRange)
     setFontFields(u"List Font"_s, u"１６"_s);
     click("txtFontSizeUp");
     EXPECT_EQ(sizeBox->text(), u"17"_s);
+}
+
+// Whatever size is typed, the dialog keeps its size and its buttons; the
+// sample is shown at its real size in a box that scrolls.
+TEST_F(OptionDialogTest, ThePreviewNeverChangesTheDialogsSize)
+{
+    open();
+    openDialog();
+    selectFontRows({0});
+    const QSize size = dialog->size();
+    auto* sample = control<QLabel>("FontSample");
+    for (const QString& typed : {u"72"_s, u"999"_s, u"5000"_s, u"9"_s}) {
+        SCOPED_TRACE(typed.toStdString());
+        setFontFields(u"Sans"_s, typed);
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->size(), size);
+        EXPECT_LE(dialog->minimumSizeHint().width(), size.width());
+        for (const char* button : {"Btn_OK", "Btn_Apply", "Btn_Cancel", "Btn_FontSet"}) {
+            QWidget* widget = control(button);
+            EXPECT_TRUE(
+                dialog->rect().contains(QRect(widget->mapTo(dialog.get(), QPoint(0, 0)), widget->size())))
+                << button;
+        }
+        // The whole sample is there to scroll to, at the size it is shown in.
+        EXPECT_GE(sample->width(), sample->sizeHint().width());
+        EXPECT_GE(sample->height(), sample->sizeHint().height());
+        if (typed != u"5000"_s) {
+            EXPECT_EQ(sample->font().pointSizeF(), typed.toDouble());
+        }
+        shoot(dialog.get(), u"options-font-%1.png"_s.arg(typed));
+    }
 }
 
 TEST_F(OptionDialogTest, ApplyColourGivesBothColoursToTheClickedObjectOrToAll)
