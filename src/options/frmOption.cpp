@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -209,6 +210,11 @@ QWidget* frmOption::buildFontPage()
     connect(m_fontName, &QComboBox::currentTextChanged, this, &frmOption::updateFontSample);
     connect(m_fontSize, &QLineEdit::textChanged, this, &frmOption::updateFontSample);
     connect(set, &QPushButton::clicked, this, &frmOption::setFontOnSelectedRows);
+    // Enter in the font name or size sets them on the selected rows, as the
+    // button beside them does, instead of closing the dialog with OK.
+    for (QObject* field : {static_cast<QObject*>(m_fontName), static_cast<QObject*>(m_fontName->lineEdit()),
+                           static_cast<QObject*>(m_fontSize)})
+        field->installEventFilter(this);
     return page;
 }
 
@@ -387,6 +393,14 @@ QWidget* frmOption::buildColourPage()
 
 bool frmOption::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_fontSize || watched == m_fontName || watched == m_fontName->lineEdit())) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            setFontOnSelectedRows();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         int object = -1;
         if (watched == m_picForm || watched == m_lblNo)

@@ -364,6 +364,34 @@ TEST_F(OptionDialogTest, ThePreviewNeverChangesTheDialogsSize)
     }
 }
 
+// Enter in the font name or size sets them on the selected rows; the dialog
+// stays open and nothing is saved yet.
+TEST_F(OptionDialogTest, EnterInTheFontFieldsSetsTheSelectedRows)
+{
+    open();
+    openDialog();
+    const QString savedBefore = ini("MemoList", "FontSize");
+    for (const char* field : {"txtFontSize", "cmbFontList"}) {
+        SCOPED_TRACE(field);
+        selectFontRows({1});
+        const QString font = QString::fromLatin1(field) + u" Font"_s;
+        setFontFields(font, u"15"_s);
+        QWidget* box = control(field);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_NE(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(fontRow(1), (QStringList{u"MemoList"_s, font, u"15"_s}));
+    }
+    EXPECT_EQ(ini("MemoList", "FontSize"), savedBefore);
+    EXPECT_TRUE(prompt.shown.isEmpty());
+    // A refused size is told about, and Enter still does not close the dialog.
+    setFontFields(u"Sans"_s, u"5000"_s);
+    QTest::keyClick(control("txtFontSize"), Qt::Key_Enter);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompt.shown.size(), 1);
+}
+
 TEST_F(OptionDialogTest, ApplyColourGivesBothColoursToTheClickedObjectOrToAll)
 {
     const struct
