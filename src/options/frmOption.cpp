@@ -684,7 +684,9 @@ void frmOption::browseEditor()
     request.title = QStringLiteral("外部エディタの選択");
     const QString current = m_editorPath->text().trimmed();
     request.startPath = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
-    request.filter = QStringLiteral("実行ファイル (*);;ALL Files (*.*)");
+    // Programs often have no extension ("/usr/bin/gedit"): one filter that
+    // lists every file.
+    request.filter = QStringLiteral("ALL Files(*)");
     const QString chosen = m_window.prompt().openFile(request);
     if (chosen.isEmpty())
         return;

@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -577,6 +578,35 @@ TEST_F(OptionDialogTest, AnEditorPresetFillsThePathWithItsWaitOption)
     click("Btn_OK");
     EXPECT_EQ(ini("OuterEditor", "Path_1"), program + u" --wait"_s);
     EXPECT_EQ(ini("OuterEditor", "Name_1"), u"gedit"_s);
+}
+
+// Programs often have no extension: every filter the browse button offers
+// lists them as well as names with a dot.
+TEST_F(OptionDialogTest, EditorBrowseListsEveryFile)
+{
+    QTemporaryDir folder;
+    for (const char* name : {"gedit", "notes.txt"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    open();
+    openDialog();
+    showTab(4);
+    control<QComboBox>("cmbEditorSelect")->setCurrentIndex(1);
+    prompt.files = {{folder.filePath(u"gedit"_s)}};
+    click("Btn_EditorFilePath");
+    EXPECT_EQ(control<QLineEdit>("txtEditorFilePath")->text(), folder.filePath(u"gedit"_s));
+
+    const QStringList filters = prompt.lastFileRequest.filter.split(u";;"_s);
+    EXPECT_EQ(filters.size(), 1);
+    static const QRegularExpression patterns(u"\\(([^()]*)\\)$"_s);
+    for (const QString& filter : filters) {
+        const QRegularExpressionMatch match = patterns.match(filter);
+        ASSERT_TRUE(match.hasMatch()) << filter.toStdString();
+        EXPECT_EQ(QDir(folder.path()).entryList(match.captured(1).split(u' '), QDir::Files),
+                  (QStringList{u"gedit"_s, u"notes.txt"_s}))
+            << filter.toStdString();
+    }
 }
 
 TEST_F(OptionDialogTest, GeneralSwitchesAreWrittenAndHeldByTheWindow)
