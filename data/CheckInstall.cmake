@@ -1,7 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs the built tree into PREFIX and checks that the binary, the launcher,
-# every hicolor icon, the metainfo and (when the source has one) the manual
-# are in their places, and that the installed launcher and metainfo validate.
+# the MIME package, every hicolor icon, the metainfo and (when the source has
+# one) the manual are in their places, and that the installed launcher and
+# metainfo validate.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -12,6 +13,7 @@ endif()
 set(expected
     bin/quillet
     ${DATADIR}/applications/quillet.desktop
+    ${DATADIR}/mime/packages/quillet.xml
     ${DATADIR}/icons/hicolor/scalable/apps/quillet.svg
     ${DATADIR}/metainfo/io.github.quillet.Quillet.metainfo.xml)
 string(REPLACE "," ";" sizes "${ICON_SIZES}")

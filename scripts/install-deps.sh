@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
-  xvfb xauth desktop-file-utils appstream
+  xvfb xauth desktop-file-utils appstream shared-mime-info
   clang libclang-rt-dev
 )
 

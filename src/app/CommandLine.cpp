@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <QFileInfo>
+
 namespace {
 
 constexpr int MaxArguments = 10;
@@ -19,7 +21,12 @@ CommandLine CommandLine::parse(const QStringList& processArguments)
         if (line.arguments.size() == MaxArguments)
             break;
         QString unquoted = argument;
-        unquoted.remove(QLatin1Char('"'));
+        // The shell or the desktop has already taken the quoting off, so a
+        // double quote left in the first argument belongs to the path when
+        // the argument, as it is, names an existing file (a launcher or a
+        // database switch passes such a path whole). Otherwise it is removed.
+        if (!(line.arguments.isEmpty() && argument.contains(QLatin1Char('"')) && QFileInfo::exists(argument)))
+            unquoted.remove(QLatin1Char('"'));
         if (!unquoted.trimmed().isEmpty())
             allBlank = false;
         line.arguments.append(unquoted);

@@ -11,7 +11,9 @@ struct CommandLine
     enum class Form { Default, Database, Profile, Unrecognised };
 
     Form form = Form::Default;
-    QStringList arguments; // double quotes removed, at most ten
+    // At most ten, double quotes removed; the first keeps them when it names
+    // an existing file as it is.
+    QStringList arguments;
     QString openPath;      // the first argument, empty in the default form
 
     // `processArguments` are the arguments after the program name, as the shell split them.

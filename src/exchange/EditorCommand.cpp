@@ -182,7 +182,43 @@ std::optional<EditorCommand> EditorCommand::fromDesktopFile(const QString& deskt
     const auto exec = readKey(desktopFilePath, u"Desktop Entry"_s, u"Exec"_s);
     if (!exec)
         return std::nullopt;
-    return fromExecLine(*exec, file);
+    std::optional<EditorCommand> command = fromExecLine(*exec, file);
+    // A terminal program started without a terminal shows nothing and the
+    // pass would wait for an editor the user never sees.
+    const QString terminal = readKey(desktopFilePath, u"Desktop Entry"_s, u"Terminal"_s).value_or(QString());
+    if (command && (terminal.trimmed() == u"true"_s || terminal.trimmed() == u"1"_s))
+        return inTerminal(*command);
+    return command;
+}
+
+std::optional<EditorCommand> EditorCommand::inTerminal(const EditorCommand& command)
+{
+    struct Terminal
+    {
+        QString program;
+        QStringList options; // before the command; the command's arguments follow it
+    };
+    // gnome-terminal and xfce4-terminal hand their window to a running server
+    // and exit at once unless told to wait; the editing pass copes with that
+    // (it then waits for saves), but waiting for the editor is better.
+    static const QList<Terminal> terminals = {
+        {u"xdg-terminal-exec"_s, {}},
+        {u"x-terminal-emulator"_s, {u"-e"_s}},
+        {u"gnome-terminal"_s, {u"--wait"_s, u"--"_s}},
+        {u"konsole"_s, {u"-e"_s}},
+        {u"xfce4-terminal"_s, {u"--disable-server"_s, u"-x"_s}},
+        {u"mate-terminal"_s, {u"-x"_s}},
+        {u"xterm"_s, {u"-e"_s}},
+    };
+    for (const Terminal& terminal : terminals) {
+        const QString program = QStandardPaths::findExecutable(terminal.program);
+        if (program.isEmpty())
+            continue;
+        QStringList arguments = terminal.options;
+        arguments << command.program << command.arguments;
+        return EditorCommand{program, arguments};
+    }
+    return std::nullopt;
 }
 
 std::optional<EditorCommand> EditorCommand::fromExecLine(const QString& exec, const QString& file)

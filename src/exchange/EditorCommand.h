@@ -37,6 +37,15 @@ struct EditorCommand
     // the file is appended when the line names no place for it. nullopt for a
     // line that puts the file inside a longer quoted argument, which desktop
     // entries forbid and which would hand the file name to a shell as code.
+    // An entry with Terminal=true (vim, nano) is run in a terminal window
+    // (inTerminal); nullopt when there is no terminal to run it in.
     static std::optional<EditorCommand> fromDesktopFile(const QString& desktopFilePath, const QString& file);
     static std::optional<EditorCommand> fromExecLine(const QString& exec, const QString& file);
+
+    // `command` run in a terminal window: the terminal the desktop names
+    // (xdg-terminal-exec), else the system's (Debian's x-terminal-emulator
+    // -e), else the first of a few well-known terminals found on PATH, started
+    // with the option that keeps it running until the command ends where it
+    // has one. nullopt when no terminal is installed.
+    static std::optional<EditorCommand> inTerminal(const EditorCommand& command);
 };

@@ -5,6 +5,8 @@
 #include "editing/PasswordScrambler.h"
 #include "editing/SecurityPassword.h"
 
+#include <QLocale>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -111,10 +113,8 @@ bool OptionSettings::save(const SettingsFile& settings, MemoStore& store, Prompt
         written = settings.write(row.fontSetting, row.font) && written;
         // A number is stored in the settings' own form; anything else as typed,
         // to read back as the area's default size.
-        bool isNumber = false;
-        const double size = row.size.trimmed().toDouble(&isNumber);
-        if (isNumber)
-            written = settings.write(row.sizeSetting, size) && written;
+        if (const std::optional<double> size = fontSizeNumber(row.size))
+            written = settings.write(row.sizeSetting, *size) && written;
         else
             written = settings.write(TextSetting{row.sizeSetting.section, row.sizeSetting.key, ""},
                                      row.size.trimmed()) &&
@@ -146,14 +146,45 @@ bool OptionSettings::save(const SettingsFile& settings, MemoStore& store, Prompt
     return written && securityStored;
 }
 
-void OptionSettings::setFont(const QList<int>& rows, const QString& font, const QString& size)
+std::optional<double> OptionSettings::fontSizeNumber(const QString& typed)
 {
+    // Compatibility decomposition maps the full-width forms ("１６．５") to ASCII.
+    const QString text = typed.normalized(QString::NormalizationForm_KC).trimmed();
+    bool isNumber = false;
+    const double size = QLocale::c().toDouble(text, &isNumber);
+    if (!isNumber)
+        return std::nullopt;
+    return size;
+}
+
+bool OptionSettings::isFontSizeInRange(double size)
+{
+    // Written so that NaN is outside too.
+    return size >= MinFontSize && size <= MaxFontSize;
+}
+
+QString OptionSettings::fontSizeRangeMessage()
+{
+    return QStringLiteral("フォントサイズは%1から%2までの数値で入力してください。")
+        .arg(MinFontSize)
+        .arg(MaxFontSize);
+}
+
+bool OptionSettings::setFont(const QList<int>& rows, const QString& font, const QString& size)
+{
+    QString stored = size;
+    if (const std::optional<double> number = fontSizeNumber(size)) {
+        if (!isFontSizeInRange(*number))
+            return false;
+        stored = SettingsFile::formatNumber(*number);
+    }
     for (int row : rows) {
         if (row < 0 || row >= FontRowCount)
             continue;
         fonts[row].font = font;
-        fonts[row].size = size;
+        fonts[row].size = stored;
     }
+    return true;
 }
 
 void OptionSettings::setColours(int object, quint32 fontColour, quint32 backColour)

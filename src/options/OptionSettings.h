@@ -75,8 +75,23 @@ public:
     std::array<FontRow, FontRowCount> fonts;
     std::array<ColourObject, ColourObjectCount> colours;
 
-    // Gives `font` and `size` to the rows `rows` (indexes into `fonts`).
-    void setFont(const QList<int>& rows, const QString& font, const QString& size);
+    // The sizes a font may be given, in points: the range of the dialog's
+    // up-down buttons. A larger size leaves an area without a visible line.
+    static constexpr double MinFontSize = 1;
+    static constexpr double MaxFontSize = 999;
+    // The number a typed size stands for, or nullopt when it is not one.
+    // Full-width digits, signs and points (typed through an input method)
+    // count as their ASCII forms; blanks at either end are ignored.
+    static std::optional<double> fontSizeNumber(const QString& typed);
+    static bool isFontSizeInRange(double size);
+    // The message for a number outside MinFontSize..MaxFontSize.
+    static QString fontSizeRangeMessage();
+
+    // Gives `font` and `size` to the rows `rows` (indexes into `fonts`). A
+    // number is kept in the settings' own form ("１６" becomes "16"); a text
+    // that is not a number is kept as typed. False, changing nothing, for a
+    // number outside the range.
+    bool setFont(const QList<int>& rows, const QString& font, const QString& size);
     // Gives both colours to object `object`, or to every object when `object` is -1.
     void setColours(int object, quint32 fontColour, quint32 backColour);
 

@@ -15,10 +15,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QToolButton>
@@ -30,7 +33,6 @@ namespace {
 // The system colours of a disabled and an enabled editor box.
 constexpr quint32 kButtonFace = 0x8000000Fu;
 constexpr quint32 kWindowBackground = 0x80000005u;
-constexpr int kMaxFontSize = 999;
 
 template <typename W> W* named(W* widget, const char* objectName, const QString& accessibleName)
 {
@@ -172,11 +174,18 @@ QWidget* frmOption::buildFontPage()
     connect(up, &QToolButton::clicked, this, [this] { stepFontSize(1); });
     connect(down, &QToolButton::clicked, this, [this] { stepFontSize(-1); });
 
-    m_fontSample = named(new QLabel(QStringLiteral("サンプル Sample 123"), page), "FontSample",
+    // The sample is shown at its real size in a box of fixed height that
+    // scrolls, so that no size can make the dialog grow or push its buttons
+    // off the screen, and a large size can still be seen whole.
+    m_fontSampleArea =
+        named(new QScrollArea(page), "FontSampleArea", QStringLiteral("フォントのサンプル表示欄"));
+    m_fontSampleArea->setWidgetResizable(true);
+    m_fontSampleArea->setFixedHeight(150);
+    m_fontSampleArea->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_fontSample = named(new QLabel(QStringLiteral("サンプル Sample 123")), "FontSample",
                          QStringLiteral("フォントのサンプル"));
-    m_fontSample->setFrameShape(QFrame::StyledPanel);
     m_fontSample->setAlignment(Qt::AlignCenter);
-    m_fontSample->setFixedHeight(64);
+    m_fontSampleArea->setWidget(m_fontSample);
     auto* set = named(new QPushButton(QStringLiteral("選択項目に設定"), page), "Btn_FontSet",
                       QStringLiteral("選択項目にフォントを設定"));
 
@@ -193,7 +202,7 @@ QWidget* frmOption::buildFontPage()
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(m_fontList, 1);
     layout->addLayout(fields);
-    layout->addWidget(m_fontSample);
+    layout->addWidget(m_fontSampleArea);
     layout->addLayout(setRow);
 
     connect(m_fontList, &QTreeWidget::currentItemChanged, this, &frmOption::chooseFontRow);
@@ -201,6 +210,11 @@ QWidget* frmOption::buildFontPage()
     connect(m_fontName, &QComboBox::currentTextChanged, this, &frmOption::updateFontSample);
     connect(m_fontSize, &QLineEdit::textChanged, this, &frmOption::updateFontSample);
     connect(set, &QPushButton::clicked, this, &frmOption::setFontOnSelectedRows);
+    // Enter in the font name or size sets them on the selected rows, as the
+    // button beside them does, instead of closing the dialog with OK.
+    for (QObject* field : {static_cast<QObject*>(m_fontName), static_cast<QObject*>(m_fontName->lineEdit()),
+                           static_cast<QObject*>(m_fontSize)})
+        field->installEventFilter(this);
     return page;
 }
 
@@ -226,17 +240,22 @@ void frmOption::chooseFontRow()
 void frmOption::updateFontSample()
 {
     QFont font(m_fontName->currentText());
-    bool isNumber = false;
-    const double size = m_fontSize->text().trimmed().toDouble(&isNumber);
-    if (isNumber && size > 0 && size <= kMaxFontSize)
-        font.setPointSizeF(size);
+    const std::optional<double> size = OptionSettings::fontSizeNumber(m_fontSize->text());
+    if (size && OptionSettings::isFontSizeInRange(*size))
+        font.setPointSizeF(*size);
     m_fontSample->setFont(font);
+    // A sample larger than its box starts at its beginning, its middle line in view.
+    m_fontSample->adjustSize();
+    m_fontSampleArea->horizontalScrollBar()->setValue(0);
+    QScrollBar* vertical = m_fontSampleArea->verticalScrollBar();
+    vertical->setValue((vertical->minimum() + vertical->maximum()) / 2);
 }
 
 void frmOption::stepFontSize(int step)
 {
-    const int size = int(m_fontSize->text().trimmed().toDouble()) + step;
-    m_fontSize->setText(QString::number(std::clamp(size, 1, kMaxFontSize)));
+    const int size = int(OptionSettings::fontSizeNumber(m_fontSize->text()).value_or(0)) + step;
+    m_fontSize->setText(QString::number(
+        std::clamp(size, int(OptionSettings::MinFontSize), int(OptionSettings::MaxFontSize))));
 }
 
 void frmOption::setFontOnSelectedRows()
@@ -244,7 +263,12 @@ void frmOption::setFontOnSelectedRows()
     QList<int> rows;
     for (QTreeWidgetItem* item : m_fontList->selectedItems())
         rows.append(m_fontList->indexOfTopLevelItem(item));
-    m_options.setFont(rows, m_fontName->currentText(), m_fontSize->text());
+    if (!m_options.setFont(rows, m_fontName->currentText(), m_fontSize->text())) {
+        m_window.prompt().warn(OptionSettings::fontSizeRangeMessage());
+        m_fontSize->setFocus();
+        m_fontSize->selectAll();
+        return;
+    }
     fillFontRows();
 }
 
@@ -369,6 +393,14 @@ QWidget* frmOption::buildColourPage()
 
 bool frmOption::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_fontSize || watched == m_fontName || watched == m_fontName->lineEdit())) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            setFontOnSelectedRows();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         int object = -1;
         if (watched == m_picForm || watched == m_lblNo)
@@ -652,7 +684,9 @@ void frmOption::browseEditor()
     request.title = QStringLiteral("外部エディタの選択");
     const QString current = m_editorPath->text().trimmed();
     request.startPath = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
-    request.filter = QStringLiteral("実行ファイル (*);;ALL Files (*.*)");
+    // Programs often have no extension ("/usr/bin/gedit"): one filter that
+    // lists every file.
+    request.filter = QStringLiteral("ALL Files(*)");
     const QString chosen = m_window.prompt().openFile(request);
     if (chosen.isEmpty())
         return;

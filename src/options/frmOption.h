@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 class QTabBar;
 class QTreeWidget;
@@ -72,6 +73,7 @@ private:
     QTreeWidget* m_fontList = nullptr;
     QComboBox* m_fontName = nullptr;
     QLineEdit* m_fontSize = nullptr;
+    QScrollArea* m_fontSampleArea = nullptr;
     QLabel* m_fontSample = nullptr;
 
     QFrame* m_picForm = nullptr;

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -260,7 +261,7 @@ const QList<Command>& CommandTable::commands()
          .caption = u"Daybook起動"_s,
          .toolTip = u"Daybookを起動する"_s,
          .image = "Daybook",
-         .handler = [](Form1&) { startDaybook(); }},
+         .handler = [](Form1& window) { startDaybook(window.MyPath()); }},
         // The drop-downs of New and OuterEdit (FloatingWindows and
         // EditorCommands connect these and rewrite the numbered captions).
         {.name = "NewF", .caption = u"フローティングメモで新規メモを作成"_s},
@@ -413,16 +414,24 @@ void CommandTable::setLauncher(Launcher* launcher)
     g_launcher = launcher ? launcher : &g_defaultLauncher;
 }
 
-QString CommandTable::daybookProgram()
+QString CommandTable::daybookProgram(const QString& myPath)
 {
-    const QFileInfo program(launcher().programFolder() + u"/daybook"_s);
-    return program.isFile() && program.isExecutable() ? program.absoluteFilePath() : QString();
+    // The data folder first, where the sibling program's files live; then
+    // beside the running binary, where an installation may put it.
+    for (const QString& folder : {myPath, launcher().programFolder()}) {
+        if (folder.isEmpty())
+            continue;
+        const QFileInfo program(QDir(folder).filePath(u"daybook"_s));
+        if (program.isFile() && program.isExecutable())
+            return program.absoluteFilePath();
+    }
+    return QString();
 }
 
-void CommandTable::startDaybook()
+void CommandTable::startDaybook(const QString& myPath)
 {
     // Nothing happens when the program went away since the start.
-    const QString program = daybookProgram();
+    const QString program = daybookProgram(myPath);
     if (!program.isEmpty())
         launcher().startDetached(program);
 }

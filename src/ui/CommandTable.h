@@ -83,9 +83,11 @@ public:
     static Launcher& launcher();
     // Null puts the default back.
     static void setLauncher(Launcher* launcher);
-    // The sibling program's executable when it exists, else empty.
-    static QString daybookProgram();
-    static void startDaybook();
+    // The sibling program's executable "daybook": in the data folder
+    // `myPath` when it is there, else beside the running binary; empty when
+    // neither has one that can be run.
+    static QString daybookProgram(const QString& myPath);
+    static void startDaybook(const QString& myPath);
 
     static QString kitaText();
 };

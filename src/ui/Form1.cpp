@@ -242,7 +242,7 @@ void Form1::buildToolbar()
     m_toolbar->setMovable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     // The sibling diary program's button shows only when the program is there.
-    const bool daybook = !CommandTable::daybookProgram().isEmpty();
+    const bool daybook = !CommandTable::daybookProgram(m_myPath).isEmpty();
     for (const CommandTable::ToolButton& button : CommandTable::toolbar()) {
         if (button.name[0] == '-') {
             QAction* separator = m_toolbar->addSeparator();

@@ -142,6 +142,16 @@ TEST_F(StartupTest, DatabaseFormNamesTheProfileAfterTheFile)
         EXPECT_EQ(result.profile.iniFilePath, home.file(QStringLiteral("quillet_%1.ini").arg(name)));
     }
     EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("diary.mdb"))));
+
+    // A double quote that is part of the file's name stays: the path names the
+    // file as it is (a launcher or the database switch passes it whole).
+    const QString quoted = folder + QStringLiteral("say \"hi\".mdb");
+    MemoFixtures::createDatabase(home.path(), quoted);
+    StartupResult result = run({quoted});
+    ASSERT_TRUE(result.proceed);
+    EXPECT_EQ(result.dbPath, quoted);
+    EXPECT_EQ(result.profile.id, QStringLiteral("say \"hi\".mdb"));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("diary.mdb"))));
 }
 
 TEST_F(StartupTest, CommandLinesThatEndTheProgram)

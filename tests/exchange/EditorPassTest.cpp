@@ -690,6 +690,111 @@ TEST_F(EditorPassTest, FileNameIsNeverShellCodeForADesktopEntry)
     EXPECT_TRUE(m_taken.isEmpty());
 }
 
+// A stand-in terminal: logs its name and arguments, then runs the command
+// after its option, in its own process (as xterm does) or, when
+// TERMINAL_HANDS_OVER is set, in the background a little later while it
+// exits at once (as gnome-terminal's client hands the window to its server).
+const QByteArray StandInTerminal = R"(#!/bin/sh
+PATH=/usr/bin:/bin
+export PATH
+{ basename "$0"; printf '%s\n' "$@"; } > "$TERMINAL_LOG"
+case "$1" in -e|-x|--) shift ;; esac
+if [ -n "$TERMINAL_HANDS_OVER" ]; then
+    (sleep 0.5; exec "$@") </dev/null >/dev/null 2>&1 &
+    exit 0
+fi
+exec "$@"
+)";
+
+class TerminalEditorTest : public EditorPassTest
+{
+protected:
+    void SetUp() override
+    {
+        EditorPassTest::SetUp();
+        // Only the stand-in terminals are on PATH.
+        QDir().mkpath(path(u"bin"_s));
+        m_env.set("PATH", path(u"bin"_s));
+        m_env.set("TERMINAL_LOG", path(u"terminal.log"_s));
+        m_env.set("FAKE_EDITOR_MODE", u"append"_s);
+        m_env.set("FAKE_EDITOR_TEXT", u"端末で追記"_s);
+        writeBytes(path(u"config/mimeapps.list"_s),
+                   "[Default Applications]\ntext/plain=quillet-vi.desktop;\n");
+        writeBytes(path(u"data/applications/quillet-vi.desktop"_s),
+                   "[Desktop Entry]\nType=Application\nName=Vi\nTerminal=true\nExec=\"" +
+                       FakeEditor.toUtf8() + "\" --in-terminal %F\n");
+    }
+    void installTerminal(const QString& name)
+    {
+        writeBytes(path(u"bin/"_s + name), StandInTerminal);
+        QFile::setPermissions(path(u"bin/"_s + name),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QStringList terminalLog() const
+    {
+        return QString::fromUtf8(readBytes(path(u"terminal.log"_s))).split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+// The desktop's text editor runs in a terminal (vim, nano): in the terminal
+// the desktop names, else Debian's x-terminal-emulator; the pass waits for it.
+TEST_F(TerminalEditorTest, TerminalEditorRunsInTheDesktopsTerminal)
+{
+    const struct
+    {
+        QStringList installed;
+        QStringList startedWith; // the terminal's name and options before the editor
+    } cases[] = {
+        {{u"x-terminal-emulator"_s}, {u"x-terminal-emulator"_s, u"-e"_s}},
+        {{u"x-terminal-emulator"_s, u"xdg-terminal-exec"_s}, {u"xdg-terminal-exec"_s}},
+        {{u"xterm"_s}, {u"xterm"_s, u"-e"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.installed.join(u' ').toStdString());
+        QDir(path(u"bin"_s)).removeRecursively();
+        for (const QString& name : c.installed)
+            installTerminal(name);
+        m_taken.clear();
+        m_waited = false;
+        EXPECT_EQ(run(request(0, QString())), EditorPass::Outcome::TakenBack);
+        EXPECT_EQ(terminalLog(), (c.startedWith + QStringList{FakeEditor, u"--in-terminal"_s, m_file}));
+        EXPECT_EQ(m_taken, QStringList{u"一行目\r\n二行目端末で追記"_s});
+        EXPECT_FALSE(m_waited);
+    }
+    EXPECT_TRUE(m_prompt.shown.isEmpty());
+}
+
+// A terminal that hands its window to a running server ends at once with the
+// file unchanged: the pass waits for the editor's saves and keeps them.
+TEST_F(TerminalEditorTest, TerminalThatExitsAtOnceStillGivesTheSaveBack)
+{
+    installTerminal(u"x-terminal-emulator"_s);
+    m_env.set("TERMINAL_HANDS_OVER", u"1"_s);
+    EditorPass pass(m_prompt);
+    pass.setPollIntervalMs(100);
+    QStringList taken;
+    QObject::connect(&pass, &EditorPass::textTaken, [&](const QString& text) { taken.append(text); });
+
+    ASSERT_TRUE(pass.start(request(0, QString(), u"元"_s)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pass.isWaitingForSaves(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !taken.isEmpty(); }, 10000));
+    EXPECT_EQ(taken, QStringList{u"元端末で追記"_s});
+    pass.finishWaiting();
+    EXPECT_EQ(pass.outcome(), EditorPass::Outcome::TakenBack);
+    EXPECT_FALSE(QFileInfo::exists(pass.filePath()));
+    EXPECT_TRUE(m_prompt.shown.isEmpty());
+}
+
+// Without any terminal the editor would run unseen: it is not started, and
+// the user is told that the editor could not be opened.
+TEST_F(TerminalEditorTest, NoTerminalMeansTheEditorIsNotStarted)
+{
+    EXPECT_EQ(run(request(0, QString())), EditorPass::Outcome::StartFailed);
+    EXPECT_EQ(m_prompt.messageTexts(), QStringList{u"外部エディタを開くのに失敗しました。"_s});
+    EXPECT_FALSE(QFileInfo::exists(path(u"args.log"_s)));
+    EXPECT_FALSE(QFileInfo::exists(m_file));
+}
+
 TEST(EditorCommandTest, ExecLineFieldCodesAndQuoting)
 {
     const QString file = u"/tmp/q/1_a b.txt"_s;

@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +49,14 @@ QByteArray bytesOf(const QString& path)
 QColor rgb(quint32 value)
 {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+// Saves a picture of a dialog when QUILLET_SHOTS names a folder.
+void shoot(QWidget* widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("QUILLET_SHOTS");
+    if (!folder.isEmpty())
+        widget->grab().save(folder + QLatin1Char('/') + name);
 }
 
 class OptionDialogTest : public MainWindowFixture
@@ -265,6 +274,125 @@ TEST_F(OptionDialogTest, AFontSetOnSeveralRowsReachesThoseAreasOnly)
     EXPECT_EQ(mainTitle->font().family(), u"Title Font"_s);
 }
 
+// A typed size is taken as the up-down buttons take it: a number from 1 to
+// 999, full-width digits counting as digits. Anything larger would leave an
+// area without a visible line.
+TEST_F(OptionDialogTest, TypedFontSizesAreTakenOnlyWithinTheUpDownRange)
+{
+    const QString refused = u"フォントサイズは1から999までの数値で入力してください。"_s;
+    const struct
+    {
+        QString typed;
+        QString row; // empty: refused, the row keeps its size
+    } cases[] = {
+        {u"1e4"_s, {}},
+        {u"5000"_s, {}},
+        {u"1000"_s, {}},
+        {u"0"_s, {}},
+        {u"-3"_s, {}},
+        {u"１０００"_s, {}},
+        {u"１６"_s, u"16"_s},
+        {u"１２．５"_s, u"12.5"_s},
+        {u" 999 "_s, u"999"_s},
+        {u"1"_s, u"1"_s},
+        // Not a number: kept as typed, and read back as the area's default size.
+        {u"big"_s, u"big"_s},
+    };
+    open();
+    openDialog();
+    selectFontRows({0});
+    auto* sizeBox = control<QLineEdit>("txtFontSize");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        const QString before = fontRow(0).at(2);
+        prompt.shown.clear();
+        setFontFields(u"List Font"_s, c.typed);
+        click("Btn_FontSet");
+        if (c.row.isEmpty()) {
+            EXPECT_EQ(prompt.messageTexts(), QStringList{refused});
+            EXPECT_EQ(prompt.shown.value(0).icon, PromptIcon::Exclamation);
+            EXPECT_EQ(fontRow(0).at(2), before);
+            EXPECT_EQ(dialog->focusWidget(), sizeBox);
+            EXPECT_EQ(sizeBox->selectedText(), sizeBox->text());
+        } else {
+            EXPECT_TRUE(prompt.shown.isEmpty());
+            EXPECT_EQ(fontRow(0).at(2), c.row);
+        }
+    }
+
+    // What the window gets: the last number taken, never one refused.
+    setFontFields(u"List Font"_s, u"１６"_s);
+    click("Btn_FontSet");
+    setFontFields(u"List Font"_s, u"1e4"_s);
+    click("Btn_FontSet");
+    click("Btn_Apply");
+    EXPECT_EQ(ini("CatList", "FontSize"), u"16"_s);
+    EXPECT_EQ(catList()->font().pointSizeF(), 16);
+    // The up-down buttons step from a full-width size too.
+    setFontFields(u"List Font"_s, u"１６"_s);
+    click("txtFontSizeUp");
+    EXPECT_EQ(sizeBox->text(), u"17"_s);
+}
+
+// Whatever size is typed, the dialog keeps its size and its buttons; the
+// sample is shown at its real size in a box that scrolls.
+TEST_F(OptionDialogTest, ThePreviewNeverChangesTheDialogsSize)
+{
+    open();
+    openDialog();
+    selectFontRows({0});
+    const QSize size = dialog->size();
+    auto* sample = control<QLabel>("FontSample");
+    for (const QString& typed : {u"72"_s, u"999"_s, u"5000"_s, u"9"_s}) {
+        SCOPED_TRACE(typed.toStdString());
+        setFontFields(u"Sans"_s, typed);
+        QApplication::processEvents();
+        EXPECT_EQ(dialog->size(), size);
+        EXPECT_LE(dialog->minimumSizeHint().width(), size.width());
+        for (const char* button : {"Btn_OK", "Btn_Apply", "Btn_Cancel", "Btn_FontSet"}) {
+            QWidget* widget = control(button);
+            EXPECT_TRUE(
+                dialog->rect().contains(QRect(widget->mapTo(dialog.get(), QPoint(0, 0)), widget->size())))
+                << button;
+        }
+        // The whole sample is there to scroll to, at the size it is shown in.
+        EXPECT_GE(sample->width(), sample->sizeHint().width());
+        EXPECT_GE(sample->height(), sample->sizeHint().height());
+        if (typed != u"5000"_s) {
+            EXPECT_EQ(sample->font().pointSizeF(), typed.toDouble());
+        }
+        shoot(dialog.get(), u"options-font-%1.png"_s.arg(typed));
+    }
+}
+
+// Enter in the font name or size sets them on the selected rows; the dialog
+// stays open and nothing is saved yet.
+TEST_F(OptionDialogTest, EnterInTheFontFieldsSetsTheSelectedRows)
+{
+    open();
+    openDialog();
+    const QString savedBefore = ini("MemoList", "FontSize");
+    for (const char* field : {"txtFontSize", "cmbFontList"}) {
+        SCOPED_TRACE(field);
+        selectFontRows({1});
+        const QString font = QString::fromLatin1(field) + u" Font"_s;
+        setFontFields(font, u"15"_s);
+        QWidget* box = control(field);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_NE(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(fontRow(1), (QStringList{u"MemoList"_s, font, u"15"_s}));
+    }
+    EXPECT_EQ(ini("MemoList", "FontSize"), savedBefore);
+    EXPECT_TRUE(prompt.shown.isEmpty());
+    // A refused size is told about, and Enter still does not close the dialog.
+    setFontFields(u"Sans"_s, u"5000"_s);
+    QTest::keyClick(control("txtFontSize"), Qt::Key_Enter);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompt.shown.size(), 1);
+}
+
 TEST_F(OptionDialogTest, ApplyColourGivesBothColoursToTheClickedObjectOrToAll)
 {
     const struct
@@ -450,6 +578,35 @@ TEST_F(OptionDialogTest, AnEditorPresetFillsThePathWithItsWaitOption)
     click("Btn_OK");
     EXPECT_EQ(ini("OuterEditor", "Path_1"), program + u" --wait"_s);
     EXPECT_EQ(ini("OuterEditor", "Name_1"), u"gedit"_s);
+}
+
+// Programs often have no extension: every filter the browse button offers
+// lists them as well as names with a dot.
+TEST_F(OptionDialogTest, EditorBrowseListsEveryFile)
+{
+    QTemporaryDir folder;
+    for (const char* name : {"gedit", "notes.txt"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    open();
+    openDialog();
+    showTab(4);
+    control<QComboBox>("cmbEditorSelect")->setCurrentIndex(1);
+    prompt.files = {{folder.filePath(u"gedit"_s)}};
+    click("Btn_EditorFilePath");
+    EXPECT_EQ(control<QLineEdit>("txtEditorFilePath")->text(), folder.filePath(u"gedit"_s));
+
+    const QStringList filters = prompt.lastFileRequest.filter.split(u";;"_s);
+    EXPECT_EQ(filters.size(), 1);
+    static const QRegularExpression patterns(u"\\(([^()]*)\\)$"_s);
+    for (const QString& filter : filters) {
+        const QRegularExpressionMatch match = patterns.match(filter);
+        ASSERT_TRUE(match.hasMatch()) << filter.toStdString();
+        EXPECT_EQ(QDir(folder.path()).entryList(match.captured(1).split(u' '), QDir::Files),
+                  (QStringList{u"gedit"_s, u"notes.txt"_s}))
+            << filter.toStdString();
+    }
 }
 
 TEST_F(OptionDialogTest, GeneralSwitchesAreWrittenAndHeldByTheWindow)

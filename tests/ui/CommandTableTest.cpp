@@ -21,12 +21,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <array>
 #include <functional>
 
@@ -888,16 +889,18 @@ class DaybookTest : public CommandTableTest
 {
 protected:
     RecordingLauncher launcher;
+    QTemporaryDir binaryFolder; // where the running binary is
     void SetUp() override
     {
-        launcher.folder = home.path();
+        launcher.folder = binaryFolder.path();
         CommandTable::setLauncher(&launcher);
     }
     void TearDown() override { CommandTable::setLauncher(nullptr); }
-    QString program() const { return home.file(u"daybook"_s); }
-    void writeProgram(QFileDevice::Permissions permissions)
+    QString inData() const { return home.file(u"daybook"_s); }
+    QString besideBinary() const { return binaryFolder.filePath(u"daybook"_s); }
+    static void writeProgram(const QString& path, QFileDevice::Permissions permissions)
     {
-        QFile file(program());
+        QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("#!/bin/sh\n");
         file.close();
@@ -917,29 +920,39 @@ protected:
 
 TEST_F(DaybookTest, TheButtonShowsOnlyBesideAnExecutableProgramAndStartsIt)
 {
+    const auto runnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     openWithMemos();
     EXPECT_FALSE(shown("Daybook"));
     EXPECT_FALSE(shown("DaybookSepalator"));
     window.reset();
 
     // A file that cannot be run is not the program.
-    writeProgram(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeProgram(inData(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     open();
     EXPECT_FALSE(shown("Daybook"));
     window.reset();
 
-    writeProgram(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    open();
-    EXPECT_TRUE(shown("Daybook"));
-    EXPECT_TRUE(shown("DaybookSepalator"));
-    EXPECT_EQ(window->commandAction("Daybook")->toolTip(), u"Daybookを起動する"_s);
-    triggerAction("Daybook");
-    EXPECT_EQ(launcher.started, QStringList{QFileInfo(program()).absoluteFilePath()});
+    // Beside the binary; then in the data folder, which wins over it.
+    for (const QString& program : {besideBinary(), inData()}) {
+        SCOPED_TRACE(program.toStdString());
+        launcher.started.clear();
+        writeProgram(program, runnable);
+        open();
+        EXPECT_TRUE(shown("Daybook"));
+        EXPECT_TRUE(shown("DaybookSepalator"));
+        EXPECT_EQ(window->commandAction("Daybook")->toolTip(), u"Daybookを起動する"_s);
+        triggerAction("Daybook");
+        EXPECT_EQ(launcher.started, QStringList{QFileInfo(program).absoluteFilePath()});
+        window.reset();
+    }
 
     // Gone since the start: the click does nothing.
-    QFile::remove(program());
+    open();
+    QFile::remove(inData());
+    QFile::remove(besideBinary());
+    launcher.started.clear();
     triggerAction("Daybook");
-    EXPECT_EQ(launcher.started.size(), 1);
+    EXPECT_TRUE(launcher.started.isEmpty());
 }
 
 // ---------------------------------------------------------------------------

@@ -316,9 +316,19 @@ TEST_F(ShortcutDialogTest, LauncherStartsQuilletForTheSameProfile)
     TemplateDatabase::copyTo(home.path(), database);
     const QString profileFile = writeProfileFile(QStringLiteral("users list.ini"), QStringLiteral("hanako"),
                                                  home.file(QStringLiteral("hanako's data")));
+    // Every character an Exec line quotes or escapes, in the folder and in
+    // the database's own name (a backslash there would end the name that
+    // gives the profile its ID).
+    const QString awkward = home.file(QStringLiteral("say \"hi\" $HOME \\n `date`"));
+    QDir().mkpath(awkward);
+    const QString awkwardDatabase = awkward + QStringLiteral("/a \"b\" $c `d`.mdb");
+    TemplateDatabase::copyTo(home.path(), awkwardDatabase);
     const QList<Case> cases = {
         {"database form", {database}, QStringLiteral("work base.mdb")},
         {"profile form", {profileFile, QStringLiteral("hanako")}, QStringLiteral("hanako")},
+        {"quotes, dollars, backslashes and backticks",
+         {awkwardDatabase},
+         QStringLiteral("a \"b\" $c `d`.mdb")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
