@@ -31,18 +31,18 @@ QMimeData* PlainContentsEdit::createMimeDataFromSelection() const
 
 bool PlainContentsEdit::canInsertFromMimeData(const QMimeData* source) const
 {
-    const std::optional<QString> text = ClipboardText::plainText(source);
-    return text && !text->isEmpty();
+    return ClipboardText::pastableText(source).has_value();
 }
 
 void PlainContentsEdit::insertFromMimeData(const QMimeData* source)
 {
-    if (!canInsertFromMimeData(source))
+    const std::optional<QString> text = ClipboardText::pastableText(source);
+    if (!text)
         return;
     // Line breaks of any kind become the box's own; every other character
     // goes in as it is, as one edit of the box.
     QTextCursor cursor = textCursor();
-    cursor.insertText(MemoText::toEditor(*ClipboardText::plainText(source)));
+    cursor.insertText(MemoText::toEditor(*text));
     setTextCursor(cursor);
     ensureCursorVisible();
 }

@@ -17,6 +17,14 @@ std::optional<QString> plainText(const QMimeData* data)
     return data->text();
 }
 
+std::optional<QString> pastableText(const QMimeData* data)
+{
+    std::optional<QString> text = plainText(data);
+    if (text && text->isEmpty())
+        return std::nullopt;
+    return text;
+}
+
 QString fromStored(const QString& storedBody)
 {
     return MemoText::toEditor(storedBody);

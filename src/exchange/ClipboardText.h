@@ -16,6 +16,9 @@ namespace ClipboardText {
 // The plain text the clipboard offers; nullopt when it offers none (only a
 // picture or a file list: a file list's addresses are not text to paste).
 std::optional<QString> plainText(const QMimeData* data);
+// The text a contents box takes by a paste or a drop: plain text as above,
+// and not empty (an empty paste would only remove the selection).
+std::optional<QString> pastableText(const QMimeData* data);
 
 // A stored body as clipboard text: each stored line break (CR LF, lone CR or
 // LF) becomes '\n'; every other character stays.

@@ -36,15 +36,6 @@ QStringList localPaths(const QMimeData& data)
     return paths;
 }
 
-// Whether the contents box inserts the data itself: a plain-text box takes
-// text that is not empty (a link's address is text too).
-// The contents box takes what it would paste: plain text offered as text.
-bool boxTakesText(const QMimeData& data)
-{
-    const std::optional<QString> text = ClipboardText::plainText(&data);
-    return text && !text->isEmpty();
-}
-
 } // namespace
 
 ImportCommands::ImportCommands(Form1& window) : QObject(&window), m_window(window)
@@ -78,11 +69,10 @@ bool ImportCommands::eventFilter(QObject* watched, QEvent* event)
     if (!data)
         return false;
 
-    // Text (and links that are no local files) goes to the contents box as
-    // the box inserts it; local files, and data it cannot take, are handled
-    // here. Every drop on the window is taken: one that holds no files is
+    // Plain text goes to the contents box, which takes it as it takes a
+    // paste; local files, and data it cannot take, are handled here. Every drop on the window is taken: one that holds no files is
     // told so.
-    if (watched == m_contentsViewport && localPaths(*data).isEmpty() && boxTakesText(*data))
+    if (watched == m_contentsViewport && localPaths(*data).isEmpty() && ClipboardText::pastableText(data))
         return false;
     // A copy, never a move: the source keeps its files.
     drop->setDropAction(Qt::CopyAction);

@@ -60,8 +60,7 @@ QString cutAt(const QString& text, int length)
 
 bool clipboardHasText()
 {
-    const std::optional<QString> text = ClipboardText::plainText(QApplication::clipboard()->mimeData());
-    return text && !text->isEmpty();
+    return ClipboardText::pastableText(QApplication::clipboard()->mimeData()).has_value();
 }
 
 } // namespace
