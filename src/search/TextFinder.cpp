@@ -71,36 +71,29 @@ public:
     {
     }
 
+    // The same searches as on the text itself, run on the folded text.
     Span forward(qsizetype from) const
     {
-        // The first unit whose character starts at or after `from`.
-        qsizetype unit = std::lower_bound(m_text.start.begin(), m_text.start.end(), from) - m_text.start.begin();
-        while ((unit = m_text.text.indexOf(m_what, unit)) >= 0) {
-            if (whole(m_text.text, unit, m_what.size()))
-                return original(unit);
-            ++unit;
-        }
-        return {};
+        // From the first unit whose character starts at or after `from`.
+        const qsizetype unit =
+            std::lower_bound(m_text.start.begin(), m_text.start.end(), from) - m_text.start.begin();
+        return original(findExactForward(m_text.text, m_what, unit));
     }
     Span backward(qsizetype end) const
     {
-        // The units whose characters end at or before `end`.
+        // Within the units whose characters end at or before `end`.
         const qsizetype units = std::upper_bound(m_text.end.begin(), m_text.end.end(), end) - m_text.end.begin();
-        for (qsizetype unit = units - m_what.size(); unit >= 0; --unit) {
-            unit = m_text.text.lastIndexOf(m_what, unit);
-            if (unit < 0)
-                break;
-            if (whole(m_text.text, unit, m_what.size()))
-                return original(unit);
-        }
-        return {};
+        return original(findExactBackward(m_text.text, m_what, units));
     }
 
 private:
-    Span original(qsizetype unit) const
+    // An occurrence in the folded text as the span of the characters it came from.
+    Span original(Span folded) const
     {
-        const qsizetype start = m_text.start[size_t(unit)];
-        return {start, m_text.end[size_t(unit + m_what.size() - 1)] - start};
+        if (folded.position < 0)
+            return {};
+        const qsizetype start = m_text.start[size_t(folded.position)];
+        return {start, m_text.end[size_t(folded.position + folded.length - 1)] - start};
     }
 
     FoldedWithSources m_text;
