@@ -2,6 +2,7 @@
 
 // Shared by the benchmarks: a scratch home with a generated database, a main
 // window opened on it, and main().
+#include "MemoCorpus.h"
 #include "SilentPrompt.h"
 #include "app/Clock.h"
 #include "app/Startup.h"
@@ -59,7 +60,24 @@ struct Home
     }
 };
 
-inline std::unique_ptr<Form1> openWindow(Home& home, Prompt& prompt)
+// A home folder whose default database is a copy of the generated corpus of
+// `memos` memos (MemoCorpus.h).
+struct CorpusHome
+{
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + QLatin1Char('/'); }
+    QString db() const { return path() + QStringLiteral("diary.mdb"); }
+
+    explicit CorpusHome(int memos)
+    {
+        TemplateDatabase::copyTo(path(), db());
+        QFile::remove(db());
+        QFile::copy(corpus::corpusFile(memos), db());
+    }
+};
+
+template <typename AnyHome>
+inline std::unique_ptr<Form1> openWindowIn(AnyHome& home, Prompt& prompt)
 {
     static SystemClock clock;
     StartupResult startup = Startup(prompt, home.path()).run({});
@@ -67,6 +85,11 @@ inline std::unique_ptr<Form1> openWindow(Home& home, Prompt& prompt)
     window->show();
     QApplication::processEvents();
     return window;
+}
+
+inline std::unique_ptr<Form1> openWindow(Home& home, Prompt& prompt)
+{
+    return openWindowIn(home, prompt);
 }
 
 // Opens the window after writing `settings` as the default profile's settings file.

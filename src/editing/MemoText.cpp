@@ -28,13 +28,23 @@ qsizetype storedOffset(const QString& stored, qsizetype edited)
 
 QString toEditor(const QString& stored)
 {
+    // Runs without a line break are appended whole; each break (CR LF, a
+    // lone CR or LF, or the paragraph separator) becomes one LF.
     QString text;
     text.reserve(stored.size());
-    for (qsizetype i = 0; i < stored.size();) {
-        const qsizetype lineBreak = storedBreakLength(stored, i);
-        text.append(lineBreak ? QLatin1Char('\n') : stored.at(i));
-        i += std::max<qsizetype>(1, lineBreak);
+    qsizetype runStart = 0;
+    const qsizetype size = stored.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t ch = stored.at(i).unicode();
+        if (ch != u'\r' && ch != u'\n' && ch != 0x2029)
+            continue;
+        text.append(QStringView(stored).mid(runStart, i - runStart));
+        text.append(QLatin1Char('\n'));
+        if (ch == u'\r' && i + 1 < size && stored.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        runStart = i + 1;
     }
+    text.append(QStringView(stored).mid(runStart));
     return text;
 }
 

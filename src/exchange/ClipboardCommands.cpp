@@ -90,7 +90,7 @@ void ClipboardCommands::mnuCopyMemo2Clipboard()
     }
     if (bodies.anyLocked && !askPasswordForLockedMemos())
         return;
-    clipboard()->setText(bodies.text);
+    clipboard()->setMimeData(ClipboardText::textMimeData(bodies.utf8));
 }
 
 bool ClipboardCommands::askPasswordForLockedMemos()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -29,12 +30,17 @@ QString toStored(const QString& text);
 
 // The bodies of the memos `ids` in that order, each ended by a line break,
 // with nothing added between them; memos that no longer exist are skipped.
+// Kept as UTF-8, as the database holds them and as other programs take
+// them, so that many megabytes go to the clipboard without a conversion.
 struct MemoBodies
 {
-    QString text;
+    QByteArray utf8;
     bool anyLocked = false; // one of the memos is protected by the password
+    QString text() const { return QString::fromUtf8(utf8); }
 };
 // Throws DatabaseError.
 MemoBodies readMemoBodies(MemoStore& store, const QList<qint64>& ids);
+// Clipboard contents that offer UTF-8 text as plain text.
+QMimeData* textMimeData(const QByteArray& utf8);
 
 } // namespace ClipboardText

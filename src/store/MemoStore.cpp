@@ -98,6 +98,26 @@ std::optional<FloatingMemoText> MemoStore::readMemoText(qint64 id)
     return FloatingMemoText{query.text(0), query.text(1), query.boolean(2)};
 }
 
+void MemoStore::forEachMemoBody(const QList<qint64>& ids,
+                                const std::function<void(QByteArrayView body, bool isPass)>& visit)
+{
+    if (ids.isEmpty())
+        return;
+    QByteArray list;
+    list.reserve(ids.size() * 8 + 2);
+    list.append('[');
+    for (qint64 id : ids) {
+        if (list.size() > 1)
+            list.append(',');
+        list.append(QByteArray::number(id));
+    }
+    list.append(']');
+    Statement query(m_db, sql::ReadMemoBodiesInOrder);
+    query.bind(1, QString::fromLatin1(list));
+    while (query.step())
+        visit(query.utf8(0), query.boolean(1));
+}
+
 void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit)
 {
     Statement query(m_db, sql::ListMemos);

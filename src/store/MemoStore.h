@@ -48,6 +48,10 @@ public:
     // --- Reading ---
     std::optional<Memo> readMemo(qint64 id);
     std::optional<FloatingMemoText> readMemoText(qint64 id);
+    // The body (a null view when Null) and protection flag of each of the memos
+    // `ids` that exists, in the order of `ids`, read by one statement; the
+    // body's text is valid during the visit only.
+    void forEachMemoBody(const QList<qint64>& ids, const std::function<void(QByteArrayView body, bool isPass)>& visit);
     void forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit);
     std::vector<CategoryGroup> readCategoryGroups();
     int countTrashedMemos();

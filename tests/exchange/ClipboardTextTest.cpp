@@ -90,12 +90,30 @@ TEST_F(MemoBodiesTest, BodiesInTheGivenOrderEachEndedByOneLineBreak)
 
     // No title, tag or separator: only the bodies, in the order given.
     const ClipboardText::MemoBodies bodies = ClipboardText::readMemoBodies(store, {b, a, empty});
-    EXPECT_EQ(bodies.text, u"B\nA1\nA2\n\n\n"_s);
+    EXPECT_EQ(bodies.text(), u"B\nA1\nA2\n\n\n"_s);
     EXPECT_FALSE(bodies.anyLocked);
 
     // A memo deleted meanwhile is skipped; none at all gives the empty text.
-    EXPECT_EQ(ClipboardText::readMemoBodies(store, {a, 999}).text, u"A1\nA2\n\n"_s);
-    EXPECT_EQ(ClipboardText::readMemoBodies(store, {999}).text, QString());
+    EXPECT_EQ(ClipboardText::readMemoBodies(store, {a, 999}).text(), u"A1\nA2\n\n"_s);
+    EXPECT_EQ(ClipboardText::readMemoBodies(store, {999}).text(), QString());
+}
+
+TEST_F(MemoBodiesTest, EveryStoredLineBreakBecomesOneLineFeedAsInTheBox)
+{
+    MemoStore store(dbPath);
+    const QString bodies[] = {
+        u"一\r\n二\r三\n四"_s,          // CR LF, lone CR, lone LF between kanji
+        u"\r\r\n\n\r"_s,               // breaks only: CR, CR LF, LF, CR
+        u"段落\u2029次\u2028行"_s,        // the paragraph separator breaks; U+2028 stays
+        u"末尾\r"_s,                      // a lone CR at the very end
+        u"\u20AC\u2020\u2029x"_s,        // other characters that start with byte E2
+        u"😀\r\nｶﾞ"_s,                   // a surrogate pair and half-width kana
+    };
+    for (const QString& body : bodies) {
+        const qint64 id = store.insertMemo(u"t"_s, body, QString(), u"2026/01/01 00:00:00"_s);
+        EXPECT_EQ(ClipboardText::readMemoBodies(store, {id}).text(), ClipboardText::fromStored(body) + u'\n')
+            << body.toStdString();
+    }
 }
 
 TEST_F(MemoBodiesTest, ProtectedMemosAreReported)
