@@ -55,7 +55,7 @@ void TrashCommands::mnuDeleteMemo()
             m_window.prompt().message(
                 {QStringLiteral("ゴミ箱へ移動完了しました。"), PromptIcon::None, PromptButtons::Ok, {}});
         list->show();
-        m_window.StartNewMemo(QString());
+        m_window.StartNewMemoKeepingList();
     }
 }
 
@@ -89,7 +89,7 @@ void TrashCommands::mnuDeleteCurrentMemo()
     // What was in the boxes went to the trash with the memo (or, for a memo
     // never saved, was thrown away by this command).
     m_window.editor().discardChanges();
-    m_window.StartNewMemo(QString());
+    m_window.StartNewMemoKeepingList();
 }
 
 bool TrashCommands::MoveCurrentMemoToTrash()
@@ -104,7 +104,8 @@ bool TrashCommands::MoveCurrentMemoToTrash()
         m_window.reportAndRecount(error);
         return false;
     }
-    if (m_window.memoList().FindMemoRow(id) != 0)
+    // A memo shown from the trash list stays in it.
+    if (m_window.categoryList().selectedName() != TagTable::trashName() && m_window.memoList().FindMemoRow(id) != 0)
         m_window.memoList().removeMemoRows({id});
     m_window.CatList_Add();
     return true;

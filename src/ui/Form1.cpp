@@ -28,6 +28,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -374,6 +375,14 @@ void Form1::StartNewMemo(const QString& category)
     const bool mergeIntoAll = category == TagTable::allName() || category == TagTable::findName();
     m_editor->clearForNewMemo(mergeIntoAll ? QString() : category);
     FillMemoList();
+    m_catList->UpdatePseudoCounts();
+    m_editor->InitUndoRedo();
+}
+
+void Form1::StartNewMemoKeepingList()
+{
+    m_editor->clearForNewMemo(QString());
+    m_memoList->view()->selectionModel()->clear();
     m_catList->UpdatePseudoCounts();
     m_editor->InitUndoRedo();
 }

@@ -96,6 +96,11 @@ public:
     void LoadCategoryCounts();
     void FillMemoList();
     void StartNewMemo(const QString& category);
+    // The same after a command that already took its memos out of the memo
+    // list (trash, restore): the list is not read again, which at a million
+    // memos would cost far more than the command; its selection is cleared
+    // as a new fill would.
+    void StartNewMemoKeepingList();
     void SaveCurrentMemo();
 
     // Start-up steps that need the window to be shown: the initial focus, and

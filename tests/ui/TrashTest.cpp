@@ -66,8 +66,10 @@ TEST_P(MoveSelectedTest, MovingSelectedMemosFollowsTheIsTrashSetting)
     EXPECT_FALSE(inTrash(kept));
     EXPECT_EQ(categoryRows(), (QStringList{u"1 [ALL] 1"_s, u"2 [Trash] 3"_s, u"3 [Find] 0"_s,
                                            u"4 [Import] 0"_s, u"5 x 1"_s, u"6 y 0"_s}));
-    // The list was filled again for "x"; the editing area holds a new memo.
+    // The list shows the rest of "x", nothing selected, as a new fill
+    // would; the editing area holds a new memo.
     EXPECT_EQ(memoRowIds(), QList<qint64>{kept});
+    EXPECT_TRUE(memoList()->selectionModel()->selectedRows().isEmpty());
     EXPECT_EQ(lblNo(), u"New"_s);
     expectCountsMatchRecount();
 }
@@ -206,6 +208,14 @@ TEST_F(TrashTest, InTheTrashListMovingToTheTrashDoesNothing)
     memoList()->setFocus();
     QTest::keyClick(memoList(), Qt::Key_Delete);
     EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.messageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(inTrash(trashed));
+    EXPECT_EQ(memoRowIds(), QList<qint64>{trashed});
+    EXPECT_EQ(categoryRows().mid(0, 2), (QStringList{u"1 [ALL] 1"_s, u"2 [Trash] 1"_s}));
+    expectCountsMatchRecount();
+
+    // The memo shown from the trash list, moved "again": it stays listed.
+    chooseMemo(trashed);
+    triggerAction("mnuDeleteCurrentMemo");
     EXPECT_TRUE(inTrash(trashed));
     EXPECT_EQ(memoRowIds(), QList<qint64>{trashed});
     EXPECT_EQ(categoryRows().mid(0, 2), (QStringList{u"1 [ALL] 1"_s, u"2 [Trash] 1"_s}));
