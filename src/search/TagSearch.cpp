@@ -301,6 +301,16 @@ std::optional<QList<qint64>> indexedSearch(MemoStore& store, TagSearch& search, 
 QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const ProgressFactory& makeProgress,
                            TagSearchStats* stats)
 {
+    if (!store.isReadOnly() && !TagSearch(request).wordsAlwaysHold()) {
+        SearchIndex index(store.database());
+        if (index.isUsable())
+            catchUp(index, makeProgress);
+    }
+    return RunTagSearchAsIs(store, request, stats);
+}
+
+QList<qint64> RunTagSearchAsIs(MemoStore& store, const SearchRequest& request, TagSearchStats* stats)
+{
     TagSearch search(request);
     TagSearchStats ignored;
     TagSearchStats& counts = stats ? *stats : ignored;
@@ -308,12 +318,6 @@ QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const
     // The words hold for every memo: only the tag strings need reading.
     if (search.wordsAlwaysHold())
         return toList(tagMatches(store, search));
-
-    if (!store.isReadOnly()) {
-        SearchIndex index(store.database());
-        if (index.isUsable())
-            catchUp(index, makeProgress);
-    }
     try {
         if (std::optional<QList<qint64>> found = indexedSearch(store, search, counts))
             return *found;
