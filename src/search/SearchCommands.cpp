@@ -6,6 +6,7 @@
 #include "tags/CategoryList.h"
 #include "ui/BusyCursor.h"
 #include "ui/Form1.h"
+#include "ui/frmProgress.h"
 
 #include <QAction>
 
@@ -29,7 +30,7 @@ void SearchCommands::mnuFiltering()
     CategoryList& categories = m_window.categoryList();
     try {
         BusyCursor busy;
-        categories.table().setFindResult(RunTagSearch(m_window.store(), *request));
+        categories.table().setFindResult(RunTagSearch(m_window.store(), *request, frmProgress::factory(&m_window)));
     } catch (const DatabaseError& error) {
         // The result of the search before stays, whole.
         m_window.prompt().critical(error.userMessage());

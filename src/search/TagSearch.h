@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/Progress.h"
 #include "search/SearchFolding.h"
 #include "search/SearchRequest.h"
 
 #include <QList>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class MemoStore;
@@ -30,15 +32,27 @@ public:
     TagSearch& operator=(const TagSearch&) = delete;
 
     bool matches(const MemoSearchRow& row);
+    // The tag test alone.
+    bool tagsHold(QByteArrayView category);
+
+    // Every memo passes the word test: no words, only empty ones with AND, or
+    // an empty one with OR.
+    bool wordsAlwaysHold() const;
+    bool hasTags() const { return !m_tags.isEmpty(); }
+    SearchJoin wordJoin() const { return m_wordJoin; }
+    bool searchesTitles() const { return m_searchTitles; }
+    // The folded forms of the words that are not empty, in the order typed.
+    QStringList foldedWords() const;
 
 private:
     struct Word
     {
         bool empty = false;
+        QString folded;
         std::unique_ptr<FoldedMatcher> matcher;
     };
 
-    bool tagsHold(QByteArrayView category);
+    bool tagsHoldIn(QByteArrayView category);
     bool wordsHold(QByteArrayView title, QByteArrayView body);
     bool wordFound(const Word& word, QByteArrayView title, QByteArrayView body);
 
@@ -51,13 +65,48 @@ private:
     // Per memo: the tag string as UTF-16, and the folded title and body, each
     // made when first needed.
     std::vector<QChar> m_category;
+    // The last tag string tested and its verdict: memos read in tag order
+    // come with the same tag string one after the other.
+    std::string m_lastCategory;
+    bool m_lastCategoryNull = true;
+    bool m_lastVerdict = false;
     FoldedText m_title;
     FoldedText m_body;
     bool m_titleFolded = false;
     bool m_bodyFolded = false;
 };
 
-// The search itself: every memo, those in the trash and the locked ones
-// included, in table order; returns the RecordIDs of the memos that match.
-// Throws DatabaseError.
-QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request);
+// How one search went, for the benchmarks.
+struct TagSearchStats
+{
+    bool usedIndex = false;
+    // Memos that the index names or that were pending, before the text test.
+    qsizetype candidates = 0;
+    // Of those, the ones the index alone decides (words of up to three units).
+    qsizetype certain = 0;
+    // Every memo was read (too many candidates, or no index).
+    bool scanned = false;
+};
+
+// The search itself: the memos outside the trash (locked ones included) that
+// match, as RecordIDs in table order. With the database's search index where
+// it has a usable one, else by reading every memo; the results are the same
+// either way. Many memos not yet in the index (a new index, a merge) are
+// filed first, shown by a progress window from `makeProgress` when given; a
+// cancel there leaves them for later and the search reads them all. Throws
+// DatabaseError.
+QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const ProgressFactory& makeProgress = {},
+                           TagSearchStats* stats = nullptr);
+
+// The same search with the index as it stands, filing nothing (as on a
+// database opened read-only): the memos waiting are read as they are.
+QList<qint64> RunTagSearchAsIs(MemoStore& store, const SearchRequest& request, TagSearchStats* stats = nullptr);
+
+// The same search, always by reading every memo outside the trash.
+QList<qint64> ScanTagSearch(MemoStore& store, const SearchRequest& request);
+
+// Above this many memos waiting for the index, a search files them with a
+// progress window first; up to it, it files at most QuietCatchUp of them at
+// once without one and reads the others as they are.
+inline constexpr int CatchUpWithProgressAbove = 2000;
+inline constexpr int QuietCatchUp = 200;

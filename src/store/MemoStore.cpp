@@ -1,6 +1,7 @@
 #include "store/MemoStore.h"
 
 #include "store/MemoFingerprint.h"
+#include "store/SearchIndex.h"
 #include "store/StatementCatalogue.h"
 
 #include <QSet>
@@ -59,6 +60,7 @@ void MemoStore::prepareConnection()
     if (!m_db.isReadOnly()) {
         m_db.execute(sql::ConfigureConnection);
         m_db.execute(sql::CreateIndexes);
+        SearchIndex(m_db).prepare();
     }
 }
 
@@ -195,6 +197,44 @@ void MemoStore::forEachSearchRow(const std::function<void(const MemoSearchRow&)>
         row.body = query.utf8(3);
         visit(row);
     }
+}
+
+void MemoStore::forEachSearchRowOf(const std::vector<qint64>& ids,
+                                   const std::function<void(const MemoSearchRow&)>& visit)
+{
+    Statement query(m_db, sql::ReadMemoForSearch);
+    MemoSearchRow row;
+    for (const qint64 id : ids) {
+        query.reset();
+        query.bind(1, id);
+        if (!query.step())
+            continue;
+        row.id = query.int64(0);
+        row.category = query.utf8(1);
+        row.title = query.utf8(2);
+        row.body = query.utf8(3);
+        visit(row);
+    }
+}
+
+void MemoStore::forEachTagRow(const std::function<void(const MemoSearchRow&)>& visit)
+{
+    Statement query(m_db, sql::ReadTagsOutsideTrash);
+    MemoSearchRow row;
+    while (query.step()) {
+        row.id = query.int64(0);
+        row.category = query.utf8(1);
+        visit(row);
+    }
+}
+
+std::vector<qint64> MemoStore::trashedIds()
+{
+    std::vector<qint64> ids;
+    Statement query(m_db, sql::ListTrashedIds);
+    while (query.step())
+        ids.push_back(query.int64(0));
+    return ids;
 }
 
 std::vector<MemoIdentity> MemoStore::readMemoIdentities()

@@ -59,8 +59,15 @@ public:
     QList<qint64> idsOutsideTrash(const QList<qint64>& ids);
     int countMemos();
     void forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit);
-    // Every memo, trashed and locked ones too, in table order, read without copies.
+    // Every memo outside the trash, locked ones too, in table order, read without copies.
     void forEachSearchRow(const std::function<void(const MemoSearchRow&)>& visit);
+    // The memos of `ids` (in order) that exist outside the trash, one by one.
+    void forEachSearchRowOf(const std::vector<qint64>& ids, const std::function<void(const MemoSearchRow&)>& visit);
+    // Every memo outside the trash with its tag string only (title and body
+    // are null views), in tag order: no memo text is read.
+    void forEachTagRow(const std::function<void(const MemoSearchRow&)>& visit);
+    // The RecordIDs of the memos in the trash, in order.
+    std::vector<qint64> trashedIds();
     std::vector<MemoIdentity> readMemoIdentities();
     bool isMemoLocked(qint64 id);
     std::optional<QString> readMemoCategory(qint64 id); // nullopt: no such memo

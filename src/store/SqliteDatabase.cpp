@@ -135,6 +135,11 @@ int SqliteDatabase::changes() const
     return sqlite3_changes(m_db);
 }
 
+bool SqliteDatabase::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 bool SqliteDatabase::isReadOnly() const
 {
     return sqlite3_db_readonly(m_db, "main") == 1;
@@ -194,6 +199,14 @@ SqliteDatabase::Statement& SqliteDatabase::Statement::bind(int index, const QStr
         return bindNull(index);
     const QByteArray utf8 = value.toUtf8();
     sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+SqliteDatabase::Statement& SqliteDatabase::Statement::bindUtf8(int index, QByteArrayView value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    sqlite3_bind_text64(m_stmt, index, value.data(), sqlite3_uint64(value.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
     return *this;
 }
 
@@ -273,4 +286,26 @@ void SqliteDatabase::Transaction::commit()
 {
     m_db.execute(sql::CommitTransaction);
     m_open = false;
+}
+
+// --- ReadTransaction ---
+
+SqliteDatabase::ReadTransaction::ReadTransaction(SqliteDatabase& db) : m_db(db)
+{
+    if (m_db.inTransaction())
+        return;
+    m_db.execute(sql::BeginReadTransaction);
+    m_open = true;
+}
+
+SqliteDatabase::ReadTransaction::~ReadTransaction()
+{
+    if (!m_open)
+        return;
+    try {
+        // Nothing was written: ending it either way only lets the snapshot go.
+        m_db.execute(sql::CommitTransaction);
+    } catch (const DatabaseError&) {
+        // Nothing more can be done while unwinding.
+    }
 }

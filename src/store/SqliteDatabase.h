@@ -38,6 +38,8 @@ public:
         Statement& bind(int index, int value) { return bind(index, qint64(value)); }
         Statement& bind(int index, bool value) { return bind(index, qint64(value ? 1 : 0)); }
         Statement& bind(int index, const QString& value); // a null QString binds NULL
+        // Binds UTF-8 text as it is; a null view binds NULL.
+        Statement& bindUtf8(int index, QByteArrayView value);
         Statement& bindNull(int index);
 
         // Advances to the next row; false at the end. Throws on failure.
@@ -75,11 +77,29 @@ public:
         bool m_open = true;
     };
 
+    // A read transaction: every statement run while it lives sees the database
+    // as it was at the first read, whatever other connections write meanwhile.
+    // Within a transaction already open it does nothing. It must not live
+    // while events are processed.
+    class ReadTransaction
+    {
+    public:
+        explicit ReadTransaction(SqliteDatabase& db);
+        ~ReadTransaction();
+        ReadTransaction(const ReadTransaction&) = delete;
+        ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+    private:
+        SqliteDatabase& m_db;
+        bool m_open = false;
+    };
+
     // Runs one or more statements without parameters (schema, pragmas).
     void execute(const char* sql);
     qint64 lastInsertId() const;
     int changes() const;
     bool isReadOnly() const;
+    bool inTransaction() const;
     QString path() const { return m_path; }
 
     // Closes the connection, so that the file can be replaced; statements fail

@@ -9,9 +9,14 @@ namespace sql {
 inline constexpr const char* CountSchemaObjects = "SELECT count(*) FROM sqlite_master";
 inline constexpr const char* ConfigureConnection = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
 inline constexpr const char* UseRollbackJournal = "PRAGMA journal_mode=DELETE";
+// Moves the write-ahead log into the database file and empties it (benchmarks
+// weigh the file this way).
+inline constexpr const char* CheckpointWal = "PRAGMA wal_checkpoint(TRUNCATE)";
 inline constexpr const char* BeginTransaction = "BEGIN IMMEDIATE";
 inline constexpr const char* CommitTransaction = "COMMIT";
 inline constexpr const char* RollbackTransaction = "ROLLBACK";
+// A read transaction: its statements all see the database as of its first read.
+inline constexpr const char* BeginReadTransaction = "BEGIN DEFERRED";
 inline constexpr const char* TableExists = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1";
 
 // --- The template database: tables Memo and DBInfo, and the diary tables of
@@ -121,9 +126,8 @@ inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";
 inline constexpr const char* ReadAllMemos =
     "SELECT RecordID, No, Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash "
     "FROM Memo WHERE (?1 OR IsTrash = 0) AND (?2 OR IsPass = 0) ORDER BY RecordID";
-// The tag search: the columns it tests of every memo, in table order, those in
-// the trash and the locked ones included.
-// The search looks at the memos outside the trash, as the "[Find]" list shows them.
+// The tag search: the columns it tests of every memo outside the trash (as the
+// "[Find]" list shows them), the locked ones included, in table order.
 inline constexpr const char* ReadMemosForSearch =
     "SELECT RecordID, Category, Title, Memo FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
 inline constexpr const char* ReadMemoIdentities = "SELECT RecordID, Title, UpdateTime FROM Memo ORDER BY RecordID";
@@ -154,6 +158,101 @@ inline constexpr const char* WriteMemoLock = "UPDATE Memo SET IsPass = ?2 WHERE 
 inline constexpr const char* DeleteTrashedMemos = "DELETE FROM Memo WHERE (IsTrash <> 0) = 1";
 // The tag sweep over all memos: every memo's tag string, then one update per changed memo.
 inline constexpr const char* ReadAllCategories = "SELECT RecordID, Category FROM Memo ORDER BY RecordID";
+
+// --- The search index (SearchIndex) ---
+// A full-text table of the tokens SearchGrams makes of each memo's title and
+// body (rowid = RecordID), with no copy of the text itself; the table
+// MemoSearchPending names the memos whose tokens the index does not hold yet.
+// Triggers on Memo fill it in the writer's own transaction, whatever program
+// writes: a new memo (or a replaced one) is pending with nothing indexed; a
+// changed or deleted memo with the text the index holds, kept from its FIRST
+// change, since that is what the index must take out again. Trash,
+// tags, icon and lock do not touch the index.
+inline constexpr const char* SearchIndexObjectCount =
+    "SELECT count(*) FROM sqlite_master WHERE name IN ('MemoSearchIndex', 'MemoSearchPending', "
+    "'MemoSearchScheme', 'MemoSearchBeforeInsert', 'MemoSearchAfterInsert', 'MemoSearchBeforeNewId', "
+    "'MemoSearchAfterUpdate', 'MemoSearchAfterDelete')";
+inline constexpr int SearchIndexObjects = 8;
+inline constexpr const char* SearchIndexReadScheme = "SELECT Scheme FROM MemoSearchScheme";
+inline constexpr const char* SearchIndexDrop = R"SQL(
+DROP TRIGGER IF EXISTS MemoSearchBeforeInsert;
+DROP TRIGGER IF EXISTS MemoSearchAfterInsert;
+DROP TRIGGER IF EXISTS MemoSearchBeforeNewId;
+DROP TRIGGER IF EXISTS MemoSearchAfterUpdate;
+DROP TRIGGER IF EXISTS MemoSearchAfterDelete;
+DROP TABLE IF EXISTS MemoSearchIndex;
+DROP TABLE IF EXISTS MemoSearchPending;
+DROP TABLE IF EXISTS MemoSearchScheme;
+)SQL";
+// An INSERT OR REPLACE over an existing RecordID (and an update that moves a
+// memo onto one) deletes that memo without its delete trigger: the BEFORE
+// triggers keep its text first. The triggers add a row only where none is
+// (NOT EXISTS, not OR IGNORE): a conflict clause of the writing statement,
+// such as OR REPLACE, would override their own.
+inline constexpr const char* SearchIndexCreate = R"SQL(
+CREATE VIRTUAL TABLE MemoSearchIndex USING fts5(Grams, content='', detail=none, columnsize=0, tokenize='ascii');
+CREATE TABLE MemoSearchPending (RecordID INTEGER PRIMARY KEY, Indexed INTEGER NOT NULL, OldTitle, OldMemo);
+CREATE TABLE MemoSearchScheme (Scheme TEXT NOT NULL);
+CREATE TRIGGER MemoSearchBeforeInsert BEFORE INSERT ON Memo BEGIN
+    INSERT INTO MemoSearchPending SELECT RecordID, 1, Title, Memo FROM Memo WHERE RecordID = new.RecordID
+        AND NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = new.RecordID);
+END;
+CREATE TRIGGER MemoSearchAfterInsert AFTER INSERT ON Memo BEGIN
+    INSERT INTO MemoSearchPending (RecordID, Indexed) SELECT new.RecordID, 0
+        WHERE NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = new.RecordID);
+END;
+CREATE TRIGGER MemoSearchBeforeNewId BEFORE UPDATE OF RecordID ON Memo
+WHEN new.RecordID IS NOT old.RecordID BEGIN
+    INSERT INTO MemoSearchPending SELECT RecordID, 1, Title, Memo FROM Memo WHERE RecordID = new.RecordID
+        AND NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = new.RecordID);
+END;
+CREATE TRIGGER MemoSearchAfterUpdate AFTER UPDATE OF RecordID, Title, Memo ON Memo
+WHEN new.RecordID IS NOT old.RecordID OR new.Title IS NOT old.Title OR new.Memo IS NOT old.Memo BEGIN
+    INSERT INTO MemoSearchPending SELECT old.RecordID, 1, old.Title, old.Memo
+        WHERE NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = old.RecordID);
+    INSERT INTO MemoSearchPending (RecordID, Indexed) SELECT new.RecordID, 0
+        WHERE NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = new.RecordID);
+END;
+CREATE TRIGGER MemoSearchAfterDelete AFTER DELETE ON Memo BEGIN
+    INSERT INTO MemoSearchPending SELECT old.RecordID, 1, old.Title, old.Memo
+        WHERE NOT EXISTS (SELECT 1 FROM MemoSearchPending WHERE RecordID = old.RecordID);
+END;
+)SQL";
+inline constexpr const char* SearchIndexWriteScheme = "INSERT INTO MemoSearchScheme (Scheme) VALUES (?1)";
+// A new index: every memo pending, nothing indexed. The RecordIDs are read
+// from the small index on (IsTrash, Category), made at open before this, and
+// sorted, so that the memo texts are not read and the rows go in in order.
+inline constexpr const char* SearchIndexPendAll =
+    "INSERT INTO MemoSearchPending (RecordID, Indexed) "
+    "SELECT RecordID, 0 FROM Memo INDEXED BY Memo_TrashCategory ORDER BY RecordID";
+inline constexpr const char* SearchIndexCountPending = "SELECT count(*) FROM MemoSearchPending";
+inline constexpr const char* SearchIndexPendingIds = "SELECT RecordID FROM MemoSearchPending ORDER BY RecordID";
+// The next ?1 pending memos: what the index holds of each (Indexed, OldTitle,
+// OldMemo) and the memo as it is now (whether it still exists, Title, Memo).
+inline constexpr const char* SearchIndexReadPending =
+    "SELECT p.RecordID, p.Indexed, p.OldTitle, p.OldMemo, m.RecordID IS NOT NULL, m.Title, m.Memo "
+    "FROM MemoSearchPending AS p LEFT JOIN Memo AS m ON m.RecordID = p.RecordID ORDER BY p.RecordID LIMIT ?1";
+// A contentless index forgets a row by being given the tokens it was filed under.
+inline constexpr const char* SearchIndexRemoveTokens =
+    "INSERT INTO MemoSearchIndex (MemoSearchIndex, rowid, Grams) VALUES ('delete', ?1, ?2)";
+inline constexpr const char* SearchIndexAddTokens = "INSERT INTO MemoSearchIndex (rowid, Grams) VALUES (?1, ?2)";
+inline constexpr const char* SearchIndexDonePending = "DELETE FROM MemoSearchPending WHERE RecordID = ?1";
+// The RecordIDs filed under the tokens of query ?1, in order.
+inline constexpr const char* SearchIndexMatch =
+    "SELECT rowid FROM MemoSearchIndex WHERE MemoSearchIndex MATCH ?1 ORDER BY rowid";
+
+// --- What an indexed tag search reads of the memos (IndexedSearch) ---
+// One memo's search columns, when it lies outside the trash.
+inline constexpr const char* ReadMemoForSearch =
+    "SELECT RecordID, Category, Title, Memo FROM Memo WHERE RecordID = ?1 AND (IsTrash <> 0) = 0";
+// Every tag string outside the trash, through the index on (IsTrash, Category)
+// so that no memo text is read; IsTrash = 0 selects the same rows as
+// (IsTrash <> 0) = 0. The rows come in tag order.
+inline constexpr const char* ReadTagsOutsideTrash = "SELECT RecordID, Category FROM Memo WHERE IsTrash = 0";
+// The memos not outside the trash: those in it, and any with a Null IsTrash,
+// which "(IsTrash <> 0) = 0" leaves out too.
+inline constexpr const char* ListTrashedIds =
+    "SELECT RecordID FROM Memo WHERE (IsTrash <> 0) = 1 OR (IsTrash <> 0) IS NULL ORDER BY RecordID";
 
 // --- Merging another memo database into the open one (DatabaseMerge) ---
 // The other file's memos, every column but Icon, in table order.

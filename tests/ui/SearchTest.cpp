@@ -1,11 +1,17 @@
 // The filter command through the window: the dialog's start, the "[Find]"
-// row's count and list after a search, the toolbar button, cancel, and a
-// failing search.
+// row's count and list after a search, the toolbar button, cancel, a failing
+// search, and the progress window of a search that first fills the index.
 #include "MainWindowFixture.h"
 #include "MemoFixtures.h"
+#include "search/TagSearch.h"
+#include "store/MemoStore.h"
+#include "store/SearchIndex.h"
 #include "tags/CategoryList.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -156,6 +162,50 @@ TEST_F(SearchTest, AFailedSearchReportsTheEngineAndKeepsThePreviousResult)
     EXPECT_EQ(findRow(), u"3 [Find] 1"_s);
     EXPECT_EQ(selectedCategory(), u"[Find]"_s);
     EXPECT_EQ(listedIds(), QList<qint64>{cat});
+}
+
+TEST_F(SearchTest, ASearchFilesManyNewMemosIntoTheIndexFirstWithACancellableProgressWindow)
+{
+    // Memos written by a program that keeps no index: all of them wait.
+    prepare();
+    MemoFixtures::execute(dbPath(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) "
+                                    "INSERT INTO Memo (Title, Memo, Category, PublishTime, UpdateTime) "
+                                    "SELECT 'memo ' || i, 'ﾎﾞﾃﾞｨ ' || i, 'x', '2026/01/01', '2026/01/01' FROM n");
+    open();
+    SearchIndex index(window->store().database());
+    ASSERT_EQ(index.pendingCount(), 2500);
+    const SearchRequest bodies = request({}, u"ぼでぃ 25"_s);
+    const QList<qint64> expected = ScanTagSearch(window->store(), bodies);
+    ASSERT_EQ(expected.size(), 56); // the numbers up to 2500 that hold "25"
+
+    // The window tells what it does; cancelled, the search runs as it is.
+    QString title;
+    QString explain;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == u"frmProgress"_s && top->isVisible()) {
+                title = top->windowTitle();
+                explain = top->findChild<QLabel*>(u"lblExplain"_s)->text();
+            }
+        }
+    });
+    cancelProgressAtFirstStep();
+    prompt.searches = {bodies};
+    triggerAction("mnuFiltering");
+    EXPECT_EQ(title, u"検索の準備"_s);
+    EXPECT_EQ(explain, u"検索用の索引を作成しています...合計2500件"_s);
+    EXPECT_EQ(window->categoryList().table().findIds(), expected);
+    EXPECT_EQ(findRow(), u"3 [Find] 56"_s);
+    EXPECT_EQ(index.pendingCount(), 2500 - SearchIndex::CatchUpBatch) << "what was filed stays";
+
+    // The few left are filed without a window.
+    prompt.searches = {bodies};
+    triggerAction("mnuFiltering");
+    EXPECT_EQ(window->categoryList().table().findIds(), expected);
+    EXPECT_EQ(index.pendingCount(), 500 - QuietCatchUp);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top->objectName() == u"frmProgress"_s && top->isVisible());
+    EXPECT_TRUE(prompt.messageTexts().isEmpty());
 }
 
 } // namespace
