@@ -350,6 +350,7 @@ QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const
 {
     if (!store.isReadOnly() && !TagSearch(request).wordsAlwaysHold()) {
         SearchIndex index(store.database());
+        index.prepare();
         if (index.isUsable())
             catchUp(index, makeProgress);
     }
