@@ -24,7 +24,9 @@ constexpr int kMemos = 100'000;
 void buildIndex(const QString& path)
 {
     MemoStore store(path);
-    SearchIndex(store.database()).catchUp(nullptr);
+    SearchIndex index(store.database());
+    index.prepare();
+    index.catchUp(nullptr);
 }
 
 Home& home()

@@ -6,15 +6,49 @@
 #include "store/SearchIndex.h"
 #include "tags/TagString.h"
 
+#include <QElapsedTimer>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <iterator>
 
+namespace {
+
+// A character that nothing else equals with letter case ignored: no letter
+// has it as its case folding, and it has no case itself. A tag name of such
+// characters alone is held exactly where its UTF-8 bytes stand between
+// blanks, so the tag string need not be decoded.
+bool standsForItselfOnly(char16_t c)
+{
+    const bool asciiLetter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    return (c > u' ' && c < 0x7F && !asciiLetter) || (c >= 0x3001 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF);
+}
+
+bool holdsTagBytes(QByteArrayView tags, QByteArrayView name)
+{
+    for (qsizetype from = 0;;) {
+        const qsizetype at = tags.indexOf(name, from);
+        if (at < 0)
+            return false;
+        const bool startsTag = at == 0 || tags[at - 1] == ' ';
+        const qsizetype end = at + name.size();
+        if (startsTag && (end == tags.size() || tags[end] == ' '))
+            return true;
+        from = at + 1;
+    }
+}
+
+} // namespace
+
 TagSearch::TagSearch(const SearchRequest& request)
     : m_tags(request.tags), m_tagJoin(request.tagJoin), m_wordJoin(request.wordJoin),
       m_searchTitles(request.searchTitles)
 {
+    for (const QString& tag : std::as_const(m_tags)) {
+        const bool plain =
+            !tag.isEmpty() && std::all_of(tag.begin(), tag.end(), [](QChar c) { return standsForItselfOnly(c.unicode()); });
+        m_tagBytes.push_back(plain ? tag.toUtf8() : QByteArray());
+    }
     // An empty text gives no words at all; otherwise every single blank
     // separates two words, empty ones included.
     if (!request.words.isEmpty()) {
@@ -68,17 +102,27 @@ bool TagSearch::tagsHold(QByteArrayView category)
 
 bool TagSearch::tagsHoldIn(QByteArrayView category)
 {
-    // The tag string as UTF-16 in a buffer that is kept, for the tag table's
-    // own whole-tag test.
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const qsizetype needed = decoder.requiredSpace(category.size());
-    if (qsizetype(m_category.size()) < needed)
-        m_category.resize(size_t(needed));
-    const QChar* end = decoder.appendToBuffer(m_category.data(), category);
-    const QStringView tags(m_category.data(), end - m_category.data());
-    for (const QString& tag : std::as_const(m_tags)) {
-        const bool held = holdsTag(tags, tag);
+    // Otherwise the tag string as UTF-16 (in a buffer that is kept), for the
+    // tag table's own whole-tag test; made when first needed.
+    QStringView tags;
+    bool decoded = false;
+    for (qsizetype i = 0; i < m_tags.size(); ++i) {
+        bool held = false;
+        if (!m_tagBytes[size_t(i)].isNull()) {
+            held = holdsTagBytes(category, m_tagBytes[size_t(i)]);
+        } else {
+            if (!decoded) {
+                QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                                 QStringDecoder::Flag::ConvertInitialBom);
+                const qsizetype needed = decoder.requiredSpace(category.size());
+                if (qsizetype(m_category.size()) < needed)
+                    m_category.resize(size_t(needed));
+                const QChar* end = decoder.appendToBuffer(m_category.data(), category);
+                tags = QStringView(m_category.data(), end - m_category.data());
+                decoded = true;
+            }
+            held = holdsTag(tags, m_tags[i]);
+        }
         if (m_tagJoin == SearchJoin::Or && held)
             return true;
         if (m_tagJoin == SearchJoin::And && !held)
@@ -217,6 +261,8 @@ std::optional<QList<qint64>> indexedSearch(MemoStore& store, TagSearch& search, 
         return std::nullopt;
     stats.usedIndex = true;
     const SqliteDatabase::ReadTransaction snapshot(store.database());
+    QElapsedTimer asking;
+    asking.start();
 
     Ids candidates;
     Ids certain;
@@ -237,6 +283,7 @@ std::optional<QList<qint64>> indexedSearch(MemoStore& store, TagSearch& search, 
         first = false;
     }
     const Ids pending = index.pendingIds();
+    stats.indexMs = double(asking.nsecsElapsed()) / 1e6;
     certain = subtract(certain, pending);
     Ids uncertain = subtract(unite(candidates, pending), certain);
     stats.candidates = qsizetype(certain.size() + uncertain.size());
@@ -303,6 +350,7 @@ QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const
 {
     if (!store.isReadOnly() && !TagSearch(request).wordsAlwaysHold()) {
         SearchIndex index(store.database());
+        index.prepare();
         if (index.isUsable())
             catchUp(index, makeProgress);
     }

@@ -57,6 +57,9 @@ private:
     bool wordFound(const Word& word, QByteArrayView title, QByteArrayView body);
 
     QStringList m_tags;
+    // Per tag: its UTF-8 bytes where a byte comparison decides (see
+    // standsForItselfOnly), else null.
+    std::vector<QByteArray> m_tagBytes;
     SearchJoin m_tagJoin;
     std::vector<Word> m_words;
     SearchJoin m_wordJoin;
@@ -86,6 +89,8 @@ struct TagSearchStats
     qsizetype certain = 0;
     // Every memo was read (too many candidates, or no index).
     bool scanned = false;
+    // Time spent asking the index (its queries and the memos pending).
+    double indexMs = 0;
 };
 
 // The search itself: the memos outside the trash (locked ones included) that

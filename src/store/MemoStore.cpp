@@ -1,7 +1,6 @@
 #include "store/MemoStore.h"
 
 #include "store/MemoFingerprint.h"
-#include "store/SearchIndex.h"
 #include "store/StatementCatalogue.h"
 
 #include <QSet>
@@ -60,7 +59,6 @@ void MemoStore::prepareConnection()
     if (!m_db.isReadOnly()) {
         m_db.execute(sql::ConfigureConnection);
         m_db.execute(sql::CreateIndexes);
-        SearchIndex(m_db).prepare();
     }
 }
 

@@ -22,8 +22,11 @@ public:
     explicit SearchIndex(SqliteDatabase& db) : m_db(db) {}
 
     // Makes the index, every memo pending, when the writable database has none
-    // or one of another token scheme or with a part missing. Fails silently
-    // (the database is left as it was) where SQLite lacks full-text tables:
+    // or one of another token scheme or with a part missing. The first search
+    // that looks for words does this, not the opening of the file: until then
+    // there is no index to keep in step, and a database nobody searches is
+    // spared the index's size and the start-up its time. Fails silently (the
+    // database is left as it was) where SQLite lacks full-text tables:
     // searches then read every memo.
     void prepare();
     // The index is there, whole and of the current token scheme.

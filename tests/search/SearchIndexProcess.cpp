@@ -1,5 +1,6 @@
-// Files the pending memos of a database under their search tokens, in a
-// process of its own, which SearchIndexTest kills in the middle.
+// Makes the search index of a database (when missing) and files the pending
+// memos under their tokens, in a process of its own, which SearchIndexTest
+// kills in the middle.
 //
 //   SearchIndexProcess <database>
 //
@@ -38,7 +39,9 @@ int main(int argc, char** argv)
     try {
         MemoStore store(arguments.at(1));
         PrintedProgress progress;
-        return SearchIndex(store.database()).catchUp(&progress) ? 0 : 1;
+        SearchIndex index(store.database());
+        index.prepare();
+        return index.catchUp(&progress) ? 0 : 1;
     } catch (const DatabaseError& error) {
         std::fputs(error.userMessage().toUtf8().constData(), stderr);
         return 1;

@@ -4,8 +4,12 @@
 #include "search/TagSearch.h"
 #include "StoreFixture.h"
 #include "search/SearchFolding.h"
+#include "tags/TagString.h"
+
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -256,6 +260,32 @@ TEST_F(TagSearchTest, TextThatIsNotValidUtf8IsSearchedAroundTheBadBytes)
     EXPECT_EQ(searchWords(u"ＤＥＦ"_s, SearchJoin::And), bad);
     EXPECT_EQ(searchWords(u"cdef"_s, SearchJoin::And), QList<qint64>{});
     EXPECT_EQ(searchWords(u"\uFFFDdef"_s, SearchJoin::And), bad);
+}
+
+// Tag names of digits, kana, kanji and punctuation are looked for in the
+// tag string's bytes; the verdict is the tag table's own on the decoded
+// string, also around bytes that are not UTF-8 and after a byte order mark.
+TEST(TagTestTest, ByteComparedTagNamesAgreeWithTheTagTablesTest)
+{
+    const QByteArray pieces[] = {"タグ1", "タグ11", "1", "#", "x", "X", "ｶ", " ", " ", "\xE3", "\x82",
+                                 "\xEF\xBB\xBF", "ﾀｸﾞ1", "タグ", "グ1", "\xFF"};
+    const QStringList names = {u"タグ1"_s, u"1"_s, u"#"_s, u"タグ"_s, u"x"_s};
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray category;
+        for (int i = int(random() % 7); i > 0; --i)
+            category += pieces[random() % std::size(pieces)];
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        const QString decoded = decoder.decode(category);
+        for (const QString& name : names) {
+            SearchRequest request;
+            request.tags = {name};
+            TagSearch search(request);
+            ASSERT_EQ(search.tagsHold(category), holdsTag(decoded, name))
+                << category.toHex().toStdString() << " " << name.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -173,7 +173,7 @@ TEST_F(SearchTest, ASearchFilesManyNewMemosIntoTheIndexFirstWithACancellableProg
                                     "SELECT 'memo ' || i, 'ﾎﾞﾃﾞｨ ' || i, 'x', '2026/01/01', '2026/01/01' FROM n");
     open();
     SearchIndex index(window->store().database());
-    ASSERT_EQ(index.pendingCount(), 2500);
+    ASSERT_FALSE(index.isUsable()) << "made by the first search for words";
     const SearchRequest bodies = request({}, u"ぼでぃ 25"_s);
     const QList<qint64> expected = ScanTagSearch(window->store(), bodies);
     ASSERT_EQ(expected.size(), 56); // the numbers up to 2500 that hold "25"
