@@ -1,10 +1,10 @@
 #pragma once
 
 #include "store/Memo.h"
+#include "tags/MemoListRows.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QHash>
 #include <QIcon>
 #include <QSet>
 #include <functional>
@@ -15,8 +15,8 @@
 // sort (column and direction) which keeps rows ordered, also rows added or
 // changed later.
 //
-// Rows are stored once, in the order they arrived, and found by ID through a
-// hash; the list order is a vector of storage numbers. With the text sort on the
+// Rows are stored once, compactly, in the order they arrived (MemoListRows),
+// and found by ID there; the list order is a vector of storage numbers. With the text sort on the
 // list is ordered by (sort key, rank), ranks telling apart rows with equal keys;
 // with it off (after the numeric ID sort) by rank alone. So a row's place is
 // found by binary search, and a saved row moves to its new place without the
@@ -42,11 +42,14 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const Row& row(int index) const { return m_entries[size_t(m_order[size_t(index)])].row; }
+    // The row at list position `index`, its texts read out of the storage.
+    Row row(int index) const { return m_rows.entry(m_order[size_t(index)]); }
+    qint64 idAt(int index) const { return m_rows[m_order[size_t(index)]].id; }
 
     // Replaces every row and switches the text sort on, which orders them.
-    void setRows(std::vector<Row> rows);
-    void clear() { setRows({}); }
+    void setRows(MemoListRows rows);
+    void setRows(const std::vector<Row>& rows);
+    void clear() { setRows(MemoListRows()); }
     // The list position of memo `id`, or -1.
     int rowOfId(qint64 id) const;
     // A saved memo's new update time and title; while the text sort is on, the
@@ -81,18 +84,11 @@ public:
     void setIconProvider(std::function<QIcon(int)> provider) { m_iconProvider = std::move(provider); }
 
 private:
-    struct Entry
-    {
-        Row row;
-        qint64 rank = 0; // orders rows whose sort keys are equal
-        int shownImage = 0; // set by setIcons(): the image shown whatever the row says
-    };
-
-    QString cellText(const Row& row, int column) const;
-    // Compares the sort keys of two rows in the sort column, ascending: <0, 0, >0.
-    int compareKeys(const Row& a, const Row& b) const;
+    QString cellText(int entry, int column) const;
+    // Compares the sort keys of two stored rows in the sort column, ascending: <0, 0, >0.
+    int compareKeys(int a, int b) const;
     // The same in the list's direction: < 0 when `a` goes first.
-    int compareInOrder(const Row& a, const Row& b) const;
+    int compareInOrder(int a, int b) const;
     // True when entry `a` stands before entry `b` in the list.
     bool before(int a, int b) const;
     // The text sort's order of the present rows, as list positions; ties keep
@@ -104,9 +100,15 @@ private:
     // Moves the row at `position`, whose key changed, to its place.
     void moveToPlace(int position);
 
-    std::vector<Entry> m_entries;   // in the order the rows arrived; never shrinks until the next fill
-    std::vector<int> m_order;       // list position -> entry
-    QHash<qint64, int> m_entryById; // memo ID -> entry
+    // The text sort's order of the present rows by their sort keys (`stable`:
+    // ties keep their present order), as list positions.
+    std::vector<int> idTextOrder() const;
+    std::vector<int> timeOrder(bool publish) const;
+    std::vector<int> titleOrder() const;
+    std::vector<int> comparedOrder() const;
+
+    MemoListRows m_rows;      // in the order the rows arrived; never shrinks until the next fill
+    std::vector<int> m_order; // list position -> stored row
     bool m_textSortOn = false;
     int m_sortColumn = ColumnId;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

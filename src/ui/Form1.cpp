@@ -84,15 +84,20 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     connectParts();
 
     m_editor->setLoading(true);
+    // Fonts and sizes are set while the lists are still empty: a font set on a
+    // list of a million rows lays them all out again.
+    applyLayoutSettings();
+    applyStyleSettings();
+    applyGeneralSettings();
+    // The first fill lists every memo: those rows are read in another thread
+    // while the tags are counted here.
+    m_memoList->prefetch(TagTable::allName());
     LoadCategoryCounts();
     CatList_Add();
     // The stored sort order is known before the first fill, so that fill
     // orders the rows once.
     applyMemoListSort();
     StartNewMemo(QString());
-    applyLayoutSettings();
-    applyStyleSettings();
-    applyGeneralSettings();
     // The first copy on the profile takes what the last one left; a second
     // copy running beside it writes a restore file of its own.
     m_restoreSlot = std::make_unique<RestoreSlot>(m_profile.restorePath, m_clock.now());
