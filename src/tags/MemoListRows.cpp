@@ -41,13 +41,13 @@ template <typename Char> quint32 packTime(const Char* text, qsizetype length)
     year += century * 100;
     if (year < kFirstYear || year >= kFirstYear + kYears)
         return 0;
-    return 1u +
-           ((((quint32(year - kFirstYear) * 12u + quint32(month - 1)) * 31u + quint32(day - 1)) * 24u +
-             quint32(hour)) *
-                60u +
-            quint32(minute)) *
-               60u +
-           quint32(second);
+    quint32 code = quint32(year - kFirstYear);
+    code = code * 12u + quint32(month - 1);
+    code = code * 31u + quint32(day - 1);
+    code = code * 24u + quint32(hour);
+    code = code * 60u + quint32(minute);
+    code = code * 60u + quint32(second);
+    return 1u + code;
 }
 
 // Writes the text of a packed code (not 0) into `out`.

@@ -61,10 +61,16 @@ void TagTable::addName(const QString& name, int count)
 
 void TagTable::load(const std::vector<CategoryGroup>& groups, int trashCount)
 {
-    Loader loader(*this);
-    for (const CategoryGroup& group : groups)
-        loader.add(group.category, group.isNull, group.count);
-    loader.finish(trashCount);
+    clearNames();
+    m_totalCount = 0;
+    for (const CategoryGroup& group : groups) {
+        if (!group.isNull) {
+            for (const QString& name : splitTags(group.category))
+                addName(name, group.count);
+        }
+        m_totalCount += group.count;
+    }
+    m_trashCount = trashCount;
 }
 
 TagTable::Loader::Loader(TagTable& table) : m_table(table)
@@ -78,28 +84,24 @@ void TagTable::Loader::add(QByteArrayView tagString, int count)
     if (m_decoded.size() < size_t(tagString.size()))
         m_decoded.resize(size_t(tagString.size()));
     const qsizetype length = MemoListRows::decodeUtf8(tagString, m_decoded.data());
-    add(QStringView(m_decoded.data(), length), tagString.isNull(), count);
-}
-
-void TagTable::Loader::add(QStringView tagString, bool isNull, int count)
-{
     m_total += count;
-    if (isNull)
+    if (tagString.isNull())
         return;
+    const QStringView tags(m_decoded.data(), length);
     // As splitTags(): trimmed of blanks, split at each blank, empty names kept.
     qsizetype from = 0;
-    qsizetype to = tagString.size();
-    while (from < to && tagString[from] == u' ')
+    qsizetype to = tags.size();
+    while (from < to && tags[from] == u' ')
         ++from;
-    while (to > from && tagString[to - 1] == u' ')
+    while (to > from && tags[to - 1] == u' ')
         --to;
     if (from == to)
         return;
     for (;;) {
         qsizetype end = from;
-        while (end < to && tagString[end] != u' ')
+        while (end < to && tags[end] != u' ')
             ++end;
-        const QStringView name = tagString.sliced(from, end - from);
+        const QStringView name = tags.sliced(from, end - from);
         // Looked up through a string over the text itself, without a copy.
         const QString spelling =
             QString::fromRawData(reinterpret_cast<const QChar*>(name.utf16()), name.size());

@@ -55,7 +55,6 @@ public:
     public:
         explicit Loader(TagTable& table);
         void add(QByteArrayView tagString, int count);
-        void add(QStringView tagString, bool isNull, int count);
         void finish(int trashCount);
 
     private:
