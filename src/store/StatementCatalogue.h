@@ -119,7 +119,10 @@ inline constexpr const char* ListShownMemosInRange =
     "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass "
     "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID";
 // The lowest and highest RecordID (Null when there is no memo).
-inline constexpr const char* ReadRecordIdRange = "SELECT min(RecordID), max(RecordID) FROM Memo";
+// Two subqueries: SQLite looks up a lone min() or max() at the end of the
+// table, but scans the whole table for both in one query.
+inline constexpr const char* ReadRecordIdRange =
+    "SELECT (SELECT min(RecordID) FROM Memo), (SELECT max(RecordID) FROM Memo)";
 inline constexpr const char* CountMemosPerCategory =
     "SELECT Category, count(RecordID) FROM Memo WHERE IsTrash = 0 GROUP BY Category";
 // The tag strings of the memos outside the trash one by one, in the order of

@@ -88,6 +88,20 @@ int MemoListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_order.size());
 }
 
+QModelIndex MemoListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || row >= int(m_order.size()) || column < 0 || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags MemoListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
 int MemoListModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;

@@ -99,6 +99,15 @@ public:
     static bool caseFoldedPrefix(QStringView text, quint64* prefix);
 
 private:
+    // Rows and texts live in blocks of 2 MiB, mapped on their own (see
+    // MemoListRows.cpp); Block owns one.
+    struct BlockRelease
+    {
+        void operator()(void* block) const;
+    };
+    template <typename T> using Block = std::unique_ptr<T[], BlockRelease>;
+    template <typename T> static Block<T> newBlock(size_t blocksBefore);
+
     // Texts in large shared blocks; a reference is a block and a position,
     // where the text's length precedes its units. Very long texts are kept
     // apart, one QString each.
@@ -116,7 +125,7 @@ private:
         char16_t* reserve(qsizetype units, quint32* reference);
         quint32 addLong(QString text);
 
-        std::vector<std::unique_ptr<char16_t[]>> m_blocks;
+        std::vector<Block<char16_t>> m_blocks;
         qsizetype m_used = 0; // units used in the last block
         std::vector<QString> m_long;
     };
@@ -128,7 +137,7 @@ private:
     quint32 timeCode(QStringView text);
     quint32 timeCodeUtf8(QByteArrayView text);
 
-    std::vector<std::unique_ptr<Record[]>> m_records;
+    std::vector<Block<Record>> m_records;
     int m_size = 0;
     int m_ascendingIds = 0;             // rows 0 .. m_ascendingIds - 1 have ascending IDs
     QHash<qint64, int> m_idsOutOfOrder; // the later rows by ID
