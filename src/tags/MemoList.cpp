@@ -153,6 +153,14 @@ void MemoList::prefetch(const QString& name)
     m_prefetch = std::move(prefetch);
 }
 
+void MemoList::layOutPrefetchedRows(int count)
+{
+    if (!m_prefetch || count <= 0)
+        return;
+    m_model->setPlaceholderRows(count);
+    m_view->doItemsLayout();
+}
+
 void MemoList::FillMemoList(const QString& name, const TagTable& table)
 {
     BusyCursor busy;
@@ -173,6 +181,9 @@ void MemoList::FillMemoList(const QString& name, const TagTable& table)
             }
         }
     }
+    // Placeholders are not left standing should the reading below fail.
+    if (m_model->hasPlaceholderRows())
+        m_model->clear();
     const QList<qint64> found = name == TagTable::findName() ? table.findIds() : QList<qint64>();
     const ListReader onStore = [this](bool inTrash, bool withCategory, qint64 first, qint64 last,
                                       const auto& visit) {

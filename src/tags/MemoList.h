@@ -31,6 +31,10 @@ public:
     // and reads afresh otherwise. So the start reads the memo list while the
     // tag counts are read.
     void prefetch(const QString& name);
+    // The rows read ahead are expected to number `count` (the start knows it
+    // from the tag counts): the view lays out that many rows now, while they
+    // are still being read, and the fill that takes them fills those rows.
+    void layOutPrefetchedRows(int count);
     void clear();
     // After one memo was saved: updates its row, or adds one when the memo
     // belongs to the category `name`. A memo in the trash belongs only to

@@ -85,12 +85,12 @@ MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int MemoListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_order.size());
+    return parent.isValid() ? 0 : int(m_order.size()) + m_placeholders;
 }
 
 QModelIndex MemoListModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (parent.isValid() || row < 0 || row >= int(m_order.size()) || column < 0 || column >= ColumnCount)
+    if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
         return {};
     return createIndex(row, column);
 }
@@ -123,7 +123,7 @@ QString MemoListModel::cellText(int entry, int column) const
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= int(m_order.size()))
         return {};
     const int entry = m_order[size_t(index.row())];
     const MemoListRows::Record& row = m_rows[entry];
@@ -355,7 +355,10 @@ void MemoListModel::setRows(const std::vector<Row>& rows)
 
 void MemoListModel::setRows(MemoListRows rows)
 {
-    beginResetModel();
+    const bool inPlace = m_placeholders > 0 && m_placeholders == rows.size();
+    if (!inPlace)
+        beginResetModel();
+    m_placeholders = 0;
     m_order.clear();
     m_rows = std::move(rows);
     m_order.resize(size_t(m_rows.size()));
@@ -365,6 +368,18 @@ void MemoListModel::setRows(MemoListRows rows)
     m_order = textOrder();
     for (size_t i = 0; i < m_order.size(); ++i)
         m_rows[m_order[i]].rank = qint32(i);
+    if (!inPlace)
+        endResetModel();
+    else
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+void MemoListModel::setPlaceholderRows(int count)
+{
+    beginResetModel();
+    m_order.clear();
+    m_rows = MemoListRows();
+    m_placeholders = std::max(count, 0);
     endResetModel();
 }
 

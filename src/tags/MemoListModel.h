@@ -51,9 +51,16 @@ public:
     qint64 idAt(int index) const { return m_rows[m_order[size_t(index)]].id; }
 
     // Replaces every row and switches the text sort on, which orders them.
+    // Rows as many as the placeholders (below) take their places without a
+    // reset, so that the view keeps the layout it made of them.
     void setRows(MemoListRows rows);
     void setRows(const std::vector<Row>& rows);
     void clear() { setRows(MemoListRows()); }
+    // Rows without contents that only count, so that the view can lay out a
+    // long list while its rows are still being read; until setRows() the list
+    // is otherwise empty (it shows nothing and holds no memo).
+    void setPlaceholderRows(int count);
+    bool hasPlaceholderRows() const { return m_placeholders > 0; }
     // The list position of memo `id`, or -1.
     int rowOfId(qint64 id) const;
     // A saved memo's new update time and title; while the text sort is on, the
@@ -113,6 +120,7 @@ private:
 
     MemoListRows m_rows;      // in the order the rows arrived; never shrinks until the next fill
     std::vector<int> m_order; // list position -> stored row
+    int m_placeholders = 0;   // rows counted before m_order, which is then empty
     bool m_textSortOn = false;
     int m_sortColumn = ColumnId;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

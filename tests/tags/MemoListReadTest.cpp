@@ -8,6 +8,7 @@
 #include "tags/MemoListModel.h"
 #include "tags/TagTable.h"
 
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -120,6 +121,30 @@ TEST_F(MemoListReadTest, RowsReadAheadAreDroppedWhenTheDatabaseChanged)
     list->prefetch(TagTable::trashName());
     list->FillMemoList(TagTable::allName(), table);
     EXPECT_EQ(listedRows(), expectedRows(false, all));
+}
+
+// The start lays out as many rows as it counted while they are read; the
+// rows read take those places without a reset, or with one when their number
+// differs.
+TEST_F(MemoListReadTest, RowsLaidOutAheadAreFilledInPlace)
+{
+    const auto all = [](const MemoListRow&) { return true; };
+    const int count = int(expectedRows(false, all).size());
+    for (const int laidOut : {count, count + 1}) {
+        list->prefetch(TagTable::allName());
+        list->layOutPrefetchedRows(laidOut);
+        MemoListModel* model = list->model();
+        EXPECT_EQ(model->rowCount(), laidOut);
+        EXPECT_FALSE(model->index(0, MemoListModel::ColumnTitle).data().isValid());
+        EXPECT_EQ(model->rowOfId(1000), -1);
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+        list->FillMemoList(TagTable::allName(), table);
+        EXPECT_EQ(resets.size(), laidOut == count ? 0 : 1) << laidOut;
+        EXPECT_EQ(changes.size(), laidOut == count ? 1 : 0) << laidOut;
+        EXPECT_EQ(model->rowCount(), count);
+        EXPECT_EQ(listedRows(), expectedRows(false, all));
+    }
 }
 
 TEST_F(MemoListReadTest, AFillInsideATransactionSeesItsOwnWrites)
