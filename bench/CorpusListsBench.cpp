@@ -74,7 +74,8 @@ void stepStatement(const QString& db, const char* sql, const std::vector<qint64>
     sqlite3_close(handle);
 }
 
-const std::vector<qint64> kWholeList = {0, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()};
+const std::vector<qint64> kWholeList = {0, std::numeric_limits<qint64>::min(),
+                                        std::numeric_limits<qint64>::max()};
 
 void BM_FillAll(benchmark::State& state)
 {
@@ -123,6 +124,27 @@ void BM_LoadCategoryCounts_SqliteFloor(benchmark::State& state)
     }
 }
 
+// A click on a column header of the "[ALL]" list: the text sort by titles or
+// update times, each click the other direction, or the numeric ID sort.
+void BM_SortAll(benchmark::State& state)
+{
+    Form1& window = *opened(int(state.range(0))).window;
+    window.memoList().FillMemoList(QStringLiteral("[ALL]"), window.categoryList().table());
+    MemoListModel* model = window.memoList().model();
+    const int column = int(state.range(1));
+    bool toggle = false;
+    for (auto _ : state) {
+        if (column == MemoListModel::ColumnId)
+            model->sortByIdNumber(toggle);
+        else
+            model->setTextSort(column, model->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                                : Qt::AscendingOrder);
+    }
+    state.SetLabel(column == MemoListModel::ColumnId       ? "ID (numeric)"
+                   : column == MemoListModel::ColumnUpdate ? "Update (text)"
+                                                           : "Title (text)");
+}
+
 // The grouped count that the recount used before, for comparison.
 void BM_GroupedCount_Sqlite(benchmark::State& state)
 {
@@ -141,7 +163,12 @@ void BM_GroupedCount_Sqlite(benchmark::State& state)
     BENCHMARK(BM_FillOneTag_SqliteFloor)->Arg(memos)->Unit(benchmark::kMillisecond);                         \
     BENCHMARK(BM_LoadCategoryCounts)->Arg(memos)->Unit(benchmark::kMillisecond);                             \
     BENCHMARK(BM_LoadCategoryCounts_SqliteFloor)->Arg(memos)->Unit(benchmark::kMillisecond);                 \
-    BENCHMARK(BM_GroupedCount_Sqlite)->Arg(memos)->Unit(benchmark::kMillisecond)
+    BENCHMARK(BM_GroupedCount_Sqlite)->Arg(memos)->Unit(benchmark::kMillisecond);                            \
+    BENCHMARK(BM_SortAll)                                                                                    \
+        ->Args({memos, MemoListModel::ColumnTitle})                                                          \
+        ->Args({memos, MemoListModel::ColumnUpdate})                                                         \
+        ->Args({memos, MemoListModel::ColumnId})                                                             \
+        ->Unit(benchmark::kMillisecond)
 
 QUILLET_CORPUS_BENCH(1'000);
 QUILLET_CORPUS_BENCH(100'000);

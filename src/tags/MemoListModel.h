@@ -16,11 +16,11 @@
 // changed later.
 //
 // Rows are stored once, compactly, in the order they arrived (MemoListRows),
-// and found by ID there; the list order is a vector of storage numbers. With the text sort on the
-// list is ordered by (sort key, rank), ranks telling apart rows with equal keys;
-// with it off (after the numeric ID sort) by rank alone. So a row's place is
-// found by binary search, and a saved row moves to its new place without the
-// rest of the list being touched.
+// and found by ID there; the list order is a vector of storage numbers. With
+// the text sort on the list is ordered by (sort key, rank), ranks telling
+// apart rows with equal keys; with it off (after the numeric ID sort) by rank
+// alone. So a row's place is found by binary search, and a saved row moves to
+// its new place without the rest of the list being touched.
 class MemoListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -111,8 +111,8 @@ private:
     // Moves the row at `position`, whose key changed, to its place.
     void moveToPlace(int position);
 
-    // The text sort's order of the present rows by their sort keys (`stable`:
-    // ties keep their present order), as list positions.
+    // textOrder() by the sort column's kind of key: IDs, times, titles, or by
+    // comparing rows one pair at a time where keys cannot stand for them.
     std::vector<int> idTextOrder() const;
     std::vector<int> timeOrder(bool publish) const;
     std::vector<int> titleOrder() const;
