@@ -303,24 +303,58 @@ std::vector<int> MemoListModel::timeOrder(bool publish) const
 
 std::vector<int> MemoListModel::titleOrder() const
 {
-    // By the first units of the folded titles at once, then each run of equal
-    // beginnings by the whole titles.
-    std::vector<quint64> keys(m_order.size());
-    for (size_t i = 0; i < m_order.size(); ++i) {
-        if (!MemoListRows::caseFoldedPrefix(m_rows.titleView(m_order[i]), &keys[i]))
-            return comparedOrder();
-    }
-    std::vector<int> order = stableKeyOrder(keys, m_sortOrder == Qt::DescendingOrder);
+    // By four units of the folded titles at a time: all rows by their first
+    // four, then each run of rows that agree so far by their next four, and
+    // so on; short runs, and runs of titles that ended (or hold U+0000),
+    // by comparing whole titles.
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
     const auto less = [this](int a, int b) {
         return compareInOrder(m_order[size_t(a)], m_order[size_t(b)]) < 0;
     };
-    for (size_t first = 0; first < order.size();) {
-        size_t last = first + 1;
-        while (last < order.size() && keys[size_t(order[last])] == keys[size_t(order[first])])
-            ++last;
-        if (last - first > 1)
-            std::stable_sort(order.begin() + qsizetype(first), order.begin() + qsizetype(last), less);
-        first = last;
+    std::vector<int> order(m_order.size());
+    std::iota(order.begin(), order.end(), 0);
+    struct Run
+    {
+        size_t first;
+        size_t last;
+        int from; // the units the run's titles agree in
+    };
+    std::vector<Run> runs = {{0, order.size(), 0}};
+    std::vector<quint64> keys;
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        const auto begin = order.begin() + qsizetype(run.first);
+        const auto end = order.begin() + qsizetype(run.last);
+        if (run.last - run.first <= 16) {
+            std::stable_sort(begin, end, less);
+            continue;
+        }
+        keys.resize(run.last - run.first);
+        bool allEnded = true;
+        for (size_t i = run.first; i < run.last; ++i) {
+            quint64& key = keys[i - run.first];
+            if (!MemoListRows::caseFoldedPrefix(m_rows.titleView(m_order[size_t(order[i])]), &key, run.from))
+                return comparedOrder();
+            allEnded = allEnded && key == 0;
+        }
+        if (allEnded) {
+            std::stable_sort(begin, end, less);
+            continue;
+        }
+        const std::vector<int> byKey = stableKeyOrder(keys, descending);
+        std::vector<int> sorted(byKey.size());
+        for (size_t i = 0; i < byKey.size(); ++i)
+            sorted[i] = order[run.first + size_t(byKey[i])];
+        std::copy(sorted.begin(), sorted.end(), begin);
+        for (size_t first = 0; first < byKey.size();) {
+            size_t last = first + 1;
+            while (last < byKey.size() && keys[size_t(byKey[last])] == keys[size_t(byKey[first])])
+                ++last;
+            if (last - first > 1)
+                runs.push_back({run.first + first, run.first + last, run.from + 4});
+            first = last;
+        }
     }
     return order;
 }

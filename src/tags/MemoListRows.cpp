@@ -429,9 +429,11 @@ int MemoListRows::compareCaseFolded(QStringView a, QStringView b)
     }
 }
 
-bool MemoListRows::caseFoldedPrefix(QStringView text, quint64* prefix)
+bool MemoListRows::caseFoldedPrefix(QStringView text, quint64* prefix, int from)
 {
     FoldedUnits units(text);
+    for (int i = 0; i < from; ++i)
+        units.next();
     quint64 key = 0;
     for (int i = 0; i < 4; ++i) {
         const int unit = units.next();

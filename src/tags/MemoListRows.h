@@ -92,11 +92,11 @@ public:
     // Compares two texts as their case-folded forms compare
     // (a.toCaseFolded().compare(b.toCaseFolded())), without building them.
     static int compareCaseFolded(QStringView a, QStringView b);
-    // The first four UTF-16 units of the case-folded text as one number (zeros
-    // after its end): texts whose prefixes differ compare as their prefixes.
-    // False when the text holds a lone surrogate, whose folding depends on
-    // where it stands.
-    static bool caseFoldedPrefix(QStringView text, quint64* prefix);
+    // Four UTF-16 units of the case-folded text, from unit `from` on, as one
+    // number (zeros after its end): texts whose first units agree up to there
+    // and whose numbers differ compare as their numbers. False when the text
+    // holds a lone surrogate, whose folding depends on where it stands.
+    static bool caseFoldedPrefix(QStringView text, quint64* prefix, int from = 0);
 
 private:
     // Rows and texts live in blocks of 2 MiB, mapped on their own (see

@@ -93,6 +93,17 @@ std::vector<std::vector<Row>> listsOfOddValues()
         extreme.push_back({-12, pick(times), pick(times), pick(titles)});
         extreme.push_back({123'456'789'012'345'678, pick(times), pick(times), pick(titles)});
         lists.push_back(extreme);
+        // Many titles that agree in their first letters, some over more than
+        // four units, some ending where others go on.
+        std::vector<Row> many;
+        const QStringList pieces = {u"a"_s, u"A"_s, u"b"_s, u"\u30e1"_s, QString(QChar(0)), u"\U00010400"_s};
+        for (qint64 id = 1; id <= 2000; ++id) {
+            QString title = id % 2 ? u"Memo "_s : u"mEMO "_s;
+            for (int piece = int(random() % 14); piece > 0; --piece)
+                title += pick(pieces);
+            many.push_back({id, pick(times), pick(times), odd && id % 500 == 0 ? pick(oddTitles) : title});
+        }
+        lists.push_back(many);
     }
     return lists;
 }
