@@ -48,6 +48,7 @@ MemoStore::MemoStore(const QString& path) : m_db(path, SqliteDatabase::Access::R
 
 void MemoStore::reopen()
 {
+    ++m_opening;
     m_db.reopen();
     prepareConnection();
 }
@@ -136,6 +137,57 @@ void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const M
     }
 }
 
+namespace {
+
+void listMemoColumns(SqliteDatabase& db, bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
+                     const std::function<void(const MemoListColumns&)>& visit)
+{
+    Statement query(db, withCategory ? sql::ListMemosInRange : sql::ListShownMemosInRange);
+    query.bind(1, inTrash).bind(2, firstId).bind(3, lastId);
+    MemoListColumns row;
+    while (query.step()) {
+        row.id = query.int64(0);
+        row.publishTime = query.utf8(1);
+        row.updateTime = query.utf8(2);
+        row.title = query.utf8(3);
+        row.icon = query.isNull(4) ? -1 : query.int32(4);
+        row.isPass = query.boolean(5);
+        if (withCategory)
+            row.category = query.utf8(6);
+        visit(row);
+    }
+}
+
+} // namespace
+
+void MemoStore::forEachListedMemoColumns(bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
+                                         const std::function<void(const MemoListColumns&)>& visit)
+{
+    listMemoColumns(m_db, inTrash, withCategory, firstId, lastId, visit);
+}
+
+void MemoStore::forEachListedMemoColumnsAt(const QString& path, bool inTrash, bool withCategory,
+                                           qint64 firstId, qint64 lastId,
+                                           const std::function<void(const MemoListColumns&)>& visit)
+{
+    SqliteDatabase reader(path, SqliteDatabase::Access::ReadOnly);
+    listMemoColumns(reader, inTrash, withCategory, firstId, lastId, visit);
+}
+
+std::optional<std::pair<qint64, qint64>> MemoStore::recordIdRange()
+{
+    Statement query(m_db, sql::ReadRecordIdRange);
+    if (!query.step() || query.isNull(0))
+        return std::nullopt;
+    return std::make_pair(query.int64(0), query.int64(1));
+}
+
+MemoStore::ContentVersion MemoStore::contentVersion()
+{
+    Statement query(m_db, sql::ReadDataVersion);
+    return {m_opening, m_db.totalChanges(), query.step() ? query.int64(0) : -1};
+}
+
 std::vector<CategoryGroup> MemoStore::readCategoryGroups()
 {
     std::vector<CategoryGroup> groups;
@@ -145,6 +197,36 @@ std::vector<CategoryGroup> MemoStore::readCategoryGroups()
         groups.push_back({isNull ? QString() : query.text(0), isNull, query.int32(1)});
     }
     return groups;
+}
+
+void MemoStore::forEachCategoryGroup(const std::function<void(QByteArrayView category, int count)>& visit)
+{
+    // Equal tag strings come one after the other; each run is one group.
+    Statement query(m_db, sql::ListTagStringsInOrder);
+    QByteArray previous;
+    bool previousIsNull = false;
+    int count = 0;
+    // The group's tag string: null for Null, never null for an empty one.
+    const auto group = [&] {
+        return previousIsNull
+                   ? QByteArrayView()
+                   : QByteArrayView(previous.isEmpty() ? "" : previous.constData(), previous.size());
+    };
+    while (query.step()) {
+        const QByteArrayView category = query.utf8(0);
+        if (count > 0 && category.isNull() == previousIsNull && category == QByteArrayView(previous)) {
+            ++count;
+            continue;
+        }
+        if (count > 0)
+            visit(group(), count);
+        previous.resize(0);
+        previous.append(category);
+        previousIsNull = category.isNull();
+        count = 1;
+    }
+    if (count > 0)
+        visit(group(), count);
 }
 
 int MemoStore::countTrashedMemos()

@@ -19,6 +19,19 @@ struct MemoSearchRow
     QByteArrayView body;
 };
 
+// One memo as a memo list fill reads it: the columns as UTF-8 straight from
+// the database, valid only during the visit; a Null text is a null view.
+struct MemoListColumns
+{
+    qint64 id = 0;
+    QByteArrayView publishTime;
+    QByteArrayView updateTime;
+    QByteArrayView title;
+    int icon = -1; // -1: no icon (also for Null)
+    bool isPass = false;
+    QByteArrayView category; // read only when asked for
+};
+
 // The open memo database: one connection for the whole run, and one typed
 // operation per statement of the catalogue. Every failure throws DatabaseError.
 class MemoStore
@@ -53,7 +66,36 @@ public:
     // body's text is valid during the visit only.
     void forEachMemoBody(const QList<qint64>& ids, const std::function<void(QByteArrayView body, bool isPass)>& visit);
     void forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit);
+    // The same rows read without copies, in RecordID order, those with
+    // RecordIDs from `firstId` to `lastId`; the tag strings only `withCategory`.
+    void forEachListedMemoColumns(bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
+                                  const std::function<void(const MemoListColumns&)>& visit);
+    // The same on a read-only connection of its own to the database at
+    // `path`, opened for this read, so that it may run in another thread
+    // while the store's own connection is in use.
+    static void forEachListedMemoColumnsAt(const QString& path, bool inTrash, bool withCategory,
+                                           qint64 firstId, qint64 lastId,
+                                           const std::function<void(const MemoListColumns&)>& visit);
+    // The lowest and highest RecordID in use; nullopt when there is no memo.
+    std::optional<std::pair<qint64, qint64>> recordIdRange();
+
+    // What the database holds as this connection sees it: equal at two
+    // moments only when nothing was written in between, by this connection
+    // or another. A read on another connection sees the same rows while no
+    // transaction of this one is open (readsApartSeeAll()).
+    struct ContentVersion
+    {
+        int opening = 0; // the file is opened afresh after it was replaced
+        qint64 ownChanges = -1;
+        qint64 dataVersion = -1;
+        bool operator==(const ContentVersion&) const = default;
+    };
+    ContentVersion contentVersion();
+    bool readsApartSeeAll() const { return m_db.isOpen() && !m_db.inTransaction(); }
     std::vector<CategoryGroup> readCategoryGroups();
+    // The same groups one at a time, the tag string as UTF-8 (a null view for
+    // the Null group) valid only during the visit, without a list of them.
+    void forEachCategoryGroup(const std::function<void(QByteArrayView category, int count)>& visit);
     int countTrashedMemos();
     // Those of `ids` that are memos outside the trash, in table order.
     QList<qint64> idsOutsideTrash(const QList<qint64>& ids);
@@ -111,5 +153,6 @@ private:
     bool announce(qint64 id, bool written);
 
     SqliteDatabase m_db;
+    int m_opening = 0;
     std::unique_ptr<MemoChanges> m_changes = std::make_unique<MemoChanges>();
 };

@@ -135,6 +135,11 @@ int SqliteDatabase::changes() const
     return sqlite3_changes(m_db);
 }
 
+qint64 SqliteDatabase::totalChanges() const
+{
+    return sqlite3_total_changes64(m_db);
+}
+
 bool SqliteDatabase::inTransaction() const
 {
     return m_db && sqlite3_get_autocommit(m_db) == 0;

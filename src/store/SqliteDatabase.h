@@ -98,8 +98,11 @@ public:
     void execute(const char* sql);
     qint64 lastInsertId() const;
     int changes() const;
-    bool isReadOnly() const;
+    // The rows changed by this connection since it was opened.
+    qint64 totalChanges() const;
+    // A transaction of this connection is open.
     bool inTransaction() const;
+    bool isReadOnly() const;
     QString path() const { return m_path; }
 
     // Closes the connection, so that the file can be replaced; statements fail

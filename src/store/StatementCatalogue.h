@@ -17,6 +17,8 @@ inline constexpr const char* CommitTransaction = "COMMIT";
 inline constexpr const char* RollbackTransaction = "ROLLBACK";
 // A read transaction: its statements all see the database as of its first read.
 inline constexpr const char* BeginReadTransaction = "BEGIN DEFERRED";
+// Changes whenever another connection commits a change to the file.
+inline constexpr const char* ReadDataVersion = "PRAGMA data_version";
 inline constexpr const char* TableExists = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1";
 
 // --- The template database: tables Memo and DBInfo, and the diary tables of
@@ -116,8 +118,28 @@ inline constexpr const char* ReadMemoBodiesInOrder =
 inline constexpr const char* ListMemos =
     "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass, Category "
     "FROM Memo WHERE (IsTrash <> 0) = ?1 ORDER BY RecordID";
+// The same within RecordIDs ?2 to ?3, so that a long list can be read in
+// parts at once; ListShownMemosInRange without the tag strings, for the
+// lists that do not filter on them.
+inline constexpr const char* ListMemosInRange =
+    "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass, Category "
+    "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID";
+inline constexpr const char* ListShownMemosInRange =
+    "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass "
+    "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID";
+// The lowest and highest RecordID (Null when there is no memo).
+// Two subqueries: SQLite looks up a lone min() or max() at the end of the
+// table, but scans the whole table for both in one query.
+inline constexpr const char* ReadRecordIdRange =
+    "SELECT (SELECT min(RecordID) FROM Memo), (SELECT max(RecordID) FROM Memo)";
 inline constexpr const char* CountMemosPerCategory =
     "SELECT Category, count(RecordID) FROM Memo WHERE IsTrash = 0 GROUP BY Category";
+// The tag strings of the memos outside the trash one by one, in the order of
+// the grouped count above (Null first, then by their bytes): the index
+// Memo_TrashCategory yields them so without grouping them, which costs more
+// than the walk itself.
+inline constexpr const char* ListTagStringsInOrder =
+    "SELECT Category FROM Memo WHERE IsTrash = 0 ORDER BY Category";
 inline constexpr const char* ListIdsOutsideTrash = "SELECT RecordID FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
 inline constexpr const char* CountTrashedMemos = "SELECT count(*) FROM Memo WHERE (IsTrash <> 0) = 1";
 inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";

@@ -78,8 +78,13 @@ bool CategoryList::eventFilter(QObject* watched, QEvent* event)
 void CategoryList::LoadCategoryCounts()
 {
     BusyCursor busy;
-    std::vector<CategoryGroup> groups = m_store.readCategoryGroups();
-    m_table.load(groups, m_store.countTrashedMemos());
+    // Loaded beside the table in use, which stays as it was when reading fails.
+    TagTable loaded = m_table;
+    TagTable::Loader loader(loaded);
+    m_store.forEachCategoryGroup(
+        [&loader](QByteArrayView category, int count) { loader.add(category, count); });
+    loader.finish(m_store.countTrashedMemos());
+    m_table = std::move(loaded);
 }
 
 void CategoryList::CatList_Add()

@@ -1,8 +1,10 @@
 #include "tags/MemoList.h"
 
+#include "store/DatabaseError.h"
 #include "store/MemoStore.h"
 #include "tags/ListViews.h"
 #include "tags/MemoListModel.h"
+#include "tags/MemoListRows.h"
 #include "tags/TagString.h"
 #include "tags/TagTable.h"
 #include "ui/BusyCursor.h"
@@ -14,6 +16,9 @@
 #include <QSet>
 
 #include <algorithm>
+#include <future>
+#include <limits>
+#include <optional>
 
 MemoList::MemoList(ReportListView* view, MemoStore& store, QObject* parent)
     : QObject(parent), m_view(view), m_model(new MemoListModel(view)), m_store(store)
@@ -45,32 +50,160 @@ void MemoList::choose(const QModelIndex& index)
 {
     if (!index.isValid() || m_selectingItself)
         return;
-    Q_EMIT memoChosen(m_model->row(index.row()).id);
+    Q_EMIT memoChosen(m_model->idAt(index.row()));
+}
+
+namespace {
+
+constexpr qint64 kLowestId = std::numeric_limits<qint64>::min();
+constexpr qint64 kHighestId = std::numeric_limits<qint64>::max();
+// Lists whose RecordIDs span fewer are read in one part.
+constexpr qint64 kSplitSpan = 20'000;
+
+// Reads the memo list's rows with RecordIDs from `firstId` to `lastId`
+// (MemoStore::forEachListedMemoColumns on one connection or another).
+using ListReader = std::function<void(bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
+                                      const std::function<void(const MemoListColumns&)>&)>;
+
+// The rows of category `name` with RecordIDs from `firstId` to `lastId`;
+// `found` are the memos of "[Find]".
+MemoListRows readRows(const QString& name, const QList<qint64>& found, qint64 firstId, qint64 lastId,
+                      const ListReader& read)
+{
+    MemoListRows rows;
+    const auto take = [&rows](const MemoListColumns& row) {
+        rows.append(row.id, row.publishTime, row.updateTime, row.title, row.icon, row.isPass);
+    };
+    if (name == TagTable::allName()) {
+        read(false, false, firstId, lastId, take);
+    } else if (name == TagTable::trashName()) {
+        read(true, false, firstId, lastId, take);
+    } else if (name == TagTable::findName()) {
+        // Found memos that were moved to the trash since are skipped.
+        const QSet<qint64> wanted(found.cbegin(), found.cend());
+        read(false, false, firstId, lastId, [&](const MemoListColumns& row) {
+            if (wanted.contains(row.id))
+                take(row);
+        });
+    } else {
+        // Each tag string is decoded into one buffer, not into a string of its own.
+        std::vector<char16_t> tags;
+        read(false, true, firstId, lastId, [&](const MemoListColumns& row) {
+            if (row.category.isNull())
+                return;
+            if (tags.size() < size_t(row.category.size()))
+                tags.resize(size_t(row.category.size()));
+            const qsizetype length = MemoListRows::decodeUtf8(row.category, tags.data());
+            if (holdsTag(QStringView(tags.data(), length), name))
+                take(row);
+        });
+    }
+    return rows;
+}
+
+// The same read in another thread on a connection of its own to the file at
+// `path`. The thread holds copies only: the store may be gone before it ends.
+std::future<MemoListRows> readApart(const QString& path, const QString& name, const QList<qint64>& found,
+                                    qint64 firstId, qint64 lastId)
+{
+    return std::async(std::launch::async, [path, name, found, firstId, lastId] {
+        return readRows(
+            name, found, firstId, lastId,
+            [&path](bool inTrash, bool withCategory, qint64 first, qint64 last, const auto& visit) {
+                MemoStore::forEachListedMemoColumnsAt(path, inTrash, withCategory, first, last, visit);
+            });
+    });
+}
+
+// The last RecordID of the lower part when a list is read in two parts at
+// once; nullopt when it is read in one.
+std::optional<qint64> splitPoint(MemoStore& store)
+{
+    if (!store.readsApartSeeAll())
+        return std::nullopt;
+    const auto range = store.recordIdRange();
+    if (!range || range->second - range->first < kSplitSpan)
+        return std::nullopt;
+    return range->first + (range->second - range->first) / 2;
+}
+
+} // namespace
+
+struct MemoList::Prefetch
+{
+    QString name;
+    MemoStore::ContentVersion version;
+    std::future<MemoListRows> lower;
+    std::future<MemoListRows> upper; // not valid when the list is read in one part
+};
+
+MemoList::~MemoList() = default;
+
+void MemoList::prefetch(const QString& name)
+{
+    if (name == TagTable::findName() || !m_store.readsApartSeeAll())
+        return;
+    auto prefetch = std::make_unique<Prefetch>();
+    prefetch->name = name;
+    prefetch->version = m_store.contentVersion();
+    const std::optional<qint64> split = splitPoint(m_store);
+    prefetch->lower = readApart(m_store.path(), name, {}, kLowestId, split ? *split : kHighestId);
+    if (split)
+        prefetch->upper = readApart(m_store.path(), name, {}, *split + 1, kHighestId);
+    m_prefetch = std::move(prefetch);
+}
+
+void MemoList::layOutPrefetchedRows(int count)
+{
+    if (!m_prefetch || count <= 0)
+        return;
+    m_model->setPlaceholderRows(count);
+    m_view->doItemsLayout();
 }
 
 void MemoList::FillMemoList(const QString& name, const TagTable& table)
 {
     BusyCursor busy;
-    std::vector<MemoListModel::Row> rows;
-    const auto take = [&rows](const MemoListRow& row) { rows.push_back(row.entry); };
-    if (name == TagTable::allName()) {
-        m_store.forEachListedMemo(false, take);
-    } else if (name == TagTable::trashName()) {
-        m_store.forEachListedMemo(true, take);
-    } else if (name == TagTable::findName()) {
-        // Found memos that were moved to the trash since are skipped.
-        QSet<qint64> found;
-        for (qint64 id : table.findIds())
-            found.insert(id);
-        m_store.forEachListedMemo(false, [&](const MemoListRow& row) {
-            if (found.contains(row.entry.id))
-                take(row);
-        });
+    if (const std::unique_ptr<Prefetch> prefetch = std::move(m_prefetch)) {
+        // Waited for in any case: the rows are either taken or dropped.
+        prefetch->lower.wait();
+        if (prefetch->upper.valid())
+            prefetch->upper.wait();
+        if (prefetch->name == name && m_store.contentVersion() == prefetch->version) {
+            try {
+                MemoListRows rows = prefetch->lower.get();
+                if (prefetch->upper.valid())
+                    rows.append(prefetch->upper.get());
+                m_model->setRows(std::move(rows));
+                return;
+            } catch (const DatabaseError&) {
+                // Read again below, where a failure is reported.
+            }
+        }
+    }
+    // Placeholders are not left standing should the reading below fail.
+    if (m_model->hasPlaceholderRows())
+        m_model->clear();
+    const QList<qint64> found = name == TagTable::findName() ? table.findIds() : QList<qint64>();
+    const ListReader onStore = [this](bool inTrash, bool withCategory, qint64 first, qint64 last,
+                                      const auto& visit) {
+        m_store.forEachListedMemoColumns(inTrash, withCategory, first, last, visit);
+    };
+    // A long list is read in two parts at once: the upper one in another thread.
+    MemoListRows rows;
+    if (const std::optional<qint64> split = splitPoint(m_store)) {
+        std::future<MemoListRows> upper = readApart(m_store.path(), name, found, *split + 1, kHighestId);
+        rows = readRows(name, found, kLowestId, *split, onStore);
+        MemoListRows upperRows;
+        try {
+            upperRows = upper.get();
+        } catch (const DatabaseError&) {
+            // A second connection could not read: this one reads that part too.
+            upperRows = readRows(name, found, *split + 1, kHighestId, onStore);
+        }
+        rows.append(std::move(upperRows));
     } else {
-        m_store.forEachListedMemo(false, [&](const MemoListRow& row) {
-            if (!row.categoryIsNull && holdsTag(row.category, name))
-                take(row);
-        });
+        rows = readRows(name, found, kLowestId, kHighestId, onStore);
     }
     m_model->setRows(std::move(rows));
 }
@@ -116,7 +249,7 @@ QList<qint64> MemoList::selectedIds() const
     QList<qint64> ids;
     ids.reserve(selected.size());
     for (const QModelIndex& index : selected)
-        ids.append(m_model->row(index.row()).id);
+        ids.append(m_model->idAt(index.row()));
     return ids;
 }
 

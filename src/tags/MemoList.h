@@ -3,6 +3,8 @@
 #include <QList>
 #include <QObject>
 
+#include <memory>
+
 class MemoListModel;
 class MemoStore;
 class ReportListView;
@@ -15,6 +17,7 @@ class MemoList : public QObject
     Q_OBJECT
 public:
     MemoList(ReportListView* view, MemoStore& store, QObject* parent = nullptr);
+    ~MemoList() override;
 
     ReportListView* view() const { return m_view; }
     MemoListModel* model() const { return m_model; }
@@ -22,6 +25,16 @@ public:
     // Fills the list with the memos of the category `name` ("[ALL]", "[Trash]",
     // "[Find]" or a tag). Throws DatabaseError.
     void FillMemoList(const QString& name, const TagTable& table);
+    // Starts reading the memos of category `name` (not "[Find]") on a
+    // connection of its own in another thread; the next FillMemoList() takes
+    // them when it fills that category and nothing was written meanwhile,
+    // and reads afresh otherwise. So the start reads the memo list while the
+    // tag counts are read.
+    void prefetch(const QString& name);
+    // The rows read ahead are expected to number `count` (the start knows it
+    // from the tag counts): the view lays out that many rows now, while they
+    // are still being read, and the fill that takes them fills those rows.
+    void layOutPrefetchedRows(int count);
     void clear();
     // After one memo was saved: updates its row, or adds one when the memo
     // belongs to the category `name`. A memo in the trash belongs only to
@@ -58,6 +71,8 @@ private:
     void onHeaderClicked(int column);
     void choose(const QModelIndex& index);
 
+    struct Prefetch;
+    std::unique_ptr<Prefetch> m_prefetch;
     ReportListView* m_view;
     MemoListModel* m_model;
     MemoStore& m_store;

@@ -28,18 +28,36 @@ int compareIdTexts(qint64 a, qint64 b)
     return std::memcmp(keyA.data(), keyB.data(), keyA.size());
 }
 
-// The stable order of rows by precomputed keys.
-template <typename Key> std::vector<int> orderByKeys(const std::vector<Key>& keys, bool descending)
+// IDs from 0 to below 10^17 as one number each that orders them as their
+// texts: the digits aligned to the left, then the number of digits (a prefix
+// goes first: "1" before "10").
+constexpr qint64 kIdTextKeyLimit = 100'000'000'000'000'000;
+constexpr qint64 kPowersOfTen[] = {1,
+                                   10,
+                                   100,
+                                   1'000,
+                                   10'000,
+                                   100'000,
+                                   1'000'000,
+                                   10'000'000,
+                                   100'000'000,
+                                   1'000'000'000,
+                                   10'000'000'000,
+                                   100'000'000'000,
+                                   1'000'000'000'000,
+                                   10'000'000'000'000,
+                                   100'000'000'000'000,
+                                   1'000'000'000'000'000,
+                                   10'000'000'000'000'000};
+quint64 idTextNumber(qint64 id)
 {
-    std::vector<int> order(keys.size());
-    std::iota(order.begin(), order.end(), 0);
-    if (descending)
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](int a, int b) { return keys[size_t(b)] < keys[size_t(a)]; });
-    else
-        std::stable_sort(order.begin(), order.end(),
-                         [&keys](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
-    return order;
+    int digits = 1;
+    quint64 aligned = quint64(id);
+    for (qint64 rest = id / 10; rest > 0; rest /= 10)
+        ++digits;
+    for (int i = digits; i < 17; ++i)
+        aligned *= 10;
+    return aligned * 18 + quint64(digits);
 }
 
 // The first position in [0, count) for which `after` holds; `after` must be
@@ -67,7 +85,21 @@ MemoListModel::MemoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int MemoListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_order.size());
+    return parent.isValid() ? 0 : int(m_order.size()) + m_placeholders;
+}
+
+QModelIndex MemoListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags MemoListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
 int MemoListModel::columnCount(const QModelIndex& parent) const
@@ -75,32 +107,32 @@ int MemoListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString MemoListModel::cellText(const Row& row, int column) const
+QString MemoListModel::cellText(int entry, int column) const
 {
     switch (column) {
     case ColumnId:
-        return QString::number(row.id);
+        return QString::number(m_rows[entry].id);
     case ColumnPublish:
-        return row.publishTime;
+        return m_rows.publishTime(entry);
     case ColumnUpdate:
-        return row.updateTime;
+        return m_rows.updateTime(entry);
     default:
-        return row.title;
+        return m_rows.title(entry);
     }
 }
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= int(m_order.size()))
         return {};
-    const Entry& entry = m_entries[size_t(m_order[size_t(index.row())])];
-    const Row& row = entry.row;
+    const int entry = m_order[size_t(index.row())];
+    const MemoListRows::Record& row = m_rows[entry];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (role == Qt::ToolTipRole && index.column() != ColumnTitle)
             return {};
-        return cellText(row, index.column());
+        return cellText(entry, index.column());
     case Qt::ForegroundRole:
         if (row.isPass && m_securityColour.isValid())
             return m_securityColour;
@@ -108,8 +140,8 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (index.column() != ColumnId || !m_iconProvider)
             return {};
-        if (entry.shownImage != 0)
-            return m_iconProvider(entry.shownImage);
+        if (row.shownImage != 0)
+            return m_iconProvider(row.shownImage);
         // A locked memo shows the padlock (image 1) whatever its own icon.
         if (row.isPass)
             return m_iconProvider(1);
@@ -128,22 +160,24 @@ QVariant MemoListModel::headerData(int section, Qt::Orientation orientation, int
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-int MemoListModel::compareKeys(const Row& a, const Row& b) const
+int MemoListModel::compareKeys(int a, int b) const
 {
+    const MemoListRows::Record& rowA = m_rows[a];
+    const MemoListRows::Record& rowB = m_rows[b];
     switch (m_sortColumn) {
     case ColumnId:
-        return compareIdTexts(a.id, b.id);
+        return compareIdTexts(rowA.id, rowB.id);
     case ColumnPublish:
-        return a.publishTime.compare(b.publishTime);
+        return m_rows.compareTimes(rowA.publishTime, rowB.publishTime);
     case ColumnUpdate:
-        return a.updateTime.compare(b.updateTime);
+        return m_rows.compareTimes(rowA.updateTime, rowB.updateTime);
     default:
         // Letter case is ignored.
-        return a.title.toCaseFolded().compare(b.title.toCaseFolded());
+        return MemoListRows::compareCaseFolded(m_rows.titleView(a), m_rows.titleView(b));
     }
 }
 
-int MemoListModel::compareInOrder(const Row& a, const Row& b) const
+int MemoListModel::compareInOrder(int a, int b) const
 {
     const int order = compareKeys(a, b);
     return m_sortOrder == Qt::AscendingOrder ? order : -order;
@@ -151,36 +185,178 @@ int MemoListModel::compareInOrder(const Row& a, const Row& b) const
 
 bool MemoListModel::before(int a, int b) const
 {
-    const Entry& entryA = m_entries[size_t(a)];
-    const Entry& entryB = m_entries[size_t(b)];
     if (m_textSortOn) {
-        const int order = compareInOrder(entryA.row, entryB.row);
+        const int order = compareInOrder(a, b);
         if (order != 0)
             return order < 0;
     }
-    return entryA.rank < entryB.rank;
+    return m_rows[a].rank < m_rows[b].rank;
 }
 
 std::vector<int> MemoListModel::textOrder() const
 {
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    // Keys are computed once per row, not once per comparison.
-    if (m_sortColumn == ColumnId) {
-        std::vector<IdTextKey> keys;
-        keys.reserve(m_order.size());
-        for (int entry : m_order)
-            keys.push_back(idTextKey(m_entries[size_t(entry)].row.id));
-        return orderByKeys(keys, descending);
+    switch (m_sortColumn) {
+    case ColumnId:
+        return idTextOrder();
+    case ColumnPublish:
+    case ColumnUpdate:
+        return timeOrder(m_sortColumn == ColumnPublish);
+    default:
+        return titleOrder();
     }
-    std::vector<QString> keys;
+}
+
+std::vector<int> MemoListModel::comparedOrder() const
+{
+    std::vector<int> order(m_order.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        return compareInOrder(m_order[size_t(a)], m_order[size_t(b)]) < 0;
+    });
+    return order;
+}
+
+std::vector<int> MemoListModel::idTextOrder() const
+{
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    // A list in ascending ID order, as a fill reads it, holds one run of IDs
+    // per number of digits, each run already in text order: merging the runs
+    // by their left-aligned digits gives the text order. IDs are distinct, so
+    // the descending order is the reverse.
+    std::vector<size_t> runStarts;
+    qint64 previous = -1;
+    int digits = 0;
+    for (size_t i = 0; i < m_order.size(); ++i) {
+        const qint64 id = m_rows[m_order[i]].id;
+        if (id <= previous || id >= kIdTextKeyLimit) {
+            runStarts.clear();
+            break;
+        }
+        previous = id;
+        // runStarts[d - 1]: where the run of IDs of d digits starts.
+        while (digits == 0 || (digits < 17 && id >= kPowersOfTen[size_t(digits)])) {
+            ++digits;
+            runStarts.resize(size_t(digits), i);
+        }
+    }
+    if (!runStarts.empty() || m_order.empty()) {
+        struct Run
+        {
+            size_t next;
+            size_t end;
+            qint64 scale; // 10 to the power of the digits missing to 17
+            quint64 key;
+        };
+        std::vector<Run> runs;
+        for (size_t d = 0; d < runStarts.size(); ++d) {
+            const size_t end = d + 1 < runStarts.size() ? runStarts[d + 1] : m_order.size();
+            if (runStarts[d] < end)
+                runs.push_back({runStarts[d], end, kPowersOfTen[16 - d], 0});
+        }
+        const auto keyOf = [this](const Run& run) {
+            return quint64(m_rows[m_order[run.next]].id * run.scale);
+        };
+        for (Run& run : runs)
+            run.key = keyOf(run);
+        std::vector<int> order;
+        order.reserve(m_order.size());
+        while (!runs.empty()) {
+            // On equal digits the shorter ID goes first: runs are in digit order.
+            size_t best = 0;
+            for (size_t r = 1; r < runs.size(); ++r)
+                if (runs[r].key < runs[best].key)
+                    best = r;
+            Run& run = runs[best];
+            order.push_back(int(run.next));
+            if (++run.next == run.end)
+                runs.erase(runs.begin() + qsizetype(best));
+            else
+                run.key = keyOf(run);
+        }
+        if (descending)
+            std::reverse(order.begin(), order.end());
+        return order;
+    }
+    std::vector<quint64> keys;
     keys.reserve(m_order.size());
     for (int entry : m_order) {
-        const Row& row = m_entries[size_t(entry)].row;
-        keys.push_back(m_sortColumn == ColumnPublish  ? row.publishTime
-                       : m_sortColumn == ColumnUpdate ? row.updateTime
-                                                      : row.title.toCaseFolded());
+        const qint64 id = m_rows[entry].id;
+        if (id < 0 || id >= kIdTextKeyLimit)
+            return comparedOrder();
+        keys.push_back(idTextNumber(id));
     }
-    return orderByKeys(keys, descending);
+    return stableKeyOrder(keys, descending);
+}
+
+std::vector<int> MemoListModel::timeOrder(bool publish) const
+{
+    // Packed times compare as numbers; a list with times in other forms
+    // compares their texts.
+    if (!m_rows.timesArePacked())
+        return comparedOrder();
+    std::vector<quint64> keys;
+    keys.reserve(m_order.size());
+    for (int entry : m_order)
+        keys.push_back(publish ? m_rows[entry].publishTime : m_rows[entry].updateTime);
+    return stableKeyOrder(keys, m_sortOrder == Qt::DescendingOrder);
+}
+
+std::vector<int> MemoListModel::titleOrder() const
+{
+    // By four units of the folded titles at a time: all rows by their first
+    // four, then each run of rows that agree so far by their next four, and
+    // so on; short runs, and runs of titles that ended (or hold U+0000),
+    // by comparing whole titles.
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    const auto less = [this](int a, int b) {
+        return compareInOrder(m_order[size_t(a)], m_order[size_t(b)]) < 0;
+    };
+    std::vector<int> order(m_order.size());
+    std::iota(order.begin(), order.end(), 0);
+    struct Run
+    {
+        size_t first;
+        size_t last;
+        int from; // the units the run's titles agree in
+    };
+    std::vector<Run> runs = {{0, order.size(), 0}};
+    std::vector<quint64> keys;
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        const auto begin = order.begin() + qsizetype(run.first);
+        const auto end = order.begin() + qsizetype(run.last);
+        if (run.last - run.first <= 16) {
+            std::stable_sort(begin, end, less);
+            continue;
+        }
+        keys.resize(run.last - run.first);
+        bool allEnded = true;
+        for (size_t i = run.first; i < run.last; ++i) {
+            quint64& key = keys[i - run.first];
+            if (!MemoListRows::caseFoldedPrefix(m_rows.titleView(m_order[size_t(order[i])]), &key, run.from))
+                return comparedOrder();
+            allEnded = allEnded && key == 0;
+        }
+        if (allEnded) {
+            std::stable_sort(begin, end, less);
+            continue;
+        }
+        const std::vector<int> byKey = stableKeyOrder(keys, descending);
+        std::vector<int> sorted(byKey.size());
+        for (size_t i = 0; i < byKey.size(); ++i)
+            sorted[i] = order[run.first + size_t(byKey[i])];
+        std::copy(sorted.begin(), sorted.end(), begin);
+        for (size_t first = 0; first < byKey.size();) {
+            size_t last = first + 1;
+            while (last < byKey.size() && keys[size_t(byKey[last])] == keys[size_t(byKey[first])])
+                ++last;
+            if (last - first > 1)
+                runs.push_back({run.first + first, run.first + last, run.from + 4});
+            first = last;
+        }
+    }
+    return order;
 }
 
 void MemoListModel::reorder(const std::vector<int>& order)
@@ -191,7 +367,7 @@ void MemoListModel::reorder(const std::vector<int>& order)
     for (size_t i = 0; i < order.size(); ++i) {
         sorted[i] = m_order[size_t(order[i])];
         newPosition[size_t(order[i])] = int(i);
-        m_entries[size_t(sorted[i])].rank = qint64(i);
+        m_rows[sorted[i]].rank = qint32(i);
     }
     m_order = std::move(sorted);
     const QModelIndexList before = persistentIndexList();
@@ -203,32 +379,47 @@ void MemoListModel::reorder(const std::vector<int>& order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void MemoListModel::setRows(std::vector<Row> rows)
+void MemoListModel::setRows(const std::vector<Row>& rows)
 {
-    beginResetModel();
-    m_entries.clear();
-    m_entries.reserve(rows.size());
-    // Indexed at once: the fill reads every row anyway, and a save should not
-    // pay for it later.
-    m_entryById.clear();
-    m_entryById.reserve(qsizetype(rows.size()));
-    for (Row& row : rows) {
-        m_entryById.insert(row.id, int(m_entries.size()));
-        m_entries.push_back({std::move(row), 0});
-    }
-    m_order.resize(m_entries.size());
+    MemoListRows stored;
+    for (const Row& row : rows)
+        stored.append(row);
+    setRows(std::move(stored));
+}
+
+void MemoListModel::setRows(MemoListRows rows)
+{
+    const bool inPlace = m_placeholders > 0 && m_placeholders == rows.size();
+    if (!inPlace)
+        beginResetModel();
+    m_placeholders = 0;
+    m_order.clear();
+    m_rows = std::move(rows);
+    m_order.resize(size_t(m_rows.size()));
     std::iota(m_order.begin(), m_order.end(), 0);
     m_textSortOn = true;
-    // The entries are in arrival order, so the text order's positions are entries.
+    // The rows are in arrival order, so the text order's positions are rows.
     m_order = textOrder();
     for (size_t i = 0; i < m_order.size(); ++i)
-        m_entries[size_t(m_order[i])].rank = qint64(i);
+        m_rows[m_order[i]].rank = qint32(i);
+    if (!inPlace)
+        endResetModel();
+    else
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+void MemoListModel::setPlaceholderRows(int count)
+{
+    beginResetModel();
+    m_order.clear();
+    m_rows = MemoListRows();
+    m_placeholders = std::max(count, 0);
     endResetModel();
 }
 
 int MemoListModel::rowOfId(qint64 id) const
 {
-    const int entry = m_entryById.value(id, -1);
+    const int entry = m_rows.indexOfId(id);
     if (entry < 0)
         return -1;
     const int position =
@@ -238,9 +429,7 @@ int MemoListModel::rowOfId(qint64 id) const
 
 void MemoListModel::updateRow(int index, const QString& updateTime, const QString& title)
 {
-    Row& row = m_entries[size_t(m_order[size_t(index)])].row;
-    row.updateTime = updateTime;
-    row.title = title;
+    m_rows.setUpdated(m_order[size_t(index)], updateTime, title);
     Q_EMIT dataChanged(this->index(index, ColumnUpdate), this->index(index, ColumnTitle));
     if (m_textSortOn && (m_sortColumn == ColumnUpdate || m_sortColumn == ColumnTitle))
         moveToPlace(index);
@@ -250,24 +439,20 @@ void MemoListModel::moveToPlace(int position)
 {
     // Where sorting the whole list again would put the row: among the rows with
     // its new key, first if it stood before them, last if it stood after them.
-    Entry& moved = m_entries[size_t(m_order[size_t(position)])];
+    const int moved = m_order[size_t(position)];
     const int others = int(m_order.size()) - 1;
-    const auto other = [this, position](int i) -> const Entry& {
-        return m_entries[size_t(m_order[size_t(i < position ? i : i + 1)])];
-    };
-    const int equalFrom =
-        firstAfter(others, [&](int i) { return compareInOrder(other(i).row, moved.row) >= 0; });
-    const int equalTo =
-        firstAfter(others, [&](int i) { return compareInOrder(other(i).row, moved.row) > 0; });
+    const auto other = [this, position](int i) { return m_order[size_t(i < position ? i : i + 1)]; };
+    const int equalFrom = firstAfter(others, [&](int i) { return compareInOrder(other(i), moved) >= 0; });
+    const int equalTo = firstAfter(others, [&](int i) { return compareInOrder(other(i), moved) > 0; });
     int target = position;
     if (position <= equalFrom) {
         target = equalFrom;
         if (equalFrom < equalTo)
-            moved.rank = other(equalFrom).rank - 1;
+            m_rows[moved].rank = m_rows[other(equalFrom)].rank - 1;
     } else if (position >= equalTo) {
         target = equalTo;
         if (equalFrom < equalTo)
-            moved.rank = other(equalTo - 1).rank + 1;
+            m_rows[moved].rank = m_rows[other(equalTo - 1)].rank + 1;
     }
     // Otherwise its neighbours sort equal to it on both sides: its key did not
     // change its place, and its rank still fits between theirs.
@@ -285,17 +470,15 @@ void MemoListModel::moveToPlace(int position)
 int MemoListModel::addRow(Row row)
 {
     const int count = int(m_order.size());
+    const int entry = m_rows.append(row);
     int position = count;
-    qint64 rank = count > 0 ? m_entries[size_t(m_order.back())].rank + 1 : 0;
+    qint32 rank = count > 0 ? m_rows[m_order.back()].rank + 1 : 0;
     if (m_textSortOn) {
-        position = firstAfter(
-            count, [&](int i) { return compareInOrder(m_entries[size_t(m_order[size_t(i)])].row, row) > 0; });
-        const Entry* previous = position > 0 ? &m_entries[size_t(m_order[size_t(position - 1)])] : nullptr;
-        rank = previous && compareInOrder(previous->row, row) == 0 ? previous->rank + 1 : 0;
+        position = firstAfter(count, [&](int i) { return compareInOrder(m_order[size_t(i)], entry) > 0; });
+        const int previous = position > 0 ? m_order[size_t(position - 1)] : -1;
+        rank = previous >= 0 && compareInOrder(previous, entry) == 0 ? m_rows[previous].rank + 1 : 0;
     }
-    const int entry = int(m_entries.size());
-    m_entryById.insert(row.id, entry);
-    m_entries.push_back({std::move(row), rank});
+    m_rows[entry].rank = rank;
     beginInsertRows({}, position, position);
     m_order.insert(m_order.begin() + position, entry);
     endInsertRows();
@@ -304,18 +487,17 @@ int MemoListModel::addRow(Row row)
 
 void MemoListModel::removeIds(const QSet<qint64>& ids)
 {
-    // From the end, so that the positions still to visit do not move.
+    // From the end, so that the positions still to visit do not move. The
+    // stored rows stay until the next fill; their positions are gone.
     for (int last = int(m_order.size()) - 1; last >= 0;) {
-        if (!ids.contains(m_entries[size_t(m_order[size_t(last)])].row.id)) {
+        if (!ids.contains(idAt(last))) {
             --last;
             continue;
         }
         int first = last;
-        while (first > 0 && ids.contains(m_entries[size_t(m_order[size_t(first - 1)])].row.id))
+        while (first > 0 && ids.contains(idAt(first - 1)))
             --first;
         beginRemoveRows({}, first, last);
-        for (int position = first; position <= last; ++position)
-            m_entryById.remove(m_entries[size_t(m_order[size_t(position)])].row.id);
         m_order.erase(m_order.begin() + first, m_order.begin() + last + 1);
         endRemoveRows();
         last = first - 1;
@@ -325,9 +507,9 @@ void MemoListModel::removeIds(const QSet<qint64>& ids)
 void MemoListModel::setIcons(const QSet<qint64>& ids, int image)
 {
     for (qint64 id : ids) {
-        const int entry = m_entryById.value(id, -1);
+        const int entry = m_rows.indexOfId(id);
         if (entry >= 0)
-            m_entries[size_t(entry)].shownImage = image;
+            m_rows[entry].shownImage = qint16(image);
     }
     if (!m_order.empty())
         Q_EMIT dataChanged(index(0, ColumnId), index(rowCount() - 1, ColumnId), {Qt::DecorationRole});
@@ -336,11 +518,11 @@ void MemoListModel::setIcons(const QSet<qint64>& ids, int image)
 void MemoListModel::setLocked(const QSet<qint64>& ids, bool locked)
 {
     for (qint64 id : ids) {
-        const int entry = m_entryById.value(id, -1);
+        const int entry = m_rows.indexOfId(id);
         if (entry < 0)
             continue;
-        m_entries[size_t(entry)].row.isPass = locked;
-        m_entries[size_t(entry)].shownImage = locked ? MemoListIcons::Padlock : MemoListIcons::Empty;
+        m_rows[entry].isPass = locked;
+        m_rows[entry].shownImage = qint16(locked ? MemoListIcons::Padlock : MemoListIcons::Empty);
     }
     if (!m_order.empty())
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
@@ -362,7 +544,7 @@ void MemoListModel::setTextSortOn(bool on)
     } else {
         // Without the text sort the list order is the order of the ranks.
         for (size_t i = 0; i < m_order.size(); ++i)
-            m_entries[size_t(m_order[i])].rank = qint64(i);
+            m_rows[m_order[i]].rank = qint32(i);
     }
 }
 
@@ -372,7 +554,7 @@ void MemoListModel::sortByIdNumber(bool& toggle)
     std::vector<qint64> ids;
     ids.reserve(m_order.size());
     for (int entry : m_order)
-        ids.push_back(m_entries[size_t(entry)].row.id);
+        ids.push_back(m_rows[entry].id);
     reorder(numericValueOrder(ids, toggle));
 }
 

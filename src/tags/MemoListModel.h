@@ -1,10 +1,10 @@
 #pragma once
 
 #include "store/Memo.h"
+#include "tags/MemoListRows.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QHash>
 #include <QIcon>
 #include <QSet>
 #include <functional>
@@ -15,12 +15,12 @@
 // sort (column and direction) which keeps rows ordered, also rows added or
 // changed later.
 //
-// Rows are stored once, in the order they arrived, and found by ID through a
-// hash; the list order is a vector of storage numbers. With the text sort on the
-// list is ordered by (sort key, rank), ranks telling apart rows with equal keys;
-// with it off (after the numeric ID sort) by rank alone. So a row's place is
-// found by binary search, and a saved row moves to its new place without the
-// rest of the list being touched.
+// Rows are stored once, compactly, in the order they arrived (MemoListRows),
+// and found by ID there; the list order is a vector of storage numbers. With
+// the text sort on the list is ordered by (sort key, rank), ranks telling
+// apart rows with equal keys; with it off (after the numeric ID sort) by rank
+// alone. So a row's place is found by binary search, and a saved row moves to
+// its new place without the rest of the list being touched.
 class MemoListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -38,15 +38,29 @@ public:
     explicit MemoListModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    // As the table model's own, without its calls back into the model: the
+    // view asks for every row's index and flags when it lays out the list.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const Row& row(int index) const { return m_entries[size_t(m_order[size_t(index)])].row; }
+    // The row at list position `index`, its texts read out of the storage.
+    Row row(int index) const { return m_rows.entry(m_order[size_t(index)]); }
+    qint64 idAt(int index) const { return m_rows[m_order[size_t(index)]].id; }
 
     // Replaces every row and switches the text sort on, which orders them.
-    void setRows(std::vector<Row> rows);
-    void clear() { setRows({}); }
+    // Rows as many as the placeholders (below) take their places without a
+    // reset, so that the view keeps the layout it made of them.
+    void setRows(MemoListRows rows);
+    void setRows(const std::vector<Row>& rows);
+    void clear() { setRows(MemoListRows()); }
+    // Rows without contents that only count, so that the view can lay out a
+    // long list while its rows are still being read; until setRows() the list
+    // is otherwise empty (it shows nothing and holds no memo).
+    void setPlaceholderRows(int count);
+    bool hasPlaceholderRows() const { return m_placeholders > 0; }
     // The list position of memo `id`, or -1.
     int rowOfId(qint64 id) const;
     // A saved memo's new update time and title; while the text sort is on, the
@@ -81,18 +95,11 @@ public:
     void setIconProvider(std::function<QIcon(int)> provider) { m_iconProvider = std::move(provider); }
 
 private:
-    struct Entry
-    {
-        Row row;
-        qint64 rank = 0; // orders rows whose sort keys are equal
-        int shownImage = 0; // set by setIcons(): the image shown whatever the row says
-    };
-
-    QString cellText(const Row& row, int column) const;
-    // Compares the sort keys of two rows in the sort column, ascending: <0, 0, >0.
-    int compareKeys(const Row& a, const Row& b) const;
+    QString cellText(int entry, int column) const;
+    // Compares the sort keys of two stored rows in the sort column, ascending: <0, 0, >0.
+    int compareKeys(int a, int b) const;
     // The same in the list's direction: < 0 when `a` goes first.
-    int compareInOrder(const Row& a, const Row& b) const;
+    int compareInOrder(int a, int b) const;
     // True when entry `a` stands before entry `b` in the list.
     bool before(int a, int b) const;
     // The text sort's order of the present rows, as list positions; ties keep
@@ -104,9 +111,16 @@ private:
     // Moves the row at `position`, whose key changed, to its place.
     void moveToPlace(int position);
 
-    std::vector<Entry> m_entries;   // in the order the rows arrived; never shrinks until the next fill
-    std::vector<int> m_order;       // list position -> entry
-    QHash<qint64, int> m_entryById; // memo ID -> entry
+    // textOrder() by the sort column's kind of key: IDs, times, titles, or by
+    // comparing rows one pair at a time where keys cannot stand for them.
+    std::vector<int> idTextOrder() const;
+    std::vector<int> timeOrder(bool publish) const;
+    std::vector<int> titleOrder() const;
+    std::vector<int> comparedOrder() const;
+
+    MemoListRows m_rows;      // in the order the rows arrived; never shrinks until the next fill
+    std::vector<int> m_order; // list position -> stored row
+    int m_placeholders = 0;   // rows counted before m_order, which is then empty
     bool m_textSortOn = false;
     int m_sortColumn = ColumnId;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

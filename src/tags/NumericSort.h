@@ -11,3 +11,8 @@
 // The sort is stable in both directions: rows with equal values keep their
 // present relative order.
 std::vector<int> numericValueOrder(const std::vector<qint64>& values, bool& toggle);
+
+// The order that sorts rows by unsigned keys, ascending or descending, rows
+// with equal keys keeping their present order; as indexes into keys. A radix
+// sort: linear in the number of rows, for lists of a million.
+std::vector<int> stableKeyOrder(const std::vector<quint64>& keys, bool descending);

@@ -1,5 +1,6 @@
 #include "tags/TagTable.h"
 
+#include "tags/MemoListRows.h"
 #include "tags/TagString.h"
 
 #include <algorithm>
@@ -38,17 +39,24 @@ void TagTable::clearNames()
     m_indexByKey.insert(foldedKey(importName()), 0);
 }
 
-void TagTable::addName(const QString& name, int count)
+int TagTable::entryOfName(const QString& name)
 {
-    const QString key = foldedKey(name);
+    QString key = foldedKey(name);
     const auto it = m_indexByKey.constFind(key);
-    if (it != m_indexByKey.constEnd()) {
-        m_counts[it.value()] += count;
-        return;
-    }
+    if (it != m_indexByKey.constEnd())
+        return it.value();
+    // Most names are their own folded key: the key then shares the name's text.
+    if (key == name)
+        key = name;
     m_indexByKey.insert(key, static_cast<int>(m_names.size()));
     m_names.append(name);
-    m_counts.append(count);
+    m_counts.append(0);
+    return static_cast<int>(m_names.size()) - 1;
+}
+
+void TagTable::addName(const QString& name, int count)
+{
+    m_counts[entryOfName(name)] += count;
 }
 
 void TagTable::load(const std::vector<CategoryGroup>& groups, int trashCount)
@@ -63,6 +71,57 @@ void TagTable::load(const std::vector<CategoryGroup>& groups, int trashCount)
         m_totalCount += group.count;
     }
     m_trashCount = trashCount;
+}
+
+TagTable::Loader::Loader(TagTable& table) : m_table(table)
+{
+    m_table.clearNames();
+}
+
+void TagTable::Loader::add(QByteArrayView tagString, int count)
+{
+    // Decoded into one buffer, not into a string per group.
+    if (m_decoded.size() < size_t(tagString.size()))
+        m_decoded.resize(size_t(tagString.size()));
+    const qsizetype length = MemoListRows::decodeUtf8(tagString, m_decoded.data());
+    m_total += count;
+    if (tagString.isNull())
+        return;
+    const QStringView tags(m_decoded.data(), length);
+    // As splitTags(): trimmed of blanks, split at each blank, empty names kept.
+    qsizetype from = 0;
+    qsizetype to = tags.size();
+    while (from < to && tags[from] == u' ')
+        ++from;
+    while (to > from && tags[to - 1] == u' ')
+        --to;
+    if (from == to)
+        return;
+    for (;;) {
+        qsizetype end = from;
+        while (end < to && tags[end] != u' ')
+            ++end;
+        const QStringView name = tags.sliced(from, end - from);
+        // Looked up through a string over the text itself, without a copy.
+        const QString spelling =
+            QString::fromRawData(reinterpret_cast<const QChar*>(name.utf16()), name.size());
+        int entry = m_indexBySpelling.value(spelling, -1);
+        if (entry < 0) {
+            const QString copy = name.toString();
+            entry = m_table.entryOfName(copy);
+            m_indexBySpelling.insert(copy, entry);
+        }
+        m_table.m_counts[entry] += count;
+        if (end == to)
+            break;
+        from = end + 1;
+    }
+}
+
+void TagTable::Loader::finish(int trashCount)
+{
+    m_table.m_totalCount = m_total;
+    m_table.m_trashCount = trashCount;
 }
 
 int TagTable::findCatIndex(QStringView name) const

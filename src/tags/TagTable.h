@@ -2,6 +2,7 @@
 
 #include "store/Memo.h" // CategoryGroup: one row of the per-tag-string count
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -44,6 +45,26 @@ public:
     // group's count; every group, the Null one too, adds to the total.
     // The find result is kept.
     void load(const std::vector<CategoryGroup>& groups, int trashCount);
+
+    // The same load with the groups given one at a time, each tag string as
+    // UTF-8 (a null view for the Null group), so that a database of a million
+    // distinct tag strings needs no list of them: add() each group in order,
+    // then finish().
+    class Loader
+    {
+    public:
+        explicit Loader(TagTable& table);
+        void add(QByteArrayView tagString, int count);
+        void finish(int trashCount);
+
+    private:
+        TagTable& m_table;
+        int m_total = 0;
+        std::vector<char16_t> m_decoded;
+        // Each spelling met so far -> its entry, so that most names are found
+        // without being case-folded.
+        QHash<QString, int> m_indexBySpelling;
+    };
 
     // The lowest index whose name equals `name` ignoring letter case, or -1.
     // The empty name is a name like any other.
@@ -90,10 +111,13 @@ public:
 private:
     void clearNames();
     void addName(const QString& name, int count);
+    // The entry of the name ignoring letter case, appended with a count of 0
+    // when there is none.
+    int entryOfName(const QString& name);
 
     QStringList m_names;
     QList<int> m_counts;
-    QHash<QString, int> m_indexByKey; // case-folded name -> lowest index
+    QHash<QString, int> m_indexByKey; // case-folded name -> lowest index (sharing the name's text when equal)
     int m_totalCount = 0;
     int m_trashCount = 0;
     QList<qint64> m_findIds;

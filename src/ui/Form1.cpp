@@ -75,6 +75,9 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     setAccessibleName(startup.caption);
 
     buildPanels();
+    // The first fill lists every memo: those rows are read in other threads
+    // while the window is built and the tags are counted here.
+    m_memoList->prefetch(TagTable::allName());
     m_tagCommands = new TagCommands(*this);
     m_trashCommands = new TrashCommands(*this);
     m_iconCommands = new IconCommands(*this);
@@ -85,15 +88,20 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     connectParts();
 
     m_editor->setLoading(true);
-    LoadCategoryCounts();
-    CatList_Add();
-    // The stored sort order is known before the first fill, so that fill
-    // orders the rows once.
-    applyMemoListSort();
-    StartNewMemo(QString());
+    // Fonts and sizes are set while the lists are still empty: a font set on a
+    // list of a million rows lays them all out again.
     applyLayoutSettings();
     applyStyleSettings();
     applyGeneralSettings();
+    // The stored sort order is known before the first fill, so that fill
+    // orders the rows once.
+    applyMemoListSort();
+    LoadCategoryCounts();
+    CatList_Add();
+    // The list lays out its rows, as many as there are memos outside the
+    // trash, while they are still being read.
+    m_memoList->layOutPrefetchedRows(m_catList->table().totalCount());
+    StartNewMemo(QString());
     // The first copy on the profile takes what the last one left; a second
     // copy running beside it writes a restore file of its own.
     m_restoreSlot = std::make_unique<RestoreSlot>(m_profile.restorePath, m_clock.now());
