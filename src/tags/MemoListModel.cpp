@@ -511,8 +511,7 @@ void MemoListModel::setIcons(const QSet<qint64>& ids, int image)
         if (entry >= 0)
             m_rows[entry].shownImage = qint16(image);
     }
-    if (!m_order.empty())
-        Q_EMIT dataChanged(index(0, ColumnId), index(rowCount() - 1, ColumnId), {Qt::DecorationRole});
+    announceChanged(ids, ColumnId, ColumnId, {Qt::DecorationRole});
 }
 
 void MemoListModel::setLocked(const QSet<qint64>& ids, bool locked)
@@ -524,9 +523,26 @@ void MemoListModel::setLocked(const QSet<qint64>& ids, bool locked)
         m_rows[entry].isPass = locked;
         m_rows[entry].shownImage = qint16(locked ? MemoListIcons::Padlock : MemoListIcons::Empty);
     }
-    if (!m_order.empty())
-        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1),
-                           {Qt::ForegroundRole, Qt::DecorationRole});
+    announceChanged(ids, 0, ColumnCount - 1, {Qt::ForegroundRole, Qt::DecorationRole});
+}
+
+void MemoListModel::announceChanged(const QSet<qint64>& ids, int firstColumn, int lastColumn,
+                                    const QList<int>& roles)
+{
+    if (m_order.empty())
+        return;
+    // A few rows are announced one by one: the view's work for a range grows
+    // with its length, which for the whole list of a million rows is felt.
+    constexpr qsizetype kOneByOne = 64;
+    if (ids.size() > kOneByOne) {
+        Q_EMIT dataChanged(index(0, firstColumn), index(rowCount() - 1, lastColumn), roles);
+        return;
+    }
+    for (qint64 id : ids) {
+        const int row = rowOfId(id);
+        if (row >= 0)
+            Q_EMIT dataChanged(index(row, firstColumn), index(row, lastColumn), roles);
+    }
 }
 
 void MemoListModel::setTextSort(int column, Qt::SortOrder order)

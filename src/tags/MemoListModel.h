@@ -108,6 +108,8 @@ private:
     // Puts the row at list position order[i] at position i, keeping selections
     // on their rows, and numbers the ranks afresh.
     void reorder(const std::vector<int>& order);
+    // Tells the view that these memos' rows changed in the columns given.
+    void announceChanged(const QSet<qint64>& ids, int firstColumn, int lastColumn, const QList<int>& roles);
     // Moves the row at `position`, whose key changed, to its place.
     void moveToPlace(int position);
 
