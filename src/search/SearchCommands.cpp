@@ -30,7 +30,8 @@ void SearchCommands::mnuFiltering()
     CategoryList& categories = m_window.categoryList();
     try {
         BusyCursor busy;
-        categories.table().setFindResult(RunTagSearch(m_window.store(), *request, frmProgress::factory(&m_window)));
+        categories.table().setFindResult(
+            RunTagSearch(m_window.store(), *request, frmProgress::factory(&m_window)));
     } catch (const DatabaseError& error) {
         // The result of the search before stays, whole.
         m_window.prompt().critical(error.userMessage());

@@ -156,5 +156,7 @@ QString SearchGrams::wordQuery(QStringView foldedWord, bool title)
 
 QString SearchGrams::scheme()
 {
-    return QStringLiteral("trigrams %1, Unicode %2").arg(kSchemeVersion).arg(int(QChar::currentUnicodeVersion()));
+    return QStringLiteral("trigrams %1, Unicode %2")
+        .arg(kSchemeVersion)
+        .arg(int(QChar::currentUnicodeVersion()));
 }

@@ -21,7 +21,8 @@ namespace {
 bool standsForItselfOnly(char16_t c)
 {
     const bool asciiLetter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-    return (c > u' ' && c < 0x7F && !asciiLetter) || (c >= 0x3001 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF);
+    return (c > u' ' && c < 0x7F && !asciiLetter) || (c >= 0x3001 && c <= 0x30FF) ||
+           (c >= 0x3400 && c <= 0x9FFF);
 }
 
 bool holdsTagBytes(QByteArrayView tags, QByteArrayView name)
@@ -45,8 +46,9 @@ TagSearch::TagSearch(const SearchRequest& request)
       m_searchTitles(request.searchTitles)
 {
     for (const QString& tag : std::as_const(m_tags)) {
-        const bool plain =
-            !tag.isEmpty() && std::all_of(tag.begin(), tag.end(), [](QChar c) { return standsForItselfOnly(c.unicode()); });
+        const bool plain = !tag.isEmpty() && std::all_of(tag.begin(), tag.end(), [](QChar c) {
+            return standsForItselfOnly(c.unicode());
+        });
         m_tagBytes.push_back(plain ? tag.toUtf8() : QByteArray());
     }
     // An empty text gives no words at all; otherwise every single blank
@@ -92,7 +94,8 @@ bool TagSearch::tagsHold(QByteArrayView category)
         return true;
     if (category.isNull())
         return false;
-    if (!m_lastCategoryNull && QByteArrayView(m_lastCategory.data(), qsizetype(m_lastCategory.size())) == category)
+    if (!m_lastCategoryNull &&
+        QByteArrayView(m_lastCategory.data(), qsizetype(m_lastCategory.size())) == category)
         return m_lastVerdict;
     m_lastCategory.assign(category.data(), size_t(category.size()));
     m_lastCategoryNull = false;
@@ -245,6 +248,7 @@ void catchUp(SearchIndex& index, const ProgressFactory& makeProgress)
             index.catchUp(nullptr, QuietCatchUp);
         }
     } catch (const DatabaseError&) {
+        // Busy or failing: the memos stay pending and are read as they are.
     }
 }
 
@@ -345,8 +349,8 @@ std::optional<QList<qint64>> indexedSearch(MemoStore& store, TagSearch& search, 
 
 } // namespace
 
-QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const ProgressFactory& makeProgress,
-                           TagSearchStats* stats)
+QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request,
+                           const ProgressFactory& makeProgress, TagSearchStats* stats)
 {
     if (!store.isReadOnly() && !TagSearch(request).wordsAlwaysHold()) {
         SearchIndex index(store.database());

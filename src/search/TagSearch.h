@@ -100,12 +100,13 @@ struct TagSearchStats
 // filed first, shown by a progress window from `makeProgress` when given; a
 // cancel there leaves them for later and the search reads them all. Throws
 // DatabaseError.
-QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request, const ProgressFactory& makeProgress = {},
-                           TagSearchStats* stats = nullptr);
+QList<qint64> RunTagSearch(MemoStore& store, const SearchRequest& request,
+                           const ProgressFactory& makeProgress = {}, TagSearchStats* stats = nullptr);
 
 // The same search with the index as it stands, filing nothing (as on a
 // database opened read-only): the memos waiting are read as they are.
-QList<qint64> RunTagSearchAsIs(MemoStore& store, const SearchRequest& request, TagSearchStats* stats = nullptr);
+QList<qint64> RunTagSearchAsIs(MemoStore& store, const SearchRequest& request,
+                               TagSearchStats* stats = nullptr);
 
 // The same search, always by reading every memo outside the trash.
 QList<qint64> ScanTagSearch(MemoStore& store, const SearchRequest& request);

@@ -104,7 +104,8 @@ public:
     // Every memo outside the trash, locked ones too, in table order, read without copies.
     void forEachSearchRow(const std::function<void(const MemoSearchRow&)>& visit);
     // The memos of `ids` (in order) that exist outside the trash, one by one.
-    void forEachSearchRowOf(const std::vector<qint64>& ids, const std::function<void(const MemoSearchRow&)>& visit);
+    void forEachSearchRowOf(const std::vector<qint64>& ids,
+                            const std::function<void(const MemoSearchRow&)>& visit);
     // Every memo outside the trash with its tag string only (title and body
     // are null views), in tag order: no memo text is read.
     void forEachTagRow(const std::function<void(const MemoSearchRow&)>& visit);

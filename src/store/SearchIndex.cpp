@@ -143,11 +143,15 @@ int SearchIndex::catchUpBatch(int rows)
         // first changed, so those are the ones taken out.
         if (change.indexed) {
             remove.reset();
-            remove.bind(1, change.id).bindUtf8(2, QByteArrayView(change.oldTokens.constData(), change.oldTokens.size())).run();
+            remove.bind(1, change.id)
+                .bindUtf8(2, QByteArrayView(change.oldTokens.constData(), change.oldTokens.size()))
+                .run();
         }
         if (change.exists) {
             add.reset();
-            add.bind(1, change.id).bindUtf8(2, QByteArrayView(change.tokens.constData(), change.tokens.size())).run();
+            add.bind(1, change.id)
+                .bindUtf8(2, QByteArrayView(change.tokens.constData(), change.tokens.size()))
+                .run();
         }
         done.reset();
         done.bind(1, change.id).run();

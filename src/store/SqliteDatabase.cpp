@@ -211,7 +211,8 @@ SqliteDatabase::Statement& SqliteDatabase::Statement::bindUtf8(int index, QByteA
 {
     if (value.isNull())
         return bindNull(index);
-    sqlite3_bind_text64(m_stmt, index, value.data(), sqlite3_uint64(value.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_bind_text64(m_stmt, index, value.data(), sqlite3_uint64(value.size()), SQLITE_TRANSIENT,
+                        SQLITE_UTF8);
     return *this;
 }
 

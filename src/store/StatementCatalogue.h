@@ -248,7 +248,8 @@ inline constexpr const char* SearchIndexPendAll =
     "INSERT INTO MemoSearchPending (RecordID, Indexed) "
     "SELECT RecordID, 0 FROM Memo INDEXED BY Memo_TrashCategory ORDER BY RecordID";
 inline constexpr const char* SearchIndexCountPending = "SELECT count(*) FROM MemoSearchPending";
-inline constexpr const char* SearchIndexPendingIds = "SELECT RecordID FROM MemoSearchPending ORDER BY RecordID";
+inline constexpr const char* SearchIndexPendingIds =
+    "SELECT RecordID FROM MemoSearchPending ORDER BY RecordID";
 // The next ?1 pending memos: what the index holds of each (Indexed, OldTitle,
 // OldMemo) and the memo as it is now (whether it still exists, Title, Memo).
 inline constexpr const char* SearchIndexReadPending =
@@ -257,7 +258,8 @@ inline constexpr const char* SearchIndexReadPending =
 // A contentless index forgets a row by being given the tokens it was filed under.
 inline constexpr const char* SearchIndexRemoveTokens =
     "INSERT INTO MemoSearchIndex (MemoSearchIndex, rowid, Grams) VALUES ('delete', ?1, ?2)";
-inline constexpr const char* SearchIndexAddTokens = "INSERT INTO MemoSearchIndex (rowid, Grams) VALUES (?1, ?2)";
+inline constexpr const char* SearchIndexAddTokens =
+    "INSERT INTO MemoSearchIndex (rowid, Grams) VALUES (?1, ?2)";
 inline constexpr const char* SearchIndexDonePending = "DELETE FROM MemoSearchPending WHERE RecordID = ?1";
 // The RecordIDs filed under the tokens of query ?1, in order.
 inline constexpr const char* SearchIndexMatch =

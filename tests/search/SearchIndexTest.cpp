@@ -5,14 +5,14 @@
 // database files; an index missing a part or of another scheme is made
 // again; a kill in the middle of catching up leaves it usable; many memos
 // waiting are filed with a progress window that can be cancelled.
-#include "search/TagSearch.h"
+#include "store/SearchIndex.h"
 #include "MemoFixtures.h"
 #include "ScriptedPrompt.h"
 #include "StoreFixture.h"
+#include "search/TagSearch.h"
 #include "store/DatabaseMerge.h"
 #include "store/DatabaseRebuild.h"
 #include "store/DatabaseUpgrade.h"
-#include "store/SearchIndex.h"
 
 #include <QProcess>
 #include <QThread>
@@ -30,11 +30,11 @@ using namespace Qt::Literals::StringLiterals;
 // their full-width and hiragana forms, letters that fold to several (ß, ﬁ,
 // İ), full-width ASCII, characters beyond the BMP (an emoji, a letter with
 // case), the ideographic space and line breaks.
-const QStringList kPieces = {
-    u"ｶ"_s,  u"ﾞ"_s,  u"ﾟ"_s, u"ｶﾞ"_s, u"ガ"_s, u"が"_s, u"か"_s, u"\u3099"_s, u"\u309A"_s, u"゛"_s, u"゜"_s,
-    u"ﾊ"_s,  u"ﾊﾟ"_s, u"パ"_s, u"ほ"_s, u"ß"_s,  u"ss"_s, u"SS"_s, u"ẞ"_s,     u"Ａ"_s,     u"a"_s,  u"b"_s,
-    u"ｂ"_s, u"😀"_s, u"𐐀"_s, u"𐐨"_s, u"ﬁ"_s,  u"fi"_s, u"İ"_s,  u"i"_s,     u"　"_s,     u" "_s,  u"東"_s,
-    u"京"_s, u"語"_s, u"1"_s,  u"2"_s,  u"\r\n"_s};
+const QStringList kPieces = {u"ｶ"_s,      u"ﾞ"_s,  u"ﾟ"_s,  u"ｶﾞ"_s, u"ガ"_s, u"が"_s,  u"か"_s, u"\u3099"_s,
+                             u"\u309A"_s, u"゛"_s, u"゜"_s, u"ﾊ"_s,  u"ﾊﾟ"_s, u"パ"_s,  u"ほ"_s, u"ß"_s,
+                             u"ss"_s,     u"SS"_s, u"ẞ"_s,  u"Ａ"_s, u"a"_s,  u"b"_s,   u"ｂ"_s, u"😀"_s,
+                             u"𐐀"_s,      u"𐐨"_s,  u"ﬁ"_s,  u"fi"_s, u"İ"_s,  u"i"_s,   u"　"_s, u" "_s,
+                             u"東"_s,     u"京"_s, u"語"_s, u"1"_s,  u"2"_s,  u"\r\n"_s};
 const QStringList kCategories = {QString(), u""_s, u"a"_s, u"b c"_s, u"A B"_s, u"c"_s};
 const QStringList kTagNames = {u"a"_s, u"b"_s, u"B"_s, u"c"_s, u"x"_s};
 
@@ -102,9 +102,10 @@ private:
 
 std::string describe(const SearchRequest& request)
 {
-    return QString(u"words \""_s + request.words + (request.wordJoin == SearchJoin::And ? u"\" AND"_s : u"\" OR"_s) +
-            (request.searchTitles ? u" titles"_s : u""_s) + u", tags "_s + request.tags.join(u'+') +
-            (request.tagJoin == SearchJoin::And ? u" AND"_s : u" OR"_s))
+    return QString(u"words \""_s + request.words +
+                   (request.wordJoin == SearchJoin::And ? u"\" AND"_s : u"\" OR"_s) +
+                   (request.searchTitles ? u" titles"_s : u""_s) + u", tags "_s + request.tags.join(u'+') +
+                   (request.tagJoin == SearchJoin::And ? u" AND"_s : u" OR"_s))
         .toStdString();
 }
 
@@ -218,7 +219,10 @@ protected:
             const qint64 id = anyId();
             switch (maker.pick(8)) {
             case 0:
-                Statement(other, "UPDATE Memo SET Title = ?2 WHERE RecordID = ?1").bind(1, id).bind(2, maker.text()).run();
+                Statement(other, "UPDATE Memo SET Title = ?2 WHERE RecordID = ?1")
+                    .bind(1, id)
+                    .bind(2, maker.text())
+                    .run();
                 break;
             case 1:
                 Statement(other, "UPDATE Memo SET Memo = ?2 || CAST(X'FF' AS TEXT) || ?3 WHERE RecordID = ?1")
@@ -238,14 +242,18 @@ protected:
                     .run();
                 break;
             case 4:
-                Statement(other, "INSERT OR REPLACE INTO Memo (RecordID, Title, Memo, Category) VALUES (?1, ?2, ?3, 'a')")
+                Statement(
+                    other,
+                    "INSERT OR REPLACE INTO Memo (RecordID, Title, Memo, Category) VALUES (?1, ?2, ?3, 'a')")
                     .bind(1, id)
                     .bind(2, maker.text())
                     .bind(3, maker.text())
                     .run();
                 break;
             case 5:
-                Statement(other, "UPDATE Memo SET RecordID = (SELECT max(RecordID) + 1 FROM Memo) WHERE RecordID = ?1")
+                Statement(
+                    other,
+                    "UPDATE Memo SET RecordID = (SELECT max(RecordID) + 1 FROM Memo) WHERE RecordID = ?1")
                     .bind(1, id)
                     .run();
                 break;
@@ -256,7 +264,10 @@ protected:
                     .run();
                 break;
             default:
-                Statement(other, "UPDATE Memo SET IsTrash = ?2 WHERE RecordID = ?1").bind(1, id).bind(2, maker.pick(2)).run();
+                Statement(other, "UPDATE Memo SET IsTrash = ?2 WHERE RecordID = ?1")
+                    .bind(1, id)
+                    .bind(2, maker.pick(2))
+                    .run();
                 break;
             }
         }
@@ -431,21 +442,22 @@ TEST_F(SearchIndexTest, MergedRebuiltUpgradedAndCopiedDatabasesSearchExactly)
     // Refresh: the rebuilt file numbers the memos afresh and has no index
     // until it is opened again.
     catchUpAll();
-    ASSERT_TRUE(RebuildDatabase({250, dbPath, QString(), home.path()}, quiet, [&] { store->close(); },
-                                [&] { store->reopen(); }));
+    ASSERT_TRUE(RebuildDatabase(
+        {250, dbPath, QString(), home.path()}, quiet, [&] { store->close(); }, [&] { store->reopen(); }));
     EXPECT_FALSE(indexed());
     expectExact(*store);
 
     // Upgrade: a file of an older layout, rebuilt at start-up.
     const QString oldPath = home.file(u"old.mdb"_s);
-    MemoFixtures::execute(oldPath, "CREATE TABLE Contents (Day, Title, Contents, Weather, Genre, Number, PublishTime, "
-                                   "Private, TrackBack, Extend, Excerpt, ImportMark);"
-                                   "CREATE TABLE FileDB (FileName, Day, Uploaded, Logged, Number);"
-                                   "CREATE TABLE LogDB (LogMonth, LogFileName);"
-                                   "CREATE TABLE DBInfo (VersionInfo, IsMemoPass, IsPass);"
-                                   "INSERT INTO DBInfo VALUES (240, 0, 0);"
-                                   "CREATE TABLE Memo (RecordID INTEGER PRIMARY KEY, PublishTime, Title, Memo, No, "
-                                   "Category, IsPass, IsTrash);");
+    MemoFixtures::execute(oldPath,
+                          "CREATE TABLE Contents (Day, Title, Contents, Weather, Genre, Number, PublishTime, "
+                          "Private, TrackBack, Extend, Excerpt, ImportMark);"
+                          "CREATE TABLE FileDB (FileName, Day, Uploaded, Logged, Number);"
+                          "CREATE TABLE LogDB (LogMonth, LogFileName);"
+                          "CREATE TABLE DBInfo (VersionInfo, IsMemoPass, IsPass);"
+                          "INSERT INTO DBInfo VALUES (240, 0, 0);"
+                          "CREATE TABLE Memo (RecordID INTEGER PRIMARY KEY, PublishTime, Title, Memo, No, "
+                          "Category, IsPass, IsTrash);");
     {
         SqliteDatabase old(oldPath, SqliteDatabase::Access::ReadWrite);
         for (int i = 0; i < 120; ++i)
@@ -470,7 +482,8 @@ TEST_F(SearchIndexTest, AKillWhileFilingLeavesWholeBatchesAndAUsableIndex)
     {
         auto transaction = store->transaction();
         for (int i = 0; i < memos; ++i)
-            store->insertMemo(u"メモ %1"_s.arg(i), u"本文 ｶﾞ%1 ß"_s.arg(i * 7) + maker.text(300), u"a"_s, u"2026"_s);
+            store->insertMemo(u"メモ %1"_s.arg(i), u"本文 ｶﾞ%1 ß"_s.arg(i * 7) + maker.text(300), u"a"_s,
+                              u"2026"_s);
         transaction.commit();
     }
     store.reset();
@@ -519,7 +532,10 @@ class LoggedProgress final : public Progress
 {
 public:
     explicit LoggedProgress(ProgressLog& log) : m_log(log) { ++m_log.windows; }
-    void SetProgressBar(bool one, bool two) override { m_log.trace << u"bars %1 %2"_s.arg(int(one)).arg(int(two)); }
+    void SetProgressBar(bool one, bool two) override
+    {
+        m_log.trace << u"bars %1 %2"_s.arg(int(one)).arg(int(two));
+    }
     void SetTitle(const QString& title) override { m_log.trace << u"title "_s + title; }
     void SetExplain(const QString& text) override { m_log.trace << u"explain "_s + text; }
     void SetProgressMax(int bar, int maximum) override { m_log.trace << u"max%1 %2"_s.arg(bar).arg(maximum); }
@@ -556,15 +572,17 @@ TEST_F(SearchIndexTest, ManyWaitingMemosAreFiledWithAProgressWindowThatCanBeCanc
     // rest of the memos wait for the next search.
     log.cancelAfterSteps = 1;
     EXPECT_EQ(RunTagSearch(*store, request, factory), expected);
-    EXPECT_EQ(log.trace, (QStringList{u"title 検索の準備"_s, u"explain 検索用の索引を作成しています...合計4500件"_s,
-                                      u"bars 1 0"_s, u"max1 4500"_s, u"bar1 2000"_s}));
+    EXPECT_EQ(log.trace,
+              (QStringList{u"title 検索の準備"_s, u"explain 検索用の索引を作成しています...合計4500件"_s,
+                           u"bars 1 0"_s, u"max1 4500"_s, u"bar1 2000"_s}));
     EXPECT_EQ(pending(), memos - SearchIndex::CatchUpBatch);
 
     log = {};
     EXPECT_EQ(RunTagSearch(*store, request, factory), expected);
     EXPECT_EQ(log.windows, 1);
-    EXPECT_EQ(log.trace, (QStringList{u"title 検索の準備"_s, u"explain 検索用の索引を作成しています...合計2500件"_s,
-                                      u"bars 1 0"_s, u"max1 2500"_s, u"bar1 2000"_s, u"bar1 2500"_s}));
+    EXPECT_EQ(log.trace,
+              (QStringList{u"title 検索の準備"_s, u"explain 検索用の索引を作成しています...合計2500件"_s,
+                           u"bars 1 0"_s, u"max1 2500"_s, u"bar1 2000"_s, u"bar1 2500"_s}));
     EXPECT_EQ(pending(), 0);
 
     // A few waiting memos are filed without a window, QuietCatchUp at a time.

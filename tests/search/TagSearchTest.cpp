@@ -267,8 +267,8 @@ TEST_F(TagSearchTest, TextThatIsNotValidUtf8IsSearchedAroundTheBadBytes)
 // string, also around bytes that are not UTF-8 and after a byte order mark.
 TEST(TagTestTest, ByteComparedTagNamesAgreeWithTheTagTablesTest)
 {
-    const QByteArray pieces[] = {"タグ1", "タグ11", "1", "#", "x", "X", "ｶ", " ", " ", "\xE3", "\x82",
-                                 "\xEF\xBB\xBF", "ﾀｸﾞ1", "タグ", "グ1", "\xFF"};
+    const QByteArray pieces[] = {"タグ1", "タグ11",       "1",    "#",    "x",   "X",   "ｶ", " ", " ", "\xE3",
+                                 "\x82",  "\xEF\xBB\xBF", "ﾀｸﾞ1", "タグ", "グ1", "\xFF"};
     const QStringList names = {u"タグ1"_s, u"1"_s, u"#"_s, u"タグ"_s, u"x"_s};
     std::mt19937 random(5);
     for (int round = 0; round < 3000; ++round) {

@@ -168,9 +168,10 @@ TEST_F(SearchTest, ASearchFilesManyNewMemosIntoTheIndexFirstWithACancellableProg
 {
     // Memos written by a program that keeps no index: all of them wait.
     prepare();
-    MemoFixtures::execute(dbPath(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) "
-                                    "INSERT INTO Memo (Title, Memo, Category, PublishTime, UpdateTime) "
-                                    "SELECT 'memo ' || i, 'ﾎﾞﾃﾞｨ ' || i, 'x', '2026/01/01', '2026/01/01' FROM n");
+    MemoFixtures::execute(dbPath(),
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2500) "
+                          "INSERT INTO Memo (Title, Memo, Category, PublishTime, UpdateTime) "
+                          "SELECT 'memo ' || i, 'ﾎﾞﾃﾞｨ ' || i, 'x', '2026/01/01', '2026/01/01' FROM n");
     open();
     SearchIndex index(window->store().database());
     ASSERT_FALSE(index.isUsable()) << "made by the first search for words";
