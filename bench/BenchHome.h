@@ -20,7 +20,11 @@
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 #include <random>
+#include <vector>
+
+#include <sqlite3.h>
 
 // A home folder with a default database of `memos` memos of about 1 KB, each
 // with two to four of 200 tags; every `sharedEvery`-th memo (when above 0)
@@ -100,6 +104,45 @@ inline std::unique_ptr<Form1> openWindowWithSettings(Home& home, Prompt& prompt,
         ini.write(settings);
     ini.close();
     return openWindow(home, prompt);
+}
+
+// Answers every question Yes, and input boxes from a list in turn.
+class AnsweringPrompt final : public SilentPrompt
+{
+public:
+    QStringList inputs;
+    int nextInput = 0;
+    PromptAnswer message(const PromptMessage& message) override
+    {
+        return message.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
+    }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
+    {
+        if (inputs.isEmpty())
+            return std::nullopt;
+        return inputs.value(nextInput++ % int(inputs.size()));
+    }
+};
+
+// Steps through a statement on a read-only connection of its own, touching
+// every column, as the cheapest reader of the same rows would.
+inline void stepStatement(const QString& db, const char* sql, const std::vector<qint64>& binds)
+{
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(QFile::encodeName(db).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr);
+    for (size_t i = 0; i < binds.size(); ++i)
+        sqlite3_bind_int64(statement, int(i) + 1, binds[i]);
+    const int columns = sqlite3_column_count(statement);
+    size_t bytes = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        for (int column = 0; column < columns; ++column)
+            bytes += size_t(sqlite3_column_bytes(statement, column)) +
+                     size_t(sqlite3_column_text(statement, column) != nullptr);
+    benchmark::DoNotOptimize(bytes);
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
 }
 
 // Selects the first `count` rows of the memo list.

@@ -25,22 +25,6 @@ Home& home()
     return home;
 }
 
-// Answers every question Yes, and input boxes from a list in turn.
-class AnsweringPrompt final : public SilentPrompt
-{
-public:
-    QStringList inputs;
-    int nextInput = 0;
-    PromptAnswer message(const PromptMessage& message) override
-    {
-        return message.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
-    }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
-    {
-        return inputs.value(nextInput++ % int(inputs.size()));
-    }
-};
-
 // Counts the paint events of the progress window while it is shown.
 class RepaintCounter : public QObject
 {

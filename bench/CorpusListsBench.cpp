@@ -15,7 +15,6 @@
 #include "tags/MemoListModel.h"
 
 #include <map>
-#include <sqlite3.h>
 
 namespace {
 
@@ -51,27 +50,6 @@ Opened& opened(int memos)
         QApplication::processEvents();
     }
     return entry;
-}
-
-// Steps through a statement on a read-only connection of its own, touching
-// every column, as the cheapest reader of the same rows would.
-void stepStatement(const QString& db, const char* sql, const std::vector<qint64>& binds)
-{
-    sqlite3* handle = nullptr;
-    sqlite3_open_v2(QFile::encodeName(db).constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr);
-    for (size_t i = 0; i < binds.size(); ++i)
-        sqlite3_bind_int64(statement, int(i) + 1, binds[i]);
-    const int columns = sqlite3_column_count(statement);
-    size_t bytes = 0;
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        for (int column = 0; column < columns; ++column)
-            bytes += size_t(sqlite3_column_bytes(statement, column)) +
-                     size_t(sqlite3_column_text(statement, column) != nullptr);
-    benchmark::DoNotOptimize(bytes);
-    sqlite3_finalize(statement);
-    sqlite3_close(handle);
 }
 
 const std::vector<qint64> kWholeList = {0, std::numeric_limits<qint64>::min(),

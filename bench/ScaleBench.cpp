@@ -21,16 +21,6 @@
 
 namespace {
 
-// Answers every question Yes.
-class AnsweringPrompt final : public SilentPrompt
-{
-public:
-    PromptAnswer message(const PromptMessage& message) override
-    {
-        return message.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
-    }
-};
-
 CorpusHome& home(int memos)
 {
     static std::map<int, std::unique_ptr<CorpusHome>> homes;
@@ -67,42 +57,34 @@ void BM_SaveOneMemo(benchmark::State& state)
     }
 }
 
-// One selected memo of "[ALL]" to the trash; it comes back between rounds.
-void BM_TrashOneMemo(benchmark::State& state)
+// The first memo of the list `from` moved by the command `move` (timed),
+// then moved back from the list `back` by `moveBack` between rounds.
+void moveOneMemo(benchmark::State& state, int from, const char* move, int back, const char* moveBack)
 {
     AnsweringPrompt prompt;
     auto window = openWindowIn(home(int(state.range(0))), prompt);
     for (auto _ : state) {
         state.PauseTiming();
-        choose(*window, TagTable::AllRowId);
+        choose(*window, from);
         selectFirstRows(*window, 1);
         state.ResumeTiming();
-        trigger(*window, "mnuDeleteMemo");
+        trigger(*window, move);
         state.PauseTiming();
-        choose(*window, TagTable::TrashRowId);
+        choose(*window, back);
         selectFirstRows(*window, 1);
-        trigger(*window, "mnuRestoreMemo");
+        trigger(*window, moveBack);
         state.ResumeTiming();
     }
 }
 
-// One selected memo of "[Trash]" restored; it goes back between rounds.
+void BM_TrashOneMemo(benchmark::State& state)
+{
+    moveOneMemo(state, TagTable::AllRowId, "mnuDeleteMemo", TagTable::TrashRowId, "mnuRestoreMemo");
+}
+
 void BM_RestoreOneMemo(benchmark::State& state)
 {
-    AnsweringPrompt prompt;
-    auto window = openWindowIn(home(int(state.range(0))), prompt);
-    for (auto _ : state) {
-        state.PauseTiming();
-        choose(*window, TagTable::TrashRowId);
-        selectFirstRows(*window, 1);
-        state.ResumeTiming();
-        trigger(*window, "mnuRestoreMemo");
-        state.PauseTiming();
-        choose(*window, TagTable::AllRowId);
-        selectFirstRows(*window, 1);
-        trigger(*window, "mnuDeleteMemo");
-        state.ResumeTiming();
-    }
+    moveOneMemo(state, TagTable::TrashRowId, "mnuRestoreMemo", TagTable::AllRowId, "mnuDeleteMemo");
 }
 
 // An icon set on, then taken off, `selected` memos of "[ALL]".

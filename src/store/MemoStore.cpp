@@ -31,6 +31,13 @@ Memo readMemoRow(const Statement& row)
     return memo;
 }
 
+// Reads the columns of sql::ReadMemosForSearch / sql::ReadMemoForSearch into
+// views valid until the next step.
+MemoSearchRow readSearchRow(const Statement& row)
+{
+    return MemoSearchRow{row.int64(0), row.utf8(1), row.utf8(2), row.utf8(3)};
+}
+
 // A single-row update; true when the memo existed.
 bool updateOne(SqliteDatabase& db, const char* text, qint64 id, qint64 value)
 {
@@ -269,31 +276,19 @@ void MemoStore::forEachMemo(bool includeTrashed, bool includeLocked, const std::
 void MemoStore::forEachSearchRow(const std::function<void(const MemoSearchRow&)>& visit)
 {
     Statement query(m_db, sql::ReadMemosForSearch);
-    MemoSearchRow row;
-    while (query.step()) {
-        row.id = query.int64(0);
-        row.category = query.utf8(1);
-        row.title = query.utf8(2);
-        row.body = query.utf8(3);
-        visit(row);
-    }
+    while (query.step())
+        visit(readSearchRow(query));
 }
 
 void MemoStore::forEachSearchRowOf(const std::vector<qint64>& ids,
                                    const std::function<void(const MemoSearchRow&)>& visit)
 {
     Statement query(m_db, sql::ReadMemoForSearch);
-    MemoSearchRow row;
     for (const qint64 id : ids) {
         query.reset();
         query.bind(1, id);
-        if (!query.step())
-            continue;
-        row.id = query.int64(0);
-        row.category = query.utf8(1);
-        row.title = query.utf8(2);
-        row.body = query.utf8(3);
-        visit(row);
+        if (query.step())
+            visit(readSearchRow(query));
     }
 }
 
