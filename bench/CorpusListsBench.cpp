@@ -20,16 +20,6 @@ namespace {
 
 SilentPrompt g_prompt;
 
-// A scratch home holding a copy of the corpus file of `memos` memos as its database.
-struct CorpusHome
-{
-    QTemporaryDir dir;
-    QString path() const { return dir.path() + QLatin1Char('/'); }
-    QString db() const { return path() + QStringLiteral("diary.mdb"); }
-
-    explicit CorpusHome(int memos) { QFile::copy(corpus::corpusFile(memos), db()); }
-};
-
 // One home and one window per size, opened once for every benchmark.
 struct Opened
 {
@@ -43,11 +33,7 @@ Opened& opened(int memos)
     Opened& entry = homes[memos];
     if (!entry.window) {
         entry.home = std::make_unique<CorpusHome>(memos);
-        static SystemClock clock;
-        StartupResult startup = Startup(g_prompt, entry.home->path()).run({});
-        entry.window = std::make_unique<Form1>(std::move(startup), g_prompt, clock);
-        entry.window->show();
-        QApplication::processEvents();
+        entry.window = openWindowIn(*entry.home, g_prompt);
     }
     return entry;
 }
