@@ -34,27 +34,31 @@ void substituteWindowsFonts()
 
 // For timing the start as a whole process (bench/startup.sh): with
 // QUILLET_EXIT_AFTER_FIRST_SCREEN set, the process ends right after the memo
-// list has first been painted with rows, without tidying up, so that the
-// process's wall time and peak memory are those of start to first screen.
+// list has first been painted with rows, or with "listed", painted holding
+// every row, without tidying up, so that the process's wall time and peak
+// memory are those of the start up to there.
 class ExitAfterFirstScreen : public QObject
 {
 public:
-    explicit ExitAfterFirstScreen(QAbstractItemView* list) : QObject(list), m_list(list)
+    ExitAfterFirstScreen(MemoList& list, bool whenListed)
+        : QObject(list.view()), m_list(list), m_whenListed(whenListed)
     {
-        list->viewport()->installEventFilter(this);
+        list.view()->viewport()->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         // The timer fires once this paint has reached the screen.
-        if (event->type() == QEvent::Paint && m_list->model()->rowCount() > 0)
+        if (event->type() == QEvent::Paint && m_list.view()->model()->rowCount() > 0 &&
+            !(m_whenListed && m_list.showsFirstRowsOnly()))
             QTimer::singleShot(0, [] { ::_exit(0); });
         return false;
     }
 
 private:
-    QAbstractItemView* m_list;
+    MemoList& m_list;
+    bool m_whenListed;
 };
 
 } // namespace
@@ -112,7 +116,8 @@ int main(int argc, char** argv)
     }
     prompt.setParent(window.get());
     if (qEnvironmentVariableIsSet("QUILLET_EXIT_AFTER_FIRST_SCREEN"))
-        new ExitAfterFirstScreen(window->memoList().view());
+        new ExitAfterFirstScreen(window->memoList(),
+                                 qgetenv("QUILLET_EXIT_AFTER_FIRST_SCREEN") == QByteArrayLiteral("listed"));
     window->show();
     window->finishStartup();
     if (terminationPending) {

@@ -146,11 +146,9 @@ void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const M
 
 namespace {
 
-void listMemoColumns(SqliteDatabase& db, bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
-                     const std::function<void(const MemoListColumns&)>& visit)
+// Visits the rows of a memo list statement, its tag strings `withCategory`.
+void visitListColumns(Statement& query, bool withCategory, const std::function<void(const MemoListColumns&)>& visit)
 {
-    Statement query(db, withCategory ? sql::ListMemosInRange : sql::ListShownMemosInRange);
-    query.bind(1, inTrash).bind(2, firstId).bind(3, lastId);
     MemoListColumns row;
     while (query.step()) {
         row.id = query.int64(0);
@@ -163,6 +161,14 @@ void listMemoColumns(SqliteDatabase& db, bool inTrash, bool withCategory, qint64
             row.category = query.utf8(6);
         visit(row);
     }
+}
+
+void listMemoColumns(SqliteDatabase& db, bool inTrash, bool withCategory, qint64 firstId, qint64 lastId,
+                     const std::function<void(const MemoListColumns&)>& visit)
+{
+    Statement query(db, withCategory ? sql::ListMemosInRange : sql::ListShownMemosInRange);
+    query.bind(1, inTrash).bind(2, firstId).bind(3, lastId);
+    visitListColumns(query, withCategory, visit);
 }
 
 } // namespace
@@ -179,6 +185,14 @@ void MemoStore::forEachListedMemoColumnsAt(const QString& path, bool inTrash, bo
 {
     SqliteDatabase reader(path, SqliteDatabase::Access::ReadOnly);
     listMemoColumns(reader, inTrash, withCategory, firstId, lastId, visit);
+}
+
+void MemoStore::forEachListedMemoColumnsAtEnd(bool inTrash, bool highest, qint64 firstId, qint64 lastId,
+                                              int limit, const std::function<void(const MemoListColumns&)>& visit)
+{
+    Statement query(m_db, highest ? sql::ListHighestShownMemosInRange : sql::ListLowestShownMemosInRange);
+    query.bind(1, inTrash).bind(2, firstId).bind(3, lastId).bind(4, limit);
+    visitListColumns(query, false, visit);
 }
 
 std::optional<std::pair<qint64, qint64>> MemoStore::recordIdRange()

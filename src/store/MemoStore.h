@@ -76,6 +76,11 @@ public:
     static void forEachListedMemoColumnsAt(const QString& path, bool inTrash, bool withCategory,
                                            qint64 firstId, qint64 lastId,
                                            const std::function<void(const MemoListColumns&)>& visit);
+    // At most `limit` of the rows forEachListedMemoColumns() reads without tag
+    // strings: those with the lowest RecordIDs, or with the highest (then
+    // highest first).
+    void forEachListedMemoColumnsAtEnd(bool inTrash, bool highest, qint64 firstId, qint64 lastId, int limit,
+                                       const std::function<void(const MemoListColumns&)>& visit);
     // The lowest and highest RecordID in use; nullopt when there is no memo.
     std::optional<std::pair<qint64, qint64>> recordIdRange();
 

@@ -127,6 +127,13 @@ inline constexpr const char* ListMemosInRange =
 inline constexpr const char* ListShownMemosInRange =
     "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass "
     "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID";
+// The first ?4 of those rows, or the last ?4 from the highest RecordID down.
+inline constexpr const char* ListLowestShownMemosInRange =
+    "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass "
+    "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID LIMIT ?4";
+inline constexpr const char* ListHighestShownMemosInRange =
+    "SELECT RecordID, PublishTime, UpdateTime, Title, Icon, IsPass "
+    "FROM Memo WHERE (IsTrash <> 0) = ?1 AND RecordID BETWEEN ?2 AND ?3 ORDER BY RecordID DESC LIMIT ?4";
 // The lowest and highest RecordID (Null when there is no memo).
 // Two subqueries: SQLite looks up a lone min() or max() at the end of the
 // table, but scans the whole table for both in one query.

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 #include <future>
@@ -50,7 +51,11 @@ void MemoList::choose(const QModelIndex& index)
 {
     if (!index.isValid() || m_selectingItself)
         return;
-    Q_EMIT memoChosen(m_model->idAt(index.row()));
+    // The first rows are the same memos in the same places once the rest are in.
+    const int row = index.row();
+    takeRestOfRows();
+    if (row < m_model->rowCount())
+        Q_EMIT memoChosen(m_model->idAt(row));
 }
 
 namespace {
@@ -59,6 +64,10 @@ constexpr qint64 kLowestId = std::numeric_limits<qint64>::min();
 constexpr qint64 kHighestId = std::numeric_limits<qint64>::max();
 // Lists whose RecordIDs span fewer are read in one part.
 constexpr qint64 kSplitSpan = 20'000;
+// Lists of this many rows or more show their first rows before the rest are
+// read; as many as a screen holds, and more.
+constexpr int kFirstRowsFrom = 20'000;
+constexpr int kFirstRows = 200;
 
 // Reads the memo list's rows with RecordIDs from `firstId` to `lastId`
 // (MemoStore::forEachListedMemoColumns on one connection or another).
@@ -116,15 +125,42 @@ std::future<MemoListRows> readApart(const QString& path, const QString& name, co
 }
 
 // The last RecordID of the lower part when a list is read in two parts at
-// once; nullopt when it is read in one.
-std::optional<qint64> splitPoint(MemoStore& store)
+// once, `share` of the RecordIDs in use; nullopt when it is read in one.
+std::optional<qint64> splitPoint(MemoStore& store, double share = 0.5)
 {
     if (!store.readsApartSeeAll())
         return std::nullopt;
     const auto range = store.recordIdRange();
     if (!range || range->second - range->first < kSplitSpan)
         return std::nullopt;
-    return range->first + (range->second - range->first) / 2;
+    return range->first + qint64(double(range->second - range->first) * share);
+}
+
+// The first `count` rows of "[ALL]" sorted by ID text, with others: IDs of
+// one number of digits are in the same order as texts and as numbers, so
+// the first rows are among the `count` lowest IDs of each length (the
+// highest for the descending sort). Nullopt for negative IDs, whose texts
+// do not keep that order.
+std::optional<MemoListRows> readIdTextFirstRows(MemoStore& store, bool descending, int count)
+{
+    const auto range = store.recordIdRange();
+    if (!range || range->first < 0)
+        return std::nullopt;
+    MemoListRows rows;
+    const auto take = [&rows](const MemoListColumns& row) {
+        rows.append(row.id, row.publishTime, row.updateTime, row.title, row.icon, row.isPass);
+    };
+    // The IDs of one length: from `lowest` to `highest`.
+    qint64 lowest = 0;
+    qint64 highest = 9;
+    for (;;) {
+        store.forEachListedMemoColumnsAtEnd(false, descending, lowest, highest, count, take);
+        if (highest >= range->second || highest == kHighestId)
+            break;
+        lowest = highest + 1;
+        highest = highest > (kHighestId - 9) / 10 ? kHighestId : highest * 10 + 9;
+    }
+    return rows;
 }
 
 } // namespace
@@ -135,6 +171,15 @@ struct MemoList::Prefetch
     MemoStore::ContentVersion version;
     std::future<MemoListRows> lower;
     std::future<MemoListRows> upper; // not valid when the list is read in one part
+    std::optional<qint64> upperFrom; // the upper part's first RecordID while it waits to be read
+
+    // Starts reading the upper part, if it waits.
+    void readUpper(const QString& path)
+    {
+        if (upperFrom)
+            upper = readApart(path, name, {}, *upperFrom, kHighestId);
+        upperFrom.reset();
+    }
 };
 
 MemoList::~MemoList() = default;
@@ -146,25 +191,72 @@ void MemoList::prefetch(const QString& name)
     auto prefetch = std::make_unique<Prefetch>();
     prefetch->name = name;
     prefetch->version = m_store.contentVersion();
-    const std::optional<qint64> split = splitPoint(m_store);
+    // The lower part is read beside the window's building and the tag
+    // counts, which keep the other core; the upper part, a third, once they
+    // are done (layOutPrefetchedRows()).
+    const std::optional<qint64> split = splitPoint(m_store, 2.0 / 3.0);
     prefetch->lower = readApart(m_store.path(), name, {}, kLowestId, split ? *split : kHighestId);
     if (split)
-        prefetch->upper = readApart(m_store.path(), name, {}, *split + 1, kHighestId);
+        prefetch->upperFrom = *split + 1;
     m_prefetch = std::move(prefetch);
 }
 
-void MemoList::layOutPrefetchedRows(int count)
+bool MemoList::layOutPrefetchedRows(int count)
 {
-    if (!m_prefetch || count <= 0)
-        return;
+    if (!m_prefetch)
+        return false;
+    m_prefetch->readUpper(m_store.path());
+    if (count <= 0)
+        return false;
+    if (count >= kFirstRowsFrom && m_prefetch->name == TagTable::allName() && m_model->isTextSortOn() &&
+        m_model->sortColumn() == MemoListModel::ColumnId) {
+        try {
+            if (std::optional<MemoListRows> first = readIdTextFirstRows(
+                    m_store, m_model->sortOrder() == Qt::DescendingOrder, kFirstRows)) {
+                m_model->setFirstRows(std::move(*first), kFirstRows);
+                m_restOfRows = count - m_model->rowCount();
+                return true;
+            }
+        } catch (const DatabaseError&) {
+            // The rows are read whole below, where a failure is reported.
+        }
+    }
     m_model->setPlaceholderRows(count);
     m_view->doItemsLayout();
+    return false;
+}
+
+void MemoList::layOutRestOfRows()
+{
+    if (!m_restOfRows || m_model->hasPlaceholderRows())
+        return;
+    m_model->addPlaceholderRows(*m_restOfRows);
+    m_view->doItemsLayout();
+}
+
+void MemoList::takeRestOfRows()
+{
+    if (!m_restOfRows)
+        return;
+    try {
+        fill(TagTable::allName(), {});
+    } catch (const DatabaseError& error) {
+        Q_EMIT fillFailed(error.userMessage());
+    }
 }
 
 void MemoList::FillMemoList(const QString& name, const TagTable& table)
 {
+    fill(name, name == TagTable::findName() ? table.findIds() : QList<qint64>());
+}
+
+void MemoList::fill(const QString& name, const QList<qint64>& found)
+{
     BusyCursor busy;
+    m_restOfRows.reset();
     if (const std::unique_ptr<Prefetch> prefetch = std::move(m_prefetch)) {
+        if (prefetch->name == name)
+            prefetch->readUpper(m_store.path());
         // Waited for in any case: the rows are either taken or dropped.
         prefetch->lower.wait();
         if (prefetch->upper.valid())
@@ -184,7 +276,6 @@ void MemoList::FillMemoList(const QString& name, const TagTable& table)
     // Placeholders are not left standing should the reading below fail.
     if (m_model->hasPlaceholderRows())
         m_model->clear();
-    const QList<qint64> found = name == TagTable::findName() ? table.findIds() : QList<qint64>();
     const ListReader onStore = [this](bool inTrash, bool withCategory, qint64 first, qint64 last,
                                       const auto& visit) {
         m_store.forEachListedMemoColumns(inTrash, withCategory, first, last, visit);
@@ -210,6 +301,7 @@ void MemoList::FillMemoList(const QString& name, const TagTable& table)
 
 void MemoList::clear()
 {
+    takeRestOfRows();
     m_model->clear();
 }
 
@@ -218,6 +310,7 @@ void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& 
 {
     // A memo in the trash belongs to the trash list only; one outside it to
     // "[ALL]", "[Find]" and the lists of its tags (letter case counts here).
+    takeRestOfRows();
     const bool belongs = inTrash ? name == TagTable::trashName()
                                  : name == TagTable::allName() || name == TagTable::findName() ||
                                        (name != TagTable::trashName() && splitTags(tags).contains(name));
@@ -236,13 +329,15 @@ void MemoList::UpdateMemoListRow(const QString& name, qint64 id, const QString& 
 
 void MemoList::SelectAllMemos()
 {
+    takeRestOfRows();
     m_selectingItself = true;
     m_view->selectAll();
     m_selectingItself = false;
 }
 
-QList<qint64> MemoList::selectedIds() const
+QList<qint64> MemoList::selectedIds()
 {
+    takeRestOfRows();
     QModelIndexList selected = m_view->selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -253,28 +348,33 @@ QList<qint64> MemoList::selectedIds() const
     return ids;
 }
 
-int MemoList::FindMemoRow(qint64 id) const
+int MemoList::FindMemoRow(qint64 id)
 {
+    takeRestOfRows();
     return m_model->rowOfId(id) + 1;
 }
 
 void MemoList::removeMemoRows(const QList<qint64>& ids)
 {
+    takeRestOfRows();
     m_model->removeIds(QSet<qint64>(ids.begin(), ids.end()));
 }
 
 void MemoList::setMemoIcons(const QList<qint64>& ids, int image)
 {
+    takeRestOfRows();
     m_model->setIcons(QSet<qint64>(ids.begin(), ids.end()), image);
 }
 
 void MemoList::setMemosLocked(const QList<qint64>& ids, bool locked)
 {
+    takeRestOfRows();
     m_model->setLocked(QSet<qint64>(ids.begin(), ids.end()), locked);
 }
 
 void MemoList::selectId(qint64 id)
 {
+    takeRestOfRows();
     const int row = m_model->rowOfId(id);
     if (row < 0)
         return;
@@ -288,6 +388,7 @@ void MemoList::selectId(qint64 id)
 
 void MemoList::onHeaderClicked(int column)
 {
+    takeRestOfRows();
     if (column == MemoListModel::ColumnId) {
         m_model->sortByIdNumber(m_numSortToggle);
         return;
@@ -311,6 +412,33 @@ void MemoList::FitTitleColumn(int minimumTitleWidth)
 
 bool MemoList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_restOfRows) {
+        switch (event->type()) {
+        case QEvent::Paint:
+            // The first screen is out: the rest are laid out and taken next,
+            // as soon as the painting is done.
+            if (watched == m_view->viewport() && !m_restScheduled) {
+                m_restScheduled = true;
+                QTimer::singleShot(0, this, [this] {
+                    m_restScheduled = false;
+                    layOutRestOfRows();
+                    takeRestOfRows();
+                });
+            }
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+            // What the user does to the list acts on the whole list.
+            takeRestOfRows();
+            break;
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress && watched == m_view->viewport()) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         m_lastButton = mouse->button();

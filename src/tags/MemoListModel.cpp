@@ -389,7 +389,7 @@ void MemoListModel::setRows(const std::vector<Row>& rows)
 
 void MemoListModel::setRows(MemoListRows rows)
 {
-    const bool inPlace = m_placeholders > 0 && m_placeholders == rows.size();
+    const bool inPlace = m_placeholders > 0 && qsizetype(m_order.size()) + m_placeholders == rows.size();
     if (!inPlace)
         beginResetModel();
     m_placeholders = 0;
@@ -415,6 +415,25 @@ void MemoListModel::setPlaceholderRows(int count)
     m_rows = MemoListRows();
     m_placeholders = std::max(count, 0);
     endResetModel();
+}
+
+void MemoListModel::setFirstRows(MemoListRows candidates, int count)
+{
+    setRows(std::move(candidates));
+    if (rowCount() <= count)
+        return;
+    beginRemoveRows({}, count, rowCount() - 1);
+    m_order.resize(size_t(count));
+    endRemoveRows();
+}
+
+void MemoListModel::addPlaceholderRows(int count)
+{
+    if (count <= 0)
+        return;
+    beginInsertRows({}, rowCount(), rowCount() + count - 1);
+    m_placeholders += count;
+    endInsertRows();
 }
 
 int MemoListModel::rowOfId(qint64 id) const

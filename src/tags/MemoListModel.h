@@ -61,6 +61,12 @@ public:
     // is otherwise empty (it shows nothing and holds no memo).
     void setPlaceholderRows(int count);
     bool hasPlaceholderRows() const { return m_placeholders > 0; }
+    // The first rows of a long list, shown before the rest are read: of
+    // `candidates`, among which are the list's first `count` rows, the first
+    // `count` in the sort order. Placeholders added after them (below) and
+    // then every row set by setRows() keep the view's layout and selection.
+    void setFirstRows(MemoListRows candidates, int count);
+    void addPlaceholderRows(int count);
     // The list position of memo `id`, or -1.
     int rowOfId(qint64 id) const;
     // A saved memo's new update time and title; while the text sort is on, the
@@ -122,7 +128,7 @@ private:
 
     MemoListRows m_rows;      // in the order the rows arrived; never shrinks until the next fill
     std::vector<int> m_order; // list position -> stored row
-    int m_placeholders = 0;   // rows counted before m_order, which is then empty
+    int m_placeholders = 0;   // rows without contents after those of m_order
     bool m_textSortOn = false;
     int m_sortColumn = ColumnId;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

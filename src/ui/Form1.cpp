@@ -99,9 +99,12 @@ Form1::Form1(StartupResult&& startup, Prompt& prompt, Clock& clock, QWidget* par
     LoadCategoryCounts();
     CatList_Add();
     // The list lays out its rows, as many as there are memos outside the
-    // trash, while they are still being read.
-    m_memoList->layOutPrefetchedRows(m_catList->table().totalCount());
-    StartNewMemo(QString());
+    // trash, while they are still being read; a long one shows its first
+    // rows and takes the rest once the window is on the screen.
+    if (m_memoList->layOutPrefetchedRows(m_catList->table().totalCount()))
+        StartNewMemoKeepingList();
+    else
+        StartNewMemo(QString());
     // The first copy on the profile takes what the last one left; a second
     // copy running beside it writes a restore file of its own.
     m_restoreSlot = std::make_unique<RestoreSlot>(m_profile.restorePath, m_clock.now());
@@ -291,6 +294,7 @@ void Form1::connectParts()
     connect(m_editor, &MemoEditor::tagClicked, this, &Form1::jumpToTag);
     connect(m_editor, &MemoEditor::tagPickerRequested, this, &Form1::chooseTagsForTagBox);
     connect(m_memoList, &MemoList::deleteKeyPressed, m_trashCommands, &TrashCommands::mnuDeleteMemo);
+    connect(m_memoList, &MemoList::fillFailed, this, [this](const QString& message) { m_prompt.critical(message); });
     connect(qApp, &QApplication::focusChanged, this, &Form1::updateFocusStates);
 }
 
