@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -160,6 +161,14 @@ inline void trigger(Form1& window, const char* action)
     window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
+// What a benchmark keeps for all its runs (windows above all) is let go
+// here before the application ends.
+inline std::vector<std::function<void()>>& benchEndings()
+{
+    static std::vector<std::function<void()>> endings;
+    return endings;
+}
+
 #define QUILLET_BENCHMARK_MAIN()                                                                             \
     int main(int argc, char** argv)                                                                          \
     {                                                                                                        \
@@ -169,5 +178,7 @@ inline void trigger(Form1& window, const char* action)
         benchmark::Initialize(&argc, argv);                                                                  \
         benchmark::RunSpecifiedBenchmarks();                                                                 \
         benchmark::Shutdown();                                                                               \
+        for (const auto& ending : benchEndings())                                                            \
+            ending();                                                                                        \
         return 0;                                                                                            \
     }

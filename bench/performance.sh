@@ -26,7 +26,7 @@ for size in 1000 100000 1000000; do build/bench/quillet_bench_corpus "$size" >/d
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
 bash bench/startup.sh | tee "$results/startup.txt"
-for bench in scale search_index lists; do
+for bench in scale search_index corpus_lists; do
   build/bench/quillet_bench_$bench --benchmark_out="$results/$bench.json" --benchmark_out_format=json
 done
 python3 bench/performance_table.py "$results" docs/PERFORMANCE.md
