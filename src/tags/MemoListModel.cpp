@@ -31,6 +31,10 @@ int compareIdTexts(qint64 a, qint64 b)
 // IDs from 0 to below 10^17 as one number each that orders them as their
 // texts: the digits aligned to the left, then the number of digits (a prefix
 // goes first: "1" before "10").
+// Changes to this many rows or fewer are made row by row; to more, by a pass
+// over the whole list.
+constexpr qsizetype kFewRows = 64;
+
 constexpr qint64 kIdTextKeyLimit = 100'000'000'000'000'000;
 constexpr qint64 kPowersOfTen[] = {1,
                                    10,
@@ -506,20 +510,33 @@ int MemoListModel::addRow(Row row)
 
 void MemoListModel::removeIds(const QSet<qint64>& ids)
 {
-    // From the end, so that the positions still to visit do not move. The
-    // stored rows stay until the next fill; their positions are gone.
-    for (int last = int(m_order.size()) - 1; last >= 0;) {
-        if (!ids.contains(idAt(last))) {
-            --last;
-            continue;
-        }
+    // The positions of the memos listed: looked up one by one for a few,
+    // found by one pass over a long list for many.
+    std::vector<int> positions;
+    if (ids.size() <= kFewRows) {
+        for (qint64 id : ids)
+            if (const int position = rowOfId(id); position >= 0)
+                positions.push_back(position);
+        std::sort(positions.begin(), positions.end());
+    } else {
+        for (int position = 0; position < int(m_order.size()); ++position)
+            if (ids.contains(idAt(position)))
+                positions.push_back(position);
+    }
+    // Runs of neighbours from the end, so that the positions still to visit
+    // do not move. The stored rows stay until the next fill; their positions
+    // are gone.
+    while (!positions.empty()) {
+        const int last = positions.back();
         int first = last;
-        while (first > 0 && ids.contains(idAt(first - 1)))
-            --first;
+        positions.pop_back();
+        while (!positions.empty() && positions.back() == first - 1) {
+            first = positions.back();
+            positions.pop_back();
+        }
         beginRemoveRows({}, first, last);
         m_order.erase(m_order.begin() + first, m_order.begin() + last + 1);
         endRemoveRows();
-        last = first - 1;
     }
 }
 
@@ -552,8 +569,7 @@ void MemoListModel::announceChanged(const QSet<qint64>& ids, int firstColumn, in
         return;
     // A few rows are announced one by one: the view's work for a range grows
     // with its length, which for the whole list of a million rows is felt.
-    constexpr qsizetype kOneByOne = 64;
-    if (ids.size() > kOneByOne) {
+    if (ids.size() > kFewRows) {
         Q_EMIT dataChanged(index(0, firstColumn), index(rowCount() - 1, lastColumn), roles);
         return;
     }
