@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
@@ -160,6 +161,30 @@ inline void trigger(Form1& window, const char* action)
 {
     window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
+
+// Counts the paint events of the progress window while it lives: of the
+// window alone, or of the window and every widget in it.
+class RepaintCounter : public QObject
+{
+public:
+    enum class Count { WindowOnly, WithItsWidgets };
+    int paints = 0;
+    explicit RepaintCounter(Count count) : m_count(count) { qApp->installEventFilter(this); }
+    ~RepaintCounter() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint || !watched->isWidgetType())
+            return false;
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        if (window->objectName() == QStringLiteral("frmProgress") &&
+            (m_count == Count::WithItsWidgets || window == watched))
+            ++paints;
+        return false;
+    }
+
+private:
+    Count m_count;
+};
 
 // What a benchmark keeps for all its runs (windows above all) is let go
 // here before the application ends.

@@ -25,22 +25,6 @@ Home& home()
     return home;
 }
 
-// Counts the paint events of the progress window while it is shown.
-class RepaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    RepaintCounter() { qApp->installEventFilter(this); }
-    ~RepaintCounter() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window()->objectName() == QStringLiteral("frmProgress") &&
-            static_cast<QWidget*>(watched)->window() == watched)
-            ++paints;
-        return false;
-    }
-};
 
 void chooseCategory(Form1& window, const QString& name)
 {
@@ -67,7 +51,7 @@ void BM_MoveToTrash(benchmark::State& state)
         state.PauseTiming();
         chooseCategory(*window, TagTable::allName());
         selectFirstRows(*window, kSelected);
-        RepaintCounter counter;
+        RepaintCounter counter(RepaintCounter::Count::WindowOnly);
         state.ResumeTiming();
         trigger(*window, "mnuDeleteMemo");
         state.PauseTiming();
@@ -108,7 +92,7 @@ void BM_SetIcon(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         selectFirstRows(*window, kSelected);
-        RepaintCounter counter;
+        RepaintCounter counter(RepaintCounter::Count::WindowOnly);
         state.ResumeTiming();
         trigger(*window, red ? "mnuIcon_FlagRed" : "mnuIcon_Delete");
         state.PauseTiming();

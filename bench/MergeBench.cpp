@@ -20,21 +20,6 @@ namespace {
 
 constexpr int kMemos = 100'000;
 
-// Counts the paint events of the progress window while it is shown.
-class RepaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    RepaintCounter() { qApp->installEventFilter(this); }
-    ~RepaintCounter() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window()->objectName() == QStringLiteral("frmProgress"))
-            ++paints;
-        return false;
-    }
-};
 
 // Memos "Memo <first>" .. "Memo <first + count - 1>" of about 1 KB; the even
 // ones saved at `evenTime`, the odd ones at `oddTime`.
@@ -114,7 +99,7 @@ void runMerge(benchmark::State& state, bool overwrite, const QString& base)
     for (auto _ : state) {
         sqliteMs += sqliteCopyMs(files().target(base, "yardstick.mdb"), files().other);
         MemoStore store(files().target(base, "merged.mdb"));
-        RepaintCounter counter;
+        RepaintCounter counter(RepaintCounter::Count::WithItsWidgets);
         frmProgress progress;
         progress.show();
         QApplication::processEvents();

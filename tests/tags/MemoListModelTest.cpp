@@ -1,4 +1,5 @@
 #include "tags/MemoListModel.h"
+#include "MemoListTextKey.h"
 
 #include <QItemSelectionModel>
 #include <algorithm>
@@ -128,18 +129,6 @@ TEST(MemoListModelTest, SavedRowsMoveToTheirPlaceAndNewRowsFollowTheOrder)
 // the rows are in the order that sorting the list as it stood, stably, gives.
 TEST(MemoListModelTest, EveryChangeLeavesTheRowsAsAStableSortWould)
 {
-    const auto textKey = [](const MemoListModel::Row& row, int column) {
-        switch (column) {
-        case MemoListModel::ColumnId:
-            return QString::number(row.id);
-        case MemoListModel::ColumnPublish:
-            return row.publishTime;
-        case MemoListModel::ColumnUpdate:
-            return row.updateTime;
-        default:
-            return row.title.toCaseFolded();
-        }
-    };
     const QStringList times = {QStringLiteral("2026/01/01 00:00:00"), QStringLiteral("2026/01/02 00:00:00"),
                                QStringLiteral("2026/01/03 00:00:00"), QStringLiteral("2026/01/04 00:00:00")};
     const QStringList titles = {QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("b"),
@@ -164,8 +153,9 @@ TEST(MemoListModelTest, EveryChangeLeavesTheRowsAsAStableSortWould)
             bool toggle = false;
             const auto stableSort = [&] {
                 std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
-                    return sortOrder == Qt::AscendingOrder ? textKey(a, sortColumn) < textKey(b, sortColumn)
-                                                           : textKey(b, sortColumn) < textKey(a, sortColumn);
+                    return sortOrder == Qt::AscendingOrder
+                               ? memoListTextKey(a, sortColumn) < memoListTextKey(b, sortColumn)
+                               : memoListTextKey(b, sortColumn) < memoListTextKey(a, sortColumn);
                 });
             };
             stableSort();

@@ -1,3 +1,4 @@
+#include "MemoListTextKey.h"
 #include "tags/MemoListModel.h"
 
 #include <gtest/gtest.h>
@@ -11,22 +12,6 @@ namespace {
 
 using Row = MemoListModel::Row;
 
-// The text sort's rule: each column compared as the text it shows, titles
-// ignoring letter case; rows that compare equal keep their order.
-QString textKey(const Row& row, int column)
-{
-    switch (column) {
-    case MemoListModel::ColumnId:
-        return QString::number(row.id);
-    case MemoListModel::ColumnPublish:
-        return row.publishTime;
-    case MemoListModel::ColumnUpdate:
-        return row.updateTime;
-    default:
-        return row.title.toCaseFolded();
-    }
-}
-
 QList<qint64> ids(const MemoListModel& model)
 {
     QList<qint64> result;
@@ -35,11 +20,12 @@ QList<qint64> ids(const MemoListModel& model)
     return result;
 }
 
+// The text sort's order; rows that compare equal keep their order.
 QList<qint64> stablySorted(std::vector<Row>& rows, int column, Qt::SortOrder order)
 {
     std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-        return order == Qt::AscendingOrder ? textKey(a, column) < textKey(b, column)
-                                           : textKey(b, column) < textKey(a, column);
+        return order == Qt::AscendingOrder ? memoListTextKey(a, column) < memoListTextKey(b, column)
+                                           : memoListTextKey(b, column) < memoListTextKey(a, column);
     });
     QList<qint64> result;
     for (const Row& row : rows)
