@@ -82,8 +82,7 @@ struct CorpusHome
     }
 };
 
-template <typename AnyHome>
-inline std::unique_ptr<Form1> openWindowIn(AnyHome& home, Prompt& prompt)
+template <typename AnyHome> inline std::unique_ptr<Form1> openWindowIn(AnyHome& home, Prompt& prompt)
 {
     static SystemClock clock;
     StartupResult startup = Startup(prompt, home.path()).run({});
@@ -167,7 +166,11 @@ inline void trigger(Form1& window, const char* action)
 class RepaintCounter : public QObject
 {
 public:
-    enum class Count { WindowOnly, WithItsWidgets };
+    enum class Count
+    {
+        WindowOnly,
+        WithItsWidgets
+    };
     int paints = 0;
     explicit RepaintCounter(Count count) : m_count(count) { qApp->installEventFilter(this); }
     ~RepaintCounter() override { qApp->removeEventFilter(this); }

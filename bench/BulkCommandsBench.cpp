@@ -25,7 +25,6 @@ Home& home()
     return home;
 }
 
-
 void chooseCategory(Form1& window, const QString& name)
 {
     const int row = name == TagTable::allName() ? TagTable::AllRowId

@@ -4,6 +4,7 @@
 // and prints figures, each beside what SQLite alone needs for the same rows.
 // The saves and the memo list's own row changes run at 1,000 and 100,000 rows:
 // their cost should not grow with the list.
+#include "BenchHome.h"
 #include "app/Clock.h"
 #include "app/Prompt.h"
 #include "app/Startup.h"
@@ -16,7 +17,6 @@
 #include "tags/MemoList.h"
 #include "tags/MemoListModel.h"
 #include "ui/Form1.h"
-#include "BenchHome.h"
 
 #include <benchmark/benchmark.h>
 

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kMemos = 100'000;
 
-
 // Memos "Memo <first>" .. "Memo <first + count - 1>" of about 1 KB; the even
 // ones saved at `evenTime`, the odd ones at `oddTime`.
 void fill(const QString& path, int first, int count, const QString& evenTime, const QString& oddTime)

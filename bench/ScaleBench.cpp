@@ -130,8 +130,8 @@ void selectIds(Form1& window, const QList<qint64>& ids)
         selection.select(model.index(rows[i], 0), model.index(rows[j], 0));
         i = j + 1;
     }
-    window.memoList().view()->selectionModel()->select(
-        selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    window.memoList().view()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                                      QItemSelectionModel::Rows);
 }
 
 // 10,000 selected memos of "[ALL]" moved to the trash ("trash_ms") and
@@ -157,7 +157,8 @@ void BM_TrashAndRestore10k(benchmark::State& state)
         state.ResumeTiming();
         start = std::chrono::steady_clock::now();
         trigger(*window, "mnuRestoreMemo");
-        restoreMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        restoreMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     }
     state.counters["trash_ms"] = trashMs;
     state.counters["restore_ms"] = restoreMs;

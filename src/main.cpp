@@ -69,7 +69,8 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QByteArray platform = PlatformChoice::preferred(QProcessEnvironment::systemEnvironment(), arguments);
+    const QByteArray platform =
+        PlatformChoice::preferred(QProcessEnvironment::systemEnvironment(), arguments);
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);

@@ -147,7 +147,8 @@ void MemoStore::forEachListedMemo(bool inTrash, const std::function<void(const M
 namespace {
 
 // Visits the rows of a memo list statement, its tag strings `withCategory`.
-void visitListColumns(Statement& query, bool withCategory, const std::function<void(const MemoListColumns&)>& visit)
+void visitListColumns(Statement& query, bool withCategory,
+                      const std::function<void(const MemoListColumns&)>& visit)
 {
     MemoListColumns row;
     while (query.step()) {
@@ -188,7 +189,8 @@ void MemoStore::forEachListedMemoColumnsAt(const QString& path, bool inTrash, bo
 }
 
 void MemoStore::forEachListedMemoColumnsAtEnd(bool inTrash, bool highest, qint64 firstId, qint64 lastId,
-                                              int limit, const std::function<void(const MemoListColumns&)>& visit)
+                                              int limit,
+                                              const std::function<void(const MemoListColumns&)>& visit)
 {
     Statement query(m_db, highest ? sql::ListHighestShownMemosInRange : sql::ListLowestShownMemosInRange);
     query.bind(1, inTrash).bind(2, firstId).bind(3, lastId).bind(4, limit);
@@ -277,7 +279,8 @@ int MemoStore::countMemos()
     return query.step() ? query.int32(0) : 0;
 }
 
-void MemoStore::forEachMemo(bool includeTrashed, bool includeLocked, const std::function<bool(const Memo&)>& visit)
+void MemoStore::forEachMemo(bool includeTrashed, bool includeLocked,
+                            const std::function<bool(const Memo&)>& visit)
 {
     Statement query(m_db, sql::ReadAllMemos);
     query.bind(1, includeTrashed).bind(2, includeLocked);

@@ -64,7 +64,8 @@ public:
     // The body (a null view when Null) and protection flag of each of the memos
     // `ids` that exists, in the order of `ids`, read by one statement; the
     // body's text is valid during the visit only.
-    void forEachMemoBody(const QList<qint64>& ids, const std::function<void(QByteArrayView body, bool isPass)>& visit);
+    void forEachMemoBody(const QList<qint64>& ids,
+                         const std::function<void(QByteArrayView body, bool isPass)>& visit);
     void forEachListedMemo(bool inTrash, const std::function<void(const MemoListRow&)>& visit);
     // The same rows read without copies, in RecordID order, those with
     // RecordIDs from `firstId` to `lastId`; the tag strings only `withCategory`.
@@ -125,7 +126,8 @@ public:
 
     // --- Writing ---
     // Adds a memo the way the editor does (title, body, times, tags) and returns its RecordID.
-    qint64 insertMemo(const QString& title, const QString& body, const QString& category, const QString& time);
+    qint64 insertMemo(const QString& title, const QString& body, const QString& category,
+                      const QString& time);
     // Adds a memo with every column copied (merge, rebuild); returns its RecordID.
     qint64 insertWholeMemo(const Memo& memo);
     // Saves an existing memo; returns its previous tag string and trash state,

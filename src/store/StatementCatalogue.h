@@ -147,7 +147,8 @@ inline constexpr const char* CountMemosPerCategory =
 // than the walk itself.
 inline constexpr const char* ListTagStringsInOrder =
     "SELECT Category FROM Memo WHERE IsTrash = 0 ORDER BY Category";
-inline constexpr const char* ListIdsOutsideTrash = "SELECT RecordID FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
+inline constexpr const char* ListIdsOutsideTrash =
+    "SELECT RecordID FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
 inline constexpr const char* CountTrashedMemos = "SELECT count(*) FROM Memo WHERE (IsTrash <> 0) = 1";
 inline constexpr const char* CountMemos = "SELECT count(*) FROM Memo";
 // Whole memos for searches, exports and merges, in table order. ?1 = include
@@ -159,10 +160,12 @@ inline constexpr const char* ReadAllMemos =
 // "[Find]" list shows them), the locked ones included, in table order.
 inline constexpr const char* ReadMemosForSearch =
     "SELECT RecordID, Category, Title, Memo FROM Memo WHERE (IsTrash <> 0) = 0 ORDER BY RecordID";
-inline constexpr const char* ReadMemoIdentities = "SELECT RecordID, Title, UpdateTime FROM Memo ORDER BY RecordID";
+inline constexpr const char* ReadMemoIdentities =
+    "SELECT RecordID, Title, UpdateTime FROM Memo ORDER BY RecordID";
 inline constexpr const char* IsMemoLocked = "SELECT 1 FROM Memo WHERE RecordID = ?1 AND IsPass <> 0";
 inline constexpr const char* ReadMemoCategory = "SELECT Category FROM Memo WHERE RecordID = ?1";
-inline constexpr const char* ReadMemoCategoryAndTrash = "SELECT Category, IsTrash FROM Memo WHERE RecordID = ?1";
+inline constexpr const char* ReadMemoCategoryAndTrash =
+    "SELECT Category, IsTrash FROM Memo WHERE RecordID = ?1";
 
 // --- Writing memos ---
 inline constexpr const char* InsertMemo =
@@ -177,9 +180,9 @@ inline constexpr const char* UpdateMemo =
 inline constexpr const char* UpdateMemoBody =
     "UPDATE Memo SET Memo = ?2, UpdateTime = ?3 WHERE RecordID = ?1";
 // The merge's overwrite: PublishTime and Icon of the overwritten memo stay.
-inline constexpr const char* OverwriteMemo =
-    "UPDATE Memo SET No = ?2, UpdateTime = ?3, Category = ?4, Title = ?5, Memo = ?6, IsPass = ?7, IsTrash = ?8 "
-    "WHERE RecordID = ?1";
+inline constexpr const char* OverwriteMemo = "UPDATE Memo SET No = ?2, UpdateTime = ?3, Category = ?4, Title "
+                                             "= ?5, Memo = ?6, IsPass = ?7, IsTrash = ?8 "
+                                             "WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoCategory = "UPDATE Memo SET Category = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoTrash = "UPDATE Memo SET IsTrash = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoIcon = "UPDATE Memo SET Icon = ?2 WHERE RecordID = ?1";

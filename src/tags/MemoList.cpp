@@ -211,8 +211,8 @@ bool MemoList::layOutPrefetchedRows(int count)
     if (count >= kFirstRowsFrom && m_prefetch->name == TagTable::allName() && m_model->isTextSortOn() &&
         m_model->sortColumn() == MemoListModel::ColumnId) {
         try {
-            if (std::optional<MemoListRows> first = readIdTextFirstRows(
-                    m_store, m_model->sortOrder() == Qt::DescendingOrder, kFirstRows)) {
+            if (std::optional<MemoListRows> first =
+                    readIdTextFirstRows(m_store, m_model->sortOrder() == Qt::DescendingOrder, kFirstRows)) {
                 m_model->setFirstRows(std::move(*first), kFirstRows);
                 m_restOfRows = count - m_model->rowCount();
                 return true;

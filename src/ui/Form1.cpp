@@ -294,7 +294,8 @@ void Form1::connectParts()
     connect(m_editor, &MemoEditor::tagClicked, this, &Form1::jumpToTag);
     connect(m_editor, &MemoEditor::tagPickerRequested, this, &Form1::chooseTagsForTagBox);
     connect(m_memoList, &MemoList::deleteKeyPressed, m_trashCommands, &TrashCommands::mnuDeleteMemo);
-    connect(m_memoList, &MemoList::fillFailed, this, [this](const QString& message) { m_prompt.critical(message); });
+    connect(m_memoList, &MemoList::fillFailed, this,
+            [this](const QString& message) { m_prompt.critical(message); });
     connect(qApp, &QApplication::focusChanged, this, &Form1::updateFocusStates);
 }
 
@@ -418,9 +419,9 @@ void Form1::SaveCurrentMemo()
         return;
     // An unmodified floating window has followed the save by itself; one with
     // edits of its own takes the saved text only when the user says so.
-    if (floatingEdited &&
-        m_prompt.askYesNo(QStringLiteral("フローティングメモで開いています。今回保存した内容に更新しますか？\n"
-                                         "更新すると、フローティングメモで編集していた内容は消えます。"))) {
+    if (floatingEdited && m_prompt.askYesNo(QStringLiteral(
+                              "フローティングメモで開いています。今回保存した内容に更新しますか？\n"
+                              "更新すると、フローティングメモで編集していた内容は消えます。"))) {
         viewer->setLoading(true);
         if (viewer->MemoLoad()) {
             viewer->SetSaved();

@@ -51,7 +51,8 @@ protected:
     {
         QList<qint64> ids = listed;
         std::sort(ids.begin(), ids.end(), [descending](qint64 a, qint64 b) {
-            return descending ? QString::number(b) < QString::number(a) : QString::number(a) < QString::number(b);
+            return descending ? QString::number(b) < QString::number(a)
+                              : QString::number(a) < QString::number(b);
         });
         return ids;
     }
@@ -83,7 +84,8 @@ TEST_F(FirstRowsTest, TheFirstRowsAreTheListsOwnInEitherOrderAndTheRestFollowThe
     for (const bool descending : {false, true}) {
         SCOPED_TRACE(descending ? "descending" : "ascending");
         window.reset();
-        MemoFixtures::writeText(iniPath(), descending ? u"[MemoList]\nSort_Order=1\n"_s : u"[MemoList]\nSort_Order=0\n"_s);
+        MemoFixtures::writeText(iniPath(), descending ? u"[MemoList]\nSort_Order=1\n"_s
+                                                      : u"[MemoList]\nSort_Order=0\n"_s);
         build();
         const QList<qint64> expected = byIdText(descending);
         ASSERT_TRUE(window->memoList().showsFirstRowsOnly());
@@ -129,9 +131,8 @@ TEST_F(FirstRowsTest, WhatTheUserDoesBeforeTheRestArriveActsOnTheWholeList)
     QStringList sorted;
     for (qint64 id : expected)
         sorted.append(titles.value(id));
-    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) > 0;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) > 0; });
     EXPECT_EQ(shown, sorted);
 }
 
