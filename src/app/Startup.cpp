@@ -4,6 +4,8 @@
 #include "app/Prompt.h"
 #include "editing/PasswordScrambler.h"
 #include "store/DatabaseInfo.h"
+#include "store/JetConverter.h"
+#include "store/JetImport.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
 
@@ -172,6 +174,17 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
 
 bool Startup::checkDatabase(StartupResult& result, bool asksPassword)
 {
+    // A database of the Windows program is converted into a new SQLite file
+    // beside it, which is opened instead (and goes through the checks below
+    // as any older file); the Jet file is only read.
+    if (IsJetFile(result.dbPath)) {
+        const QString converted = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
+        if (converted.isEmpty())
+            return endWith(QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。"));
+        if (result.openPath == result.dbPath)
+            result.openPath = converted;
+        result.dbPath = converted;
+    }
     // An older layout is rebuilt to the current one; a cancelled rebuild ends
     // the program (the user has been told), the file left as it was.
     if (UpgradeDatabaseIfOld(result.dbPath, m_myPath, m_prompt, m_makeProgress) == UpgradeResult::Cancelled)

@@ -47,7 +47,8 @@ private:
     bool resolveDefault(StartupResult& result);
     bool resolveDatabase(StartupResult& result, const CommandLine& line);
     bool resolveProfile(StartupResult& result, const CommandLine& line);
-    // Upgrades an older file, then asks for the database password when
+    // Converts a Jet file (after asking) and goes on with the converted copy,
+    // upgrades an older file, then asks for the database password when
     // `asksPassword` (the database form) and the file has one, then offers
     // write access.
     bool checkDatabase(StartupResult& result, bool asksPassword);
