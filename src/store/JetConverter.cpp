@@ -248,9 +248,17 @@ void bindValue(Statement& insert, int parameter, MdbHandle* mdb, MdbColumn* colu
         insert.bind(parameter, text.toByteArray().toLongLong(&ok));
         break;
     case MDB_MONEY:
+    case MDB_NUMERIC: {
+        // Whole numbers stay exact (a Numeric of 18 digits does not fit a double).
+        const qint64 whole = text.toByteArray().toLongLong(&ok);
+        if (ok)
+            insert.bind(parameter, whole);
+        else
+            insert.bind(parameter, text.toByteArray().toDouble(&ok));
+        break;
+    }
     case MDB_FLOAT:
     case MDB_DOUBLE:
-    case MDB_NUMERIC:
         insert.bind(parameter, text.toByteArray().toDouble(&ok));
         break;
     case MDB_BINARY:
