@@ -93,7 +93,8 @@ StartupResult Startup::run(const QStringList& arguments)
             resolved = resolveDefault(result);
             break;
         }
-        if (!resolved || !checkDatabase(result, line.form == CommandLine::Form::Database))
+        if (!resolved || !convertJetDatabase(result, line) ||
+            !checkDatabase(result, line.form == CommandLine::Form::Database))
             return result;
 
         result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
@@ -172,19 +173,27 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
     return databaseFileExists(result.dbPath);
 }
 
+bool Startup::convertJetDatabase(StartupResult& result, const CommandLine& line)
+{
+    if (!IsJetFile(result.dbPath))
+        return true;
+    const QString converted = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
+    if (converted.isEmpty())
+        return endWith(QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。"));
+    if (line.form != CommandLine::Form::Database) {
+        result.dbPath = converted;
+        return true;
+    }
+    // Named after the converted file, as when it is opened itself next time:
+    // the same profile and settings from the first run on.
+    CommandLine convertedLine = line;
+    convertedLine.openPath = converted;
+    result.caption = baseCaption();
+    return resolveDatabase(result, convertedLine);
+}
+
 bool Startup::checkDatabase(StartupResult& result, bool asksPassword)
 {
-    // A database of the Windows program is converted into a new SQLite file
-    // beside it, which is opened instead (and goes through the checks below
-    // as any older file); the Jet file is only read.
-    if (IsJetFile(result.dbPath)) {
-        const QString converted = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
-        if (converted.isEmpty())
-            return endWith(QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。"));
-        if (result.openPath == result.dbPath)
-            result.openPath = converted;
-        result.dbPath = converted;
-    }
     // An older layout is rebuilt to the current one; a cancelled rebuild ends
     // the program (the user has been told), the file left as it was.
     if (UpgradeDatabaseIfOld(result.dbPath, m_myPath, m_prompt, m_makeProgress) == UpgradeResult::Cancelled)

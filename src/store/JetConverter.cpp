@@ -383,9 +383,11 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
         throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
 
     MdbHandlePtr mdb(mdb_open(QFile::encodeName(jetPath).constData(), MDB_NOFLAGS));
-    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
+    if (!mdb)
         throw damaged(jetPath);
     setTextDecoding(mdb.get(), result.jet3, jetPath);
+    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
+        throw damaged(jetPath);
     mdb_set_date_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
     mdb_set_shortdate_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
     mdb_set_boolean_fmt_numbers(mdb.get());

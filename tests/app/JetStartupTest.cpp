@@ -124,6 +124,7 @@ TEST_F(JetStartupTest, EarlierConversionIsOpenedInsteadOfConvertingAgain)
     EXPECT_EQ(prompt.messageTexts(), QStringList{question});
     EXPECT_EQ(result.dbPath, converted);
     EXPECT_EQ(result.openPath, converted);
+    EXPECT_EQ(result.profile.id, QStringLiteral("work.sqlite.mdb"));
     EXPECT_EQ(result.store->readMemo(id)->title, QStringLiteral("前に変換したメモ"));
     result.store.reset();
 

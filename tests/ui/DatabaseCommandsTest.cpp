@@ -582,6 +582,7 @@ TEST_F(DatabaseCommandsTest, MergeFromAJetFileConvertsItFirst)
     open();
     const QString jet = home.file(u"windows.mdb"_s);
     ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_JET_FIXTURES "/jet4-access2000-numeric.mdb"), jet));
+    QFile::setPermissions(jet, QFile::permissions(jet) | QFileDevice::WriteOwner);
     // Its table renamed Memo: a memo table without DBInfo, a file of version 0.
     QByteArray bytes = MemoFixtures::readBytes(jet);
     const QString from = u"test"_s;
