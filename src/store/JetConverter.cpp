@@ -375,6 +375,12 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
     const QByteArray header = readHeader(jetPath);
     // The version word: 0 is Jet 3; Jet 4 and the later Access formats share the Unicode text.
     result.jet3 = header.size() >= 0x18 && header[0x14] == 0 && header[0x15] == 0;
+    // A Jet file is a whole number of pages. A copy cut short mostly is not,
+    // and libmdb can loop for ever on one, following pages past its end.
+    const qint64 pageSize = result.jet3 ? 2048 : 4096;
+    const qint64 size = QFileInfo(jetPath).size();
+    if (size < 2 * pageSize || size % pageSize != 0)
+        throw damaged(jetPath);
     if (hasPassword(header, result.jet3))
         throw DatabaseError(QStringLiteral("「%1」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
                                            "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")

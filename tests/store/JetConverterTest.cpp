@@ -335,11 +335,15 @@ TEST_F(JetConverterTest, KnownTablesTakeTheLayoutsDeclarations)
 // file, the Jet file as it was.
 TEST_F(JetConverterTest, RefusedFilesLeaveNothingBehind)
 {
-    QByteArray truncated = MemoFixtures::readBytes(kFixtures + QStringLiteral("jet4-access2000.mdb")).left(4096 * 2);
-    QFile damagedFile(home.file(QStringLiteral("damaged.mdb")));
-    ASSERT_TRUE(damagedFile.open(QIODevice::WriteOnly));
-    damagedFile.write(truncated);
-    damagedFile.close();
+    // Cut short: at a page boundary (no catalogue left), and within a page,
+    // where libmdb would follow pages past the end for ever.
+    const auto cutCopy = [&](const QString& fixture, qsizetype size, const QString& name) {
+        QFile file(home.file(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(MemoFixtures::readBytes(kFixtures + fixture).left(size));
+    };
+    cutCopy(QStringLiteral("jet4-access2000.mdb"), 4096 * 2, QStringLiteral("damaged.mdb"));
+    cutCopy(QStringLiteral("jet3-access97.mdb"), 102369, QStringLiteral("cut.mdb"));
 
     struct Case
     {
@@ -360,6 +364,9 @@ TEST_F(JetConverterTest, RefusedFilesLeaveNothingBehind)
         {home.file(QStringLiteral("damaged.mdb")), {QStringLiteral("Table1")},
          QStringLiteral("「damaged.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
                         "ファイルが壊れているため読み込めません。")},
+        {home.file(QStringLiteral("cut.mdb")), {QStringLiteral("Table1")},
+         QStringLiteral("「cut.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
+                        "ファイルが壊れているため読み込めません。")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.jet.toStdString());
@@ -371,7 +378,7 @@ TEST_F(JetConverterTest, RefusedFilesLeaveNothingBehind)
             EXPECT_EQ(error.what16(), c.message);
         }
         EXPECT_EQ(hashOf(c.jet), before);
-        EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("damaged.mdb")}),
+        EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("damaged.mdb"), QStringLiteral("cut.mdb")}),
                   QStringList{});
     }
 }
