@@ -68,9 +68,9 @@ bool hasPassword(const QByteArray& header, bool jet3)
 {
     static constexpr std::array<quint8, 18> jet3Mask{0x86, 0xfb, 0xec, 0x37, 0x5d, 0x44, 0x9c, 0xfa, 0xc6,
                                                      0x5e, 0x28, 0xe6, 0x13, 0xb6, 0x8a, 0x60, 0x54, 0x94};
-    static constexpr std::array<quint16, 20> jet4Mask{
-        0x6aba, 0x37ec, 0xd561, 0xfa9c, 0xcffa, 0xe628, 0x272f, 0x608a, 0x0568, 0x367b,
-        0xe3c9, 0xb1df, 0x654b, 0x4313, 0x3ef3, 0x33b1, 0xf008, 0x5b79, 0x24ae, 0x2a7c};
+    static constexpr std::array<quint16, 20> jet4Mask{0x6aba, 0x37ec, 0xd561, 0xfa9c, 0xcffa, 0xe628, 0x272f,
+                                                      0x608a, 0x0568, 0x367b, 0xe3c9, 0xb1df, 0x654b, 0x4313,
+                                                      0x3ef3, 0x33b1, 0xf008, 0x5b79, 0x24ae, 0x2a7c};
     if (header.size() < 0x80)
         return false;
     if (jet3)
@@ -270,7 +270,7 @@ void bindValue(Statement& insert, int parameter, MdbHandle* mdb, MdbColumn* colu
     }
     if (!ok)
         throw damaged(jetPath, QStringLiteral("%1: %2").arg(QString::fromUtf8(column->name),
-                                                             QString::fromUtf8(text.toByteArray())));
+                                                            QString::fromUtf8(text.toByteArray())));
 }
 
 // The converted file under a temporary name beside the target, removed
@@ -362,8 +362,8 @@ QString JetConvertedPath(const QString& jetPath)
 
 QStringList KnownJetTables()
 {
-    return {QStringLiteral("Contents"), QStringLiteral("FileDB"), QStringLiteral("LogDB"), QStringLiteral("Memo"),
-            QStringLiteral("DBInfo")};
+    return {QStringLiteral("Contents"), QStringLiteral("FileDB"), QStringLiteral("LogDB"),
+            QStringLiteral("Memo"), QStringLiteral("DBInfo")};
 }
 
 JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, const QStringList& tables,
@@ -382,9 +382,10 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
     if (size < 2 * pageSize || size % pageSize != 0)
         throw damaged(jetPath);
     if (hasPassword(header, result.jet3))
-        throw DatabaseError(QStringLiteral("「%1」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
-                                           "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")
-                                .arg(fileName(jetPath)));
+        throw DatabaseError(
+            QStringLiteral("「%1」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
+                           "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")
+                .arg(fileName(jetPath)));
     if (QFileInfo::exists(target))
         throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
 
@@ -453,9 +454,9 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
                 if (columnName.compare(QLatin1String("Title"), Qt::CaseInsensitive) == 0)
                     titleColumn = i;
             }
-            const QByteArray create =
-                QString::fromLatin1(sql::JetCreateTable).arg(quoted(name), declarations.join(QStringLiteral(", ")))
-                    .toUtf8();
+            const QByteArray create = QString::fromLatin1(sql::JetCreateTable)
+                                          .arg(quoted(name), declarations.join(QStringLiteral(", ")))
+                                          .toUtf8();
             db.execute(create.constData());
             if (count == 0) {
                 result.tables.append(name);
@@ -477,8 +478,8 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
             CommitBeforeEvents commitBeforeEvents(progress, batch);
             // Memo titles, or diary titles where the file has no memo.
             QStringList& samples = name == QLatin1String("Memo") ? memoTitles : diaryTitles;
-            const bool sampled = titleColumn >= 0 && (name == QLatin1String("Memo") ||
-                                                      name == QLatin1String("Contents"));
+            const bool sampled =
+                titleColumn >= 0 && (name == QLatin1String("Memo") || name == QLatin1String("Contents"));
             int copied = 0;
             while (mdb_fetch_row(table.get())) {
                 batch.beforeWrite();
@@ -488,8 +489,7 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
                 insert.run();
                 batch.afterWrite();
                 if (sampled && samples.size() < kSampleTitles && row.length(titleColumn) > 0)
-                    samples.append(
-                        QString::fromUtf8(row.data(titleColumn), row.length(titleColumn)));
+                    samples.append(QString::fromUtf8(row.data(titleColumn), row.length(titleColumn)));
                 progress.SetProgress(2, ++copied);
                 if (progress.IsCancel()) {
                     result.cancelled = true;

@@ -26,9 +26,9 @@ QStringList KnownJetTables();
 struct JetConversion
 {
     bool cancelled = false;
-    bool jet3 = false;          // text was decoded from code page 932 (Jet 3 stores no Unicode)
-    QStringList tables;         // the tables copied, in the order copied
-    QStringList sampleTitles;   // a few memo (or diary) titles as they were decoded
+    bool jet3 = false;        // text was decoded from code page 932 (Jet 3 stores no Unicode)
+    QStringList tables;       // the tables copied, in the order copied
+    QStringList sampleTitles; // a few memo (or diary) titles as they were decoded
 };
 
 // Copies the tables named in `tables` that the Jet file at `jetPath` has

@@ -18,7 +18,8 @@ QString fileName(const QString& path)
 // whose text encoding is a guess, shows a few of the titles as read and lets
 // the user refuse them before anything else is done with the memos. False:
 // nothing is left at `target`.
-bool convert(Prompt& prompt, const QString& jetPath, const QString& target, const ProgressFactory& makeProgress)
+bool convert(Prompt& prompt, const QString& jetPath, const QString& target,
+             const ProgressFactory& makeProgress)
 {
     JetConversion conversion;
     try {
@@ -36,10 +37,11 @@ bool convert(Prompt& prompt, const QString& jetPath, const QString& target, cons
     if (conversion.jet3 && !conversion.sampleTitles.isEmpty()) {
         const QString titles = QStringLiteral("・") + conversion.sampleTitles.join(QStringLiteral("\n・"));
         const bool readable = prompt.askYesNo(
-            QStringLiteral("古い形式(Access 97)のファイルのため、文字は日本語版Windowsの文字コード"
-                           "(Shift_JIS)として読みました。変換したメモの題名:\n\n%1\n\n"
-                           "正しく読めていますか？\n"
-                           "「いいえ」を選ぶと、変換したファイルを削除して中止します(元のファイルはそのままです)。")
+            QStringLiteral(
+                "古い形式(Access 97)のファイルのため、文字は日本語版Windowsの文字コード"
+                "(Shift_JIS)として読みました。変換したメモの題名:\n\n%1\n\n"
+                "正しく読めていますか？\n"
+                "「いいえ」を選ぶと、変換したファイルを削除して中止します(元のファイルはそのままです)。")
                 .arg(titles));
         if (!readable) {
             QFile::remove(target);
@@ -63,11 +65,12 @@ QString OfferJetConversion(Prompt& prompt, const QString& jetPath, const Progres
                 .arg(fileName(jetPath), fileName(target)));
         return open ? target : QString();
     }
-    if (!prompt.askYesNo(QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)です。\n"
-                                        "Quilletで使えるように、同じフォルダの新しいファイル「%2」に変換して、"
-                                        "そちらを開きます。元のファイルは変更しません。\n\n"
-                                        "変換しますか？")
-                             .arg(fileName(jetPath), fileName(target))))
+    if (!prompt.askYesNo(
+            QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)です。\n"
+                           "Quilletで使えるように、同じフォルダの新しいファイル「%2」に変換して、"
+                           "そちらを開きます。元のファイルは変更しません。\n\n"
+                           "変換しますか？")
+                .arg(fileName(jetPath), fileName(target))))
         return QString();
     if (!convert(prompt, jetPath, target, makeProgress))
         return QString();

@@ -13,7 +13,8 @@ namespace {
 
 const QString kFixtures = QStringLiteral(QUILLET_JET_FIXTURES "/");
 const QString kEnd = QStringLiteral("\nQuilletを終了します。");
-const QString kNotConverted = QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。") + kEnd;
+const QString kNotConverted =
+    QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。") + kEnd;
 
 QString conversionQuestion(const QString& jet, const QString& converted)
 {
@@ -91,9 +92,9 @@ TEST_F(JetStartupTest, JetFileOnTheCommandLineIsAskedAboutAndRefusedInWords)
         prompt.answers = {c.answer};
         const StartupResult result = run({jet});
         EXPECT_FALSE(result.proceed);
-        EXPECT_EQ(prompt.messageTexts(),
-                  QStringList{conversionQuestion(QStringLiteral("work.mdb"), QStringLiteral("work.sqlite.mdb"))} +
-                      c.messages);
+        EXPECT_EQ(prompt.messageTexts(), QStringList{conversionQuestion(QStringLiteral("work.mdb"),
+                                                                        QStringLiteral("work.sqlite.mdb"))} +
+                                             c.messages);
         EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("work.mdb")});
         EXPECT_EQ(hashOf(jet), before);
         EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("quillet_work.mdb.ini"))));
@@ -113,11 +114,12 @@ TEST_F(JetStartupTest, EarlierConversionIsOpenedInsteadOfConvertingAgain)
         id = store.insertMemo(QStringLiteral("前に変換したメモ"), QStringLiteral("本文"), QString(),
                               QStringLiteral("2001/02/03 04:05:06"));
     }
-    const QString question = QStringLiteral("「work.mdb」はWindows版のメモデータベース(Jet形式)です。\n"
-                                            "これを変換したファイル「work.sqlite.mdb」がすでにあります。"
-                                            "そのファイルを開きますか？\n"
-                                            "(変換し直すときは、「work.sqlite.mdb」を移動するか名前を変えてから"
-                                            "開き直してください。)");
+    const QString question =
+        QStringLiteral("「work.mdb」はWindows版のメモデータベース(Jet形式)です。\n"
+                       "これを変換したファイル「work.sqlite.mdb」がすでにあります。"
+                       "そのファイルを開きますか？\n"
+                       "(変換し直すときは、「work.sqlite.mdb」を移動するか名前を変えてから"
+                       "開き直してください。)");
     prompt.answers = {PromptAnswer::Yes};
     StartupResult result = run({jet});
     ASSERT_TRUE(result.proceed);
@@ -140,9 +142,9 @@ TEST_F(JetStartupTest, EarlierConversionIsOpenedInsteadOfConvertingAgain)
     prompt = ScriptedPrompt();
     prompt.answers = {PromptAnswer::No};
     EXPECT_FALSE(run({home.file(QStringLiteral("users.ini")), QStringLiteral("alice")}).proceed);
-    EXPECT_EQ(prompt.messageTexts(),
-              (QStringList{conversionQuestion(QStringLiteral("diary.mdb"), QStringLiteral("diary.sqlite.mdb")),
-                           kNotConverted}));
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{conversionQuestion(QStringLiteral("diary.mdb"),
+                                                                     QStringLiteral("diary.sqlite.mdb")),
+                                                  kNotConverted}));
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("diary.sqlite.mdb")));
 }
 

@@ -1,8 +1,8 @@
+#include "store/JetConverter.h"
 #include "MemoFixtures.h"
 #include "TestHome.h"
 #include "app/Progress.h"
 #include "store/DatabaseError.h"
-#include "store/JetConverter.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -98,7 +98,8 @@ QString runTool(const QString& program, const QStringList& arguments)
 
 QStringList userTables(const QString& jetPath)
 {
-    return runTool(mdbTool("mdb-tables"), {QStringLiteral("-1"), jetPath}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return runTool(mdbTool("mdb-tables"), {QStringLiteral("-1"), jetPath})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 // What the converted table holds, value by value: the SQLite type and the text.
@@ -120,7 +121,8 @@ StoredTable readTable(const QString& path, const QString& table)
 {
     StoredTable result;
     sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
     const QByteArray query = QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table).toUtf8();
     sqlite3_stmt* stmt = nullptr;
     EXPECT_EQ(sqlite3_prepare_v2(db, query.constData(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
@@ -205,9 +207,12 @@ TEST(JetFileTest, RecognisedByTheHeaderAndConvertedBesideItself)
     MemoFixtures::createDatabase(home.path(), sqlite);
     EXPECT_FALSE(IsJetFile(sqlite));
 
-    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u/work.mdb")), QStringLiteral("/home/u/work.sqlite.mdb"));
-    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u/日記.MDB")), QStringLiteral("/home/u/日記.sqlite.mdb"));
-    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u.x/diary")), QStringLiteral("/home/u.x/diary.sqlite.mdb"));
+    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u/work.mdb")),
+              QStringLiteral("/home/u/work.sqlite.mdb"));
+    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u/日記.MDB")),
+              QStringLiteral("/home/u/日記.sqlite.mdb"));
+    EXPECT_EQ(JetConvertedPath(QStringLiteral("/home/u.x/diary")),
+              QStringLiteral("/home/u.x/diary.sqlite.mdb"));
 }
 
 // Every table of the public Jet 3 and Jet 4 files, every value, as mdb-export
@@ -233,9 +238,9 @@ TEST_F(JetConverterTest, EveryTableAndValueAsMdbExportReadsIt)
         for (const QString& table : tables) {
             SCOPED_TRACE(table.toStdString());
             const QList<ExportedRow> exported = parseCsv(
-                runTool(mdbTool("mdb-export"), {QStringLiteral("-B"), QStringLiteral("-D"),
-                                                QStringLiteral("%Y/%m/%d %H:%M:%S"), QStringLiteral("-T"),
-                                                QStringLiteral("%Y/%m/%d %H:%M:%S"), jet, table}));
+                runTool(mdbTool("mdb-export"),
+                        {QStringLiteral("-B"), QStringLiteral("-D"), QStringLiteral("%Y/%m/%d %H:%M:%S"),
+                         QStringLiteral("-T"), QStringLiteral("%Y/%m/%d %H:%M:%S"), jet, table}));
             ASSERT_FALSE(exported.isEmpty());
             const StoredTable stored = readTable(out, table);
             QStringList header;
@@ -297,10 +302,11 @@ TEST_F(JetConverterTest, KnownValuesOfTheJet3File)
 // has (circled digits, the IBM kanji) or maps differently (the full-width tilde).
 TEST_F(JetConverterTest, Jet3TextIsReadAsCodePage932)
 {
-    const QByteArray first("\x87\x40\x81\x60\xfb\xfc\xb1", 7);        // ①～髙ｱ
+    const QByteArray first("\x87\x40\x81\x60\xfb\xfc\xb1", 7);       // ①～髙ｱ
     const QByteArray second("\x93\xfa\x8b\x4c\x92\xa0\x82\xcc!", 9); // 日記帳の!
-    const QString jet = patchedCopy(QStringLiteral("jet3-access97.mdb"), home.file(QStringLiteral("sjis.mdb")),
-                                    {{"abcdefg", first}, {"hijklmnop", second}});
+    const QString jet =
+        patchedCopy(QStringLiteral("jet3-access97.mdb"), home.file(QStringLiteral("sjis.mdb")),
+                    {{"abcdefg", first}, {"hijklmnop", second}});
     const JetConversion conversion = ConvertJetDatabase(jet, target, {QStringLiteral("Table1")}, progress);
     EXPECT_TRUE(conversion.jet3);
     const StoredTable table = readTable(target, QStringLiteral("Table1"));
@@ -314,10 +320,9 @@ TEST_F(JetConverterTest, Jet3TextIsReadAsCodePage932)
 // of its columns Memo and Icon): a memo added later gets the layout's default.
 TEST_F(JetConverterTest, KnownTablesTakeTheLayoutsDeclarations)
 {
-    const QString jet = patchedCopy(QStringLiteral("jet4-access2000-numeric.mdb"), home.file(QStringLiteral("m.mdb")),
-                                    {{utf16("test"), utf16("Memo")},
-                                     {utf16("col1"), utf16("Memo")},
-                                     {utf16("col2"), utf16("Icon")}});
+    const QString jet = patchedCopy(
+        QStringLiteral("jet4-access2000-numeric.mdb"), home.file(QStringLiteral("m.mdb")),
+        {{utf16("test"), utf16("Memo")}, {utf16("col1"), utf16("Memo")}, {utf16("col2"), utf16("Icon")}});
     const JetConversion conversion = ConvertJetDatabase(jet, target, KnownJetTables(), progress);
     EXPECT_EQ(conversion.tables, QStringList{QStringLiteral("Memo")});
     EXPECT_EQ(conversion.sampleTitles, QStringList{}); // no Title column
@@ -352,19 +357,24 @@ TEST_F(JetConverterTest, RefusedFilesLeaveNothingBehind)
         QString message;
     };
     const QList<Case> cases{
-        {kFixtures + QStringLiteral("jet4-access2000-with-password.mdb"), {QStringLiteral("Table1")},
-         QStringLiteral("「jet4-access2000-with-password.mdb」はパスワードで保護されたWindows版のメモデータベース"
-                        "(Jet形式)のため読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")},
+        {kFixtures + QStringLiteral("jet4-access2000-with-password.mdb"),
+         {QStringLiteral("Table1")},
+         QStringLiteral(
+             "「jet4-access2000-with-password.mdb」はパスワードで保護されたWindows版のメモデータベース"
+             "(Jet形式)のため読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")},
         {kFixtures + QStringLiteral("jet4-access2000.mdb"), KnownJetTables(),
          QStringLiteral("「jet4-access2000.mdb」はWindows版のデータベース(Jet形式)ですが、"
                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。")},
-        {kFixtures + QStringLiteral("jet4-access2000-empty.mdb"), {QStringLiteral("Table1")},
+        {kFixtures + QStringLiteral("jet4-access2000-empty.mdb"),
+         {QStringLiteral("Table1")},
          QStringLiteral("「jet4-access2000-empty.mdb」はWindows版のデータベース(Jet形式)ですが、"
                         "Quilletのメモのテーブル(Table1)がありません。")},
-        {home.file(QStringLiteral("damaged.mdb")), {QStringLiteral("Table1")},
+        {home.file(QStringLiteral("damaged.mdb")),
+         {QStringLiteral("Table1")},
          QStringLiteral("「damaged.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
                         "ファイルが壊れているため読み込めません。")},
-        {home.file(QStringLiteral("cut.mdb")), {QStringLiteral("Table1")},
+        {home.file(QStringLiteral("cut.mdb")),
+         {QStringLiteral("Table1")},
          QStringLiteral("「cut.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
                         "ファイルが壊れているため読み込めません。")},
     };
@@ -396,8 +406,8 @@ TEST_F(JetConverterTest, ExistingTargetIsNeverReplaced)
 TEST_F(JetConverterTest, CancelWritesNothing)
 {
     progress.cancelAfterRows = 1;
-    const JetConversion conversion = ConvertJetDatabase(kFixtures + QStringLiteral("jet4-access2000.mdb"), target,
-                                                        {QStringLiteral("Table1")}, progress);
+    const JetConversion conversion = ConvertJetDatabase(kFixtures + QStringLiteral("jet4-access2000.mdb"),
+                                                        target, {QStringLiteral("Table1")}, progress);
     EXPECT_TRUE(conversion.cancelled);
     EXPECT_EQ(progress.rows, 1);
     EXPECT_EQ(otherEntries(home.path(), {}), QStringList{});
