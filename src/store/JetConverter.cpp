@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QScopeGuard>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -30,8 +29,11 @@ namespace {
 constexpr size_t kBindSize = 16 * 1024 * 1024;
 // Titles shown after the conversion of a Jet 3 file, whose text encoding is a guess.
 constexpr int kSampleTitles = 5;
-// The buffer of a column that is not long text or a binary object.
-constexpr size_t kShortValueSize = 4096;
+// The buffer of a column that is not long text or a binary object. Such a
+// value lies within one page (4 KB at most), which libmdb turns into at most
+// three times as many bytes of UTF-8; the buffer holds more than that also
+// when a damaged file gives a value the length of a whole page.
+constexpr size_t kShortValueSize = 64 * 1024;
 
 QString fileName(const QString& path)
 {
@@ -124,11 +126,13 @@ QString sqliteType(int jetType)
     case MDB_INT:
     case MDB_LONGINT:
         return QStringLiteral("INTEGER");
-    case MDB_MONEY:
     case MDB_FLOAT:
     case MDB_DOUBLE:
-    case MDB_NUMERIC:
         return QStringLiteral("REAL");
+    case MDB_MONEY:
+    case MDB_NUMERIC:
+        // Whole numbers stay integers, exact beyond a double's 53 bits.
+        return QStringLiteral("NUMERIC");
     case MDB_BINARY:
     case MDB_OLE:
         return QStringLiteral("BLOB");
@@ -165,9 +169,9 @@ using MdbTablePtr = std::unique_ptr<MdbTableDef, MdbTableDeleter>;
 
 // libmdb decodes text with the character sets of its handle: Jet 4 text is
 // UTF-16 (also outside the basic plane, which its default of UCS-2 refuses),
-// Jet 3 text is taken as code page 932, the Japanese Windows code page these
-// files were written in (the file's own code page field names the sort order,
-// not the text). Whatever MDBICONV says, the result is UTF-8.
+// Jet 3 text is taken as code page 932, that of the Japanese Windows these
+// files come from, whatever code page the header names. Whatever MDBICONV
+// says, the result is UTF-8.
 void setTextDecoding(MdbHandle* mdb, bool jet3, const QString& jetPath)
 {
     const char* stored = jet3 ? "CP932" : "UTF-16LE";
@@ -195,7 +199,8 @@ public:
         m_lengths.resize(count, 0);
         for (int i = 0; i < count; ++i) {
             // Values of the other types are short: a text column holds at most
-            // 255 characters, a number or a date a few dozen.
+            // 255 characters, a number or a date a few dozen. libmdb writes
+            // at most the converted value into the buffer, whatever its size.
             const int type = columnAt(table, i)->col_type;
             const bool whole = type == MDB_MEMO || type == MDB_OLE || type == MDB_COMPLEX;
             m_buffers[i].resize(whole ? kBindSize + 1 : kShortValueSize);
