@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-tools-dev qt6-translations-l10n libgl-dev
   qt6-gtk-platformtheme
   libsqlite3-dev
+  mdbtools-dev mdbtools
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth desktop-file-utils appstream shared-mime-info

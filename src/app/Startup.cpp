@@ -4,6 +4,8 @@
 #include "app/Prompt.h"
 #include "editing/PasswordScrambler.h"
 #include "store/DatabaseInfo.h"
+#include "store/JetConverter.h"
+#include "store/JetImport.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
 
@@ -91,7 +93,8 @@ StartupResult Startup::run(const QStringList& arguments)
             resolved = resolveDefault(result);
             break;
         }
-        if (!resolved || !checkDatabase(result, line.form == CommandLine::Form::Database))
+        if (!resolved || !convertJetDatabase(result, line) ||
+            !checkDatabase(result, line.form == CommandLine::Form::Database))
             return result;
 
         result.profile = ProfilePaths::forId(m_myPath, result.profile.id);
@@ -168,6 +171,25 @@ bool Startup::resolveProfile(StartupResult& result, const CommandLine& line)
     result.dbPath = asFolder(IniFile::readText(profileFile, id, QStringLiteral("Path"), QString())) +
                     QStringLiteral("diary.mdb");
     return databaseFileExists(result.dbPath);
+}
+
+bool Startup::convertJetDatabase(StartupResult& result, const CommandLine& line)
+{
+    if (!IsJetFile(result.dbPath))
+        return true;
+    const QString converted = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
+    if (converted.isEmpty())
+        return endWith(QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。"));
+    if (line.form != CommandLine::Form::Database) {
+        result.dbPath = converted;
+        return true;
+    }
+    // Named after the converted file, as when it is opened itself next time:
+    // the same profile and settings from the first run on.
+    CommandLine convertedLine = line;
+    convertedLine.openPath = converted;
+    result.caption = baseCaption();
+    return resolveDatabase(result, convertedLine);
 }
 
 bool Startup::checkDatabase(StartupResult& result, bool asksPassword)

@@ -47,6 +47,10 @@ private:
     bool resolveDefault(StartupResult& result);
     bool resolveDatabase(StartupResult& result, const CommandLine& line);
     bool resolveProfile(StartupResult& result, const CommandLine& line);
+    // A database of the Windows program (a Jet file) is converted, after
+    // asking, into a new SQLite file beside it, which start-up goes on with
+    // (the Jet file is only read). False when it was not (the user was told).
+    bool convertJetDatabase(StartupResult& result, const CommandLine& line);
     // Upgrades an older file, then asks for the database password when
     // `asksPassword` (the database form) and the file has one, then offers
     // write access.

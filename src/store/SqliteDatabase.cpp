@@ -207,6 +207,20 @@ SqliteDatabase::Statement& SqliteDatabase::Statement::bind(int index, const QStr
     return *this;
 }
 
+SqliteDatabase::Statement& SqliteDatabase::Statement::bind(int index, double value)
+{
+    sqlite3_bind_double(m_stmt, index, value);
+    return *this;
+}
+
+SqliteDatabase::Statement& SqliteDatabase::Statement::bindBlob(int index, QByteArrayView value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    sqlite3_bind_blob64(m_stmt, index, value.data(), sqlite3_uint64(value.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 SqliteDatabase::Statement& SqliteDatabase::Statement::bindUtf8(int index, QByteArrayView value)
 {
     if (value.isNull())

@@ -37,9 +37,12 @@ public:
         Statement& bind(int index, qint64 value);
         Statement& bind(int index, int value) { return bind(index, qint64(value)); }
         Statement& bind(int index, bool value) { return bind(index, qint64(value ? 1 : 0)); }
+        Statement& bind(int index, double value);
         Statement& bind(int index, const QString& value); // a null QString binds NULL
         // Binds UTF-8 text as it is; a null view binds NULL.
         Statement& bindUtf8(int index, QByteArrayView value);
+        // Binds bytes as a blob; a null view binds NULL.
+        Statement& bindBlob(int index, QByteArrayView value);
         Statement& bindNull(int index);
 
         // Advances to the next row; false at the end. Throws on failure.

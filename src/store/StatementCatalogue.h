@@ -399,4 +399,14 @@ inline constexpr const char* RebuildBenchCopyMemos =
     "SELECT coalesce(No, 0), Title, Memo, Category, Icon, PublishTime, UpdateTime, IsPass, IsTrash "
     "FROM old.Memo";
 
+// --- Converting a Jet file of the Windows program (JetConverter) ---
+// The column declarations of a table of the built-in layout (a database
+// written with CreateTemplateSchema), which the converted tables take.
+inline constexpr const char* ReadColumnDeclarations =
+    "SELECT name, type, dflt_value, pk FROM pragma_table_info(?1)";
+// %1 the table, %2 its columns, %3 one parameter per column: the names come
+// from the Jet file and are put in as quoted identifiers; values are bound.
+inline constexpr const char* JetCreateTable = "CREATE TABLE %1 (%2)";
+inline constexpr const char* JetInsertRow = "INSERT INTO %1 (%2) VALUES (%3)";
+
 } // namespace sql

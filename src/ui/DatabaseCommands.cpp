@@ -8,6 +8,8 @@
 #include "store/DatabaseError.h"
 #include "store/DatabaseMerge.h"
 #include "store/DatabaseRebuild.h"
+#include "store/JetConverter.h"
+#include "store/JetImport.h"
 #include "store/MemoStore.h"
 #include "store/TemplateDatabase.h"
 #include "tags/CategoryList.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -253,6 +256,20 @@ void DatabaseCommands::mnuMDBAddImport()
     if (!isOK || otherPath.isEmpty()) {
         prompt.inform(kCancelled);
         return;
+    }
+    // A Windows database is converted into a temporary SQLite file first,
+    // which is then merged as any other; the folder goes with the command.
+    std::optional<QTemporaryDir> converted;
+    if (IsJetFile(otherPath)) {
+        converted.emplace(m_window.MyPath() + QStringLiteral("quillet-jet-XXXXXX"));
+        const QString target = converted->filePath(QFileInfo(otherPath).fileName());
+        if (!converted->isValid()) {
+            prompt.critical(QStringLiteral("一時フォルダを作成できません。\n") + m_window.MyPath());
+            return;
+        }
+        if (!ConvertJetForMerge(prompt, otherPath, target, frmProgress::factory(&m_window)))
+            return;
+        otherPath = target;
     }
     if (!CheckMergeSource(prompt, m_window.DBPath(), otherPath))
         return;

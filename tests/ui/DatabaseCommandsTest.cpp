@@ -572,4 +572,64 @@ TEST_F(DatabaseCommandsTest, AMergeThatFailsIsReportedInWords)
     EXPECT_EQ(window->store().countMemos(), 1);
 }
 
+// A Windows database is converted into a temporary file after a question and
+// then goes through the merge's usual checks; the temporary folder goes with
+// the command, and the Jet file is only read.
+TEST_F(DatabaseCommandsTest, MergeFromAJetFileConvertsItFirst)
+{
+    prepare();
+    addMemo(u"one"_s, u"t"_s);
+    open();
+    const QString jet = home.file(u"windows.mdb"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_JET_FIXTURES "/jet4-access2000-numeric.mdb"), jet));
+    QFile::setPermissions(jet, QFile::permissions(jet) | QFileDevice::WriteOwner);
+    // Its table renamed Memo: a memo table without DBInfo, a file of version 0.
+    QByteArray bytes = MemoFixtures::readBytes(jet);
+    const QString from = u"test"_s;
+    const QString to = u"Memo"_s;
+    bytes.replace(QByteArray(reinterpret_cast<const char*>(from.utf16()), 8),
+                  QByteArray(reinterpret_cast<const char*>(to.utf16()), 8));
+    QFile file(jet);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    const QString question = u"「windows.mdb」はWindows版のメモデータベース(Jet形式)です。\n"
+                             u"一時ファイルに変換してから、そのメモを追加読み込みします。"
+                             u"元のファイルは変更しません。\n\n変換しますか？"_s;
+    const auto leftovers = [this] {
+        return QDir(home.path()).entryList({u"quillet-jet-*"_s}, QDir::AllEntries | QDir::Hidden);
+    };
+
+    prompt.answers = {PromptAnswer::No};
+    answerMergeDialog(jet, false, false);
+    triggerAction("mnuMDBAddImport");
+    EXPECT_EQ(prompt.messageTexts(), (QStringList{question, kCancelled}));
+
+    prompt.shown.clear();
+    prompt.answers = {PromptAnswer::Yes};
+    answerMergeDialog(jet, false, false);
+    triggerAction("mnuMDBAddImport");
+    EXPECT_EQ(prompt.messageTexts(),
+              (QStringList{question, u"メモデータベースのバージョンが低いため追加読み込みができません。\n"
+                                     u"メモデータベースは2.50以上である必要があります。\n"
+                                     u"(読み込んだメモデータベースは0.00でした)。"_s}));
+
+    // A Jet file without any of Quillet's tables.
+    const QString foreign = home.file(u"foreign.mdb"_s);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUILLET_JET_FIXTURES "/jet4-access2000.mdb"), foreign));
+    prompt.shown.clear();
+    prompt.answers = {PromptAnswer::Yes};
+    answerMergeDialog(foreign, false, false);
+    triggerAction("mnuMDBAddImport");
+    ASSERT_EQ(prompt.messageTexts().size(), 2);
+    EXPECT_EQ(prompt.messageTexts().at(1),
+              u"「foreign.mdb」はWindows版のデータベース(Jet形式)ですが、"
+              u"Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。"_s);
+    EXPECT_EQ(prompt.shown.last().icon, PromptIcon::Critical);
+
+    EXPECT_EQ(MemoFixtures::readBytes(jet), bytes);
+    EXPECT_EQ(leftovers(), QStringList{});
+    EXPECT_EQ(window->store().countMemos(), 1);
+}
+
 } // namespace
