@@ -177,9 +177,13 @@ bool Startup::convertJetDatabase(StartupResult& result, const CommandLine& line)
 {
     if (!IsJetFile(result.dbPath))
         return true;
-    const QString converted = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
-    if (converted.isEmpty())
+    const JetOffer offer = OfferJetConversion(m_prompt, result.dbPath, m_makeProgress);
+    if (offer.declined)
         return endWith(QStringLiteral("Windows版のメモデータベースは、変換しないと開けません。"));
+    // A failed or cancelled conversion has been told; the program ends there.
+    if (offer.database.isEmpty())
+        return false;
+    const QString& converted = offer.database;
     if (line.form != CommandLine::Form::Database) {
         result.dbPath = converted;
         return true;

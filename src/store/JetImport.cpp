@@ -54,7 +54,7 @@ bool convert(Prompt& prompt, const QString& jetPath, const QString& target,
 
 } // namespace
 
-QString OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress)
+JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress)
 {
     const QString target = JetConvertedPath(jetPath);
     if (QFileInfo::exists(target)) {
@@ -63,7 +63,7 @@ QString OfferJetConversion(Prompt& prompt, const QString& jetPath, const Progres
                            "これを変換したファイル「%2」がすでにあります。そのファイルを開きますか？\n"
                            "(変換し直すときは、「%2」を移動するか名前を変えてから開き直してください。)")
                 .arg(fileName(jetPath), fileName(target)));
-        return open ? target : QString();
+        return open ? JetOffer{target} : JetOffer{QString(), true};
     }
     if (!prompt.askYesNo(
             QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)です。\n"
@@ -71,11 +71,11 @@ QString OfferJetConversion(Prompt& prompt, const QString& jetPath, const Progres
                            "そちらを開きます。元のファイルは変更しません。\n\n"
                            "変換しますか？")
                 .arg(fileName(jetPath), fileName(target))))
-        return QString();
+        return {QString(), true};
     if (!convert(prompt, jetPath, target, makeProgress))
-        return QString();
+        return {};
     prompt.inform(QStringLiteral("変換が完了しました。\n次からは「%1」を開いてください。").arg(target));
-    return target;
+    return {target};
 }
 
 bool ConvertJetForMerge(Prompt& prompt, const QString& jetPath, const QString& target,

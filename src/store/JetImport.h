@@ -12,10 +12,16 @@ class Prompt;
 // Start-up on a Jet file: asks whether to convert it into a new SQLite file
 // beside it (JetConvertedPath) and does so. When that file is already there
 // (an earlier conversion), asks whether to open it instead; it is never
-// replaced. Returns the database to open, or an empty text when the user
-// declined, cancelled or the conversion failed (the user has been told;
-// nothing was written). A null factory converts without a window.
-QString OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress);
+// replaced. A null factory converts without a window.
+struct JetOffer
+{
+    // The database to open; empty when there is none.
+    QString database;
+    // The user said no to the question (not yet told why nothing opens);
+    // otherwise an empty database means a failure or cancel, already told.
+    bool declined = false;
+};
+JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress);
 
 // A merge from a Jet file: converts it into `target` (a file that does not
 // exist, in a folder the caller removes), after a question. Returns false

@@ -56,7 +56,8 @@ protected:
 
 // The command line names a Jet file: the question says what will happen; a
 // refusal after it, or a "no", ends the program with nothing written and the
-// Jet file as it was.
+// Jet file as it was. A refusal is the last word: no second message says the
+// file cannot be opened unconverted, as if the user had declined.
 TEST_F(JetStartupTest, JetFileOnTheCommandLineIsAskedAboutAndRefusedInWords)
 {
     struct Case
@@ -70,18 +71,15 @@ TEST_F(JetStartupTest, JetFileOnTheCommandLineIsAskedAboutAndRefusedInWords)
         {QStringLiteral("jet4-access2000.mdb"),
          PromptAnswer::Yes,
          {QStringLiteral("「work.mdb」はWindows版のデータベース(Jet形式)ですが、"
-                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。"),
-          kNotConverted}},
+                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。")}},
         {QStringLiteral("jet4-access2000-with-password.mdb"),
          PromptAnswer::Yes,
          {QStringLiteral("「work.mdb」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
-                         "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。"),
-          kNotConverted}},
+                         "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")}},
         {QStringLiteral("jet3-access97.mdb"),
          PromptAnswer::Yes,
          {QStringLiteral("「work.mdb」はWindows版のデータベース(Jet形式)ですが、"
-                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。"),
-          kNotConverted}},
+                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fixture.toStdString());
