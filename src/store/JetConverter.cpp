@@ -371,56 +371,84 @@ QStringList KnownJetTables()
             QStringLiteral("Memo"), QStringLiteral("DBInfo")};
 }
 
-JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, const QStringList& tables,
-                                 Progress& progress)
+namespace {
+
+// A Jet file opened by libmdb, with the wanted tables it has.
+struct OpenedJet
 {
-    JetConversion result;
+    MdbHandlePtr mdb;
+    bool jet3 = false;
+    // The wanted tables the file has, in the order asked for, under the names asked for.
+    std::vector<std::pair<QString, MdbCatalogEntry*>> found;
+};
+
+// Opens the Jet file and reads its catalogue; throws DatabaseError for a file
+// that is damaged, protected by a password or has none of `tables`.
+OpenedJet openJet(const QString& jetPath, const QStringList& tables)
+{
+    OpenedJet jet;
     if (!IsJetFile(jetPath))
         throw damaged(jetPath);
     const QByteArray header = readHeader(jetPath);
     // The version word: 0 is Jet 3; Jet 4 and the later Access formats share the Unicode text.
-    result.jet3 = header.size() >= 0x18 && header[0x14] == 0 && header[0x15] == 0;
+    jet.jet3 = header.size() >= 0x18 && header[0x14] == 0 && header[0x15] == 0;
     // A Jet file is a whole number of pages. A copy cut short mostly is not,
     // and libmdb can loop for ever on one, following pages past its end.
-    const qint64 pageSize = result.jet3 ? 2048 : 4096;
+    const qint64 pageSize = jet.jet3 ? 2048 : 4096;
     const qint64 size = QFileInfo(jetPath).size();
     if (size < 2 * pageSize || size % pageSize != 0)
         throw damaged(jetPath);
-    if (hasPassword(header, result.jet3))
+    if (hasPassword(header, jet.jet3))
         throw DatabaseError(
             QStringLiteral("「%1」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
                            "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")
                 .arg(fileName(jetPath)));
-    if (QFileInfo::exists(target))
-        throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
 
-    MdbHandlePtr mdb(mdb_open(QFile::encodeName(jetPath).constData(), MDB_NOFLAGS));
-    if (!mdb)
+    jet.mdb.reset(mdb_open(QFile::encodeName(jetPath).constData(), MDB_NOFLAGS));
+    if (!jet.mdb)
         throw damaged(jetPath);
-    setTextDecoding(mdb.get(), result.jet3, jetPath);
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
+    setTextDecoding(jet.mdb.get(), jet.jet3, jetPath);
+    if (!mdb_read_catalog(jet.mdb.get(), MDB_TABLE))
         throw damaged(jetPath);
-    mdb_set_date_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
-    mdb_set_shortdate_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
-    mdb_set_boolean_fmt_numbers(mdb.get());
-    mdb_set_bind_size(mdb.get(), kBindSize);
 
-    // The wanted tables the file has, in the order asked for, under the names asked for.
-    std::vector<std::pair<QString, MdbCatalogEntry*>> found;
     for (const QString& wanted : tables) {
-        for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
-            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        for (unsigned int i = 0; i < jet.mdb->num_catalog; ++i) {
+            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(jet.mdb->catalog, i));
             if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry) &&
                 QString::fromUtf8(entry->object_name).compare(wanted, Qt::CaseInsensitive) == 0) {
-                found.emplace_back(wanted, entry);
+                jet.found.emplace_back(wanted, entry);
                 break;
             }
         }
     }
-    if (found.empty())
+    if (jet.found.empty())
         throw DatabaseError(QStringLiteral("「%1」はWindows版のデータベース(Jet形式)ですが、"
                                            "Quilletのメモのテーブル(%2)がありません。")
                                 .arg(fileName(jetPath), tables.join(QStringLiteral("、"))));
+    return jet;
+}
+
+} // namespace
+
+void CheckJetDatabase(const QString& jetPath, const QStringList& tables)
+{
+    openJet(jetPath, tables);
+}
+
+JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, const QStringList& tables,
+                                 Progress& progress)
+{
+    OpenedJet jet = openJet(jetPath, tables);
+    if (QFileInfo::exists(target))
+        throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
+    JetConversion result;
+    result.jet3 = jet.jet3;
+    MdbHandlePtr& mdb = jet.mdb;
+    const auto& found = jet.found;
+    mdb_set_date_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
+    mdb_set_shortdate_fmt(mdb.get(), "%Y/%m/%d %H:%M:%S");
+    mdb_set_boolean_fmt_numbers(mdb.get());
+    mdb_set_bind_size(mdb.get(), kBindSize);
 
     progress.SetProgressBar(true, true);
     progress.SetTitle(QStringLiteral("Windows版データベースの変換"));

@@ -31,6 +31,12 @@ struct JetConversion
     QStringList sampleTitles; // a few memo (or diary) titles as they were decoded
 };
 
+// Opens the Jet file and reads its catalogue without writing anything:
+// throws the DatabaseError a conversion would for a file that is damaged,
+// protected by a password or has none of `tables`, so that the user is asked
+// to convert only a file that can be.
+void CheckJetDatabase(const QString& jetPath, const QStringList& tables);
+
 // Copies the tables named in `tables` that the Jet file at `jetPath` has
 // (names compared without letter case; `KnownJetTables()` for Quillet), every
 // column and every row, into a new SQLite file at `target`:

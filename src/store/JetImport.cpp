@@ -52,6 +52,19 @@ bool convert(Prompt& prompt, const QString& jetPath, const QString& target,
     return true;
 }
 
+// Whether the Jet file can be converted at all, asked before the question so
+// that the user is not asked about a file that would be refused; says why not.
+bool convertible(Prompt& prompt, const QString& jetPath)
+{
+    try {
+        CheckJetDatabase(jetPath, KnownJetTables());
+        return true;
+    } catch (const DatabaseError& error) {
+        prompt.critical(error.userMessage());
+        return false;
+    }
+}
+
 } // namespace
 
 JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress)
@@ -65,6 +78,8 @@ JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const Progre
                 .arg(fileName(jetPath), fileName(target)));
         return open ? JetOffer{target} : JetOffer{QString(), true};
     }
+    if (!convertible(prompt, jetPath))
+        return {};
     if (!prompt.askYesNo(
             QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)です。\n"
                            "Quilletで使えるように、同じフォルダの新しいファイル「%2」に変換して、"
@@ -81,6 +96,8 @@ JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const Progre
 bool ConvertJetForMerge(Prompt& prompt, const QString& jetPath, const QString& target,
                         const ProgressFactory& makeProgress)
 {
+    if (!convertible(prompt, jetPath))
+        return false;
     if (!prompt.askYesNo(QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)です。\n"
                                         "一時ファイルに変換してから、そのメモを追加読み込みします。"
                                         "元のファイルは変更しません。\n\n変換しますか？")

@@ -12,7 +12,9 @@ class Prompt;
 // Start-up on a Jet file: asks whether to convert it into a new SQLite file
 // beside it (JetConvertedPath) and does so. When that file is already there
 // (an earlier conversion), asks whether to open it instead; it is never
-// replaced. A null factory converts without a window.
+// replaced. A file that cannot be converted (damaged, password, no known
+// table) is refused in words before any question. A null factory converts
+// without a window.
 struct JetOffer
 {
     // The database to open; empty when there is none.
@@ -24,7 +26,8 @@ struct JetOffer
 JetOffer OfferJetConversion(Prompt& prompt, const QString& jetPath, const ProgressFactory& makeProgress);
 
 // A merge from a Jet file: converts it into `target` (a file that does not
-// exist, in a folder the caller removes), after a question. Returns false
+// exist, in a folder the caller removes), after a question (a file that
+// cannot be converted is refused before it). Returns false
 // when the user declined or cancelled or the conversion failed (told).
 bool ConvertJetForMerge(Prompt& prompt, const QString& jetPath, const QString& target,
                         const ProgressFactory& makeProgress);

@@ -46,6 +46,14 @@ protected:
         return path;
     }
 
+    // A Jet file with a table named Memo, which Quillet offers to convert.
+    QString memoJetFile(const QString& name)
+    {
+        const QString path = folder + name;
+        MemoFixtures::writeJetWithMemoTable(path);
+        return path;
+    }
+
     StartupResult run(const QStringList& arguments) { return Startup(prompt, home.path()).run(arguments); }
 
     QStringList folderEntries() const
@@ -54,45 +62,43 @@ protected:
     }
 };
 
-// The command line names a Jet file: the question says what will happen; a
-// refusal after it, or a "no", ends the program with nothing written and the
-// Jet file as it was. A refusal is the last word: no second message says the
-// file cannot be opened unconverted, as if the user had declined.
+// The command line names a Jet file: the question says what will happen, and
+// a "no" ends the program. A file that cannot be converted is refused in
+// words before any question, and that refusal is the last word. Either way
+// nothing is written and the Jet file stays as it was.
 TEST_F(JetStartupTest, JetFileOnTheCommandLineIsAskedAboutAndRefusedInWords)
 {
+    const QString noTables =
+        QStringLiteral("「work.mdb」はWindows版のデータベース(Jet形式)ですが、"
+                       "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。");
     struct Case
     {
         QString fixture;
-        PromptAnswer answer;
-        QStringList messages; // after the question
+        std::deque<PromptAnswer> answers;
+        QStringList messages;
     };
     const QList<Case> cases{
-        {QStringLiteral("jet4-access2000.mdb"), PromptAnswer::No, {kNotConverted}},
-        {QStringLiteral("jet4-access2000.mdb"),
-         PromptAnswer::Yes,
-         {QStringLiteral("「work.mdb」はWindows版のデータベース(Jet形式)ですが、"
-                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。")}},
+        {QString(),
+         {PromptAnswer::No},
+         {conversionQuestion(QStringLiteral("work.mdb"), QStringLiteral("work.sqlite.mdb")), kNotConverted}},
+        {QStringLiteral("jet4-access2000.mdb"), {}, {noTables}},
         {QStringLiteral("jet4-access2000-with-password.mdb"),
-         PromptAnswer::Yes,
+         {},
          {QStringLiteral("「work.mdb」はパスワードで保護されたWindows版のメモデータベース(Jet形式)のため"
                          "読み込めません。\nWindowsでパスワードを解除してから読み込んでください。")}},
-        {QStringLiteral("jet3-access97.mdb"),
-         PromptAnswer::Yes,
-         {QStringLiteral("「work.mdb」はWindows版のデータベース(Jet形式)ですが、"
-                         "Quilletのメモのテーブル(Contents、FileDB、LogDB、Memo、DBInfo)がありません。")}},
+        {QStringLiteral("jet3-access97.mdb"), {}, {noTables}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.fixture.toStdString());
+        SCOPED_TRACE(c.fixture.isEmpty() ? "with a Memo table" : c.fixture.toStdString());
         QFile::remove(folder + QStringLiteral("work.mdb"));
-        const QString jet = jetFile(c.fixture, QStringLiteral("work.mdb"));
+        const QString jet = c.fixture.isEmpty() ? memoJetFile(QStringLiteral("work.mdb"))
+                                                : jetFile(c.fixture, QStringLiteral("work.mdb"));
         const QByteArray before = hashOf(jet);
         prompt = ScriptedPrompt();
-        prompt.answers = {c.answer};
+        prompt.answers = c.answers;
         const StartupResult result = run({jet});
         EXPECT_FALSE(result.proceed);
-        EXPECT_EQ(prompt.messageTexts(), QStringList{conversionQuestion(QStringLiteral("work.mdb"),
-                                                                        QStringLiteral("work.sqlite.mdb"))} +
-                                             c.messages);
+        EXPECT_EQ(prompt.messageTexts(), c.messages);
         EXPECT_EQ(folderEntries(), QStringList{QStringLiteral("work.mdb")});
         EXPECT_EQ(hashOf(jet), before);
         EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("quillet_work.mdb.ini"))));
@@ -134,7 +140,7 @@ TEST_F(JetStartupTest, EarlierConversionIsOpenedInsteadOfConvertingAgain)
     EXPECT_EQ(prompt.messageTexts(), (QStringList{question, kNotConverted}));
 
     // A profile whose folder holds the Windows program's diary.mdb.
-    QFile::copy(kFixtures + QStringLiteral("jet4-access2000.mdb"), folder + QStringLiteral("diary.mdb"));
+    MemoFixtures::writeJetWithMemoTable(folder + QStringLiteral("diary.mdb"));
     MemoFixtures::writeText(home.file(QStringLiteral("users.ini")),
                             QStringLiteral("[alice]\r\nID=alice\r\nPath=%1\r\nIsMemoPath=0\r\n").arg(folder));
     prompt = ScriptedPrompt();

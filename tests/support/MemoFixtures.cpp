@@ -65,4 +65,20 @@ QByteArray readBytes(const QString& path)
     return file.readAll();
 }
 
+void writeJetWithMemoTable(const QString& path)
+{
+    QByteArray bytes = readBytes(QStringLiteral(QUILLET_JET_FIXTURES "/jet4-access2000-numeric.mdb"));
+    // The catalogue names the table in UTF-16; "test" and "Memo" are of one length.
+    const QString from = QStringLiteral("test");
+    const QString to = QStringLiteral("Memo");
+    const auto utf16 = [](const QString& text) {
+        return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    };
+    ASSERT_TRUE(bytes.contains(utf16(from)));
+    bytes.replace(utf16(from), utf16(to));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
 } // namespace MemoFixtures

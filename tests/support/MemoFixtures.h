@@ -17,5 +17,9 @@ QString integrityCheck(const QString& path);
 // Writes a text file as UTF-8.
 void writeText(const QString& path, const QString& text);
 QByteArray readBytes(const QString& path);
+// Writes at `path` a Jet 4 file (of the public fixtures) whose one table is
+// named Memo, as in a Windows memo database: its columns are not Quillet's
+// and it has no DBInfo, so it converts as a file of version 0.
+void writeJetWithMemoTable(const QString& path);
 
 } // namespace MemoFixtures
