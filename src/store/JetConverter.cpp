@@ -285,6 +285,7 @@ class PartialFile
 public:
     explicit PartialFile(const QString& target)
     {
+        removeLeftovers(target);
         QByteArray name = QFile::encodeName(target + QStringLiteral(".partial-XXXXXX"));
         const int fd = ::mkstemp(name.data());
         if (fd < 0) {
@@ -342,6 +343,18 @@ public:
     }
 
 private:
+    // Files of a conversion into the same target that was killed before it
+    // ended: never a database of the user's, only an unfinished copy.
+    static void removeLeftovers(const QString& target)
+    {
+        const QFileInfo info(target);
+        const QString pattern = info.fileName() + QStringLiteral(".partial-??????");
+        QDir folder = info.dir();
+        for (const QString& name : folder.entryList({pattern, pattern + QStringLiteral("-*")},
+                                                    QDir::Files | QDir::Hidden | QDir::System))
+            folder.remove(name);
+    }
+
     QString m_path;
     bool m_published = false;
 };

@@ -410,6 +410,21 @@ TEST_F(JetConverterTest, ExistingTargetIsNeverReplaced)
     EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("work.sqlite.mdb")}), QStringList{});
 }
 
+// A conversion killed before it ended leaves its unfinished copy; the next
+// conversion into the same file clears it, and only it.
+TEST_F(JetConverterTest, LeftoversOfAKilledConversionAreCleared)
+{
+    const QStringList leftovers{QStringLiteral("work.sqlite.mdb.partial-Ab3dE9"),
+                                QStringLiteral("work.sqlite.mdb.partial-Ab3dE9-journal")};
+    const QStringList kept{QStringLiteral("work.mdb.partial-Ab3dE9"),
+                           QStringLiteral("work.sqlite.mdb.partial-notes")};
+    for (const QString& name : leftovers + kept)
+        MemoFixtures::writeText(home.file(name), QStringLiteral("unfinished"));
+    ConvertJetDatabase(kFixtures + QStringLiteral("jet4-access2000.mdb"), target, {QStringLiteral("Table1")},
+                       progress);
+    EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("work.sqlite.mdb")}), kept);
+}
+
 TEST_F(JetConverterTest, CancelWritesNothing)
 {
     progress.cancelAfterRows = 1;
