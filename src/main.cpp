@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "app/TerminationSignals.h"
 #include "store/DatabaseError.h"
+#include "store/JetWorker.h"
 #include "tags/ListViews.h"
 #include "tags/MemoList.h"
 #include "ui/Form1.h"
@@ -65,10 +66,13 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Chosen before Qt picks its platform plugin.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Quillet started as its own reader of a Windows (Jet) database.
+    if (arguments.value(0) == QLatin1String(JetWorkerArgument))
+        return RunJetWorker(arguments.mid(1));
+    // Chosen before Qt picks its platform plugin.
     const QByteArray platform =
         PlatformChoice::preferred(QProcessEnvironment::systemEnvironment(), arguments);
     if (!platform.isEmpty())

@@ -42,10 +42,7 @@ QString fileName(const QString& path)
 
 DatabaseError damaged(const QString& jetPath, const QString& detail = {})
 {
-    return DatabaseError(QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)ですが、"
-                                        "ファイルが壊れているため読み込めません。")
-                             .arg(fileName(jetPath)),
-                         detail);
+    return DamagedJetFile(jetPath, detail);
 }
 
 // The first page of a Jet file, as far as the checks below need it.
@@ -285,7 +282,7 @@ class PartialFile
 public:
     explicit PartialFile(const QString& target)
     {
-        removeLeftovers(target);
+        RemoveUnfinishedJetCopies(target);
         QByteArray name = QFile::encodeName(target + QStringLiteral(".partial-XXXXXX"));
         const int fd = ::mkstemp(name.data());
         if (fd < 0) {
@@ -343,23 +340,29 @@ public:
     }
 
 private:
-    // Files of a conversion into the same target that was killed before it
-    // ended: never a database of the user's, only an unfinished copy.
-    static void removeLeftovers(const QString& target)
-    {
-        const QFileInfo info(target);
-        const QString pattern = info.fileName() + QStringLiteral(".partial-??????");
-        QDir folder = info.dir();
-        for (const QString& name : folder.entryList({pattern, pattern + QStringLiteral("-*")},
-                                                    QDir::Files | QDir::Hidden | QDir::System))
-            folder.remove(name);
-    }
-
     QString m_path;
     bool m_published = false;
 };
 
 } // namespace
+
+DatabaseError DamagedJetFile(const QString& jetPath, const QString& detail)
+{
+    return DatabaseError(QStringLiteral("「%1」はWindows版のメモデータベース(Jet形式)ですが、"
+                                        "ファイルが壊れているため読み込めません。")
+                             .arg(fileName(jetPath)),
+                         detail);
+}
+
+void RemoveUnfinishedJetCopies(const QString& target)
+{
+    const QFileInfo info(target);
+    const QString pattern = info.fileName() + QStringLiteral(".partial-??????");
+    QDir folder = info.dir();
+    for (const QString& name : folder.entryList({pattern, pattern + QStringLiteral("-*")},
+                                                QDir::Files | QDir::Hidden | QDir::System))
+        folder.remove(name);
+}
 
 bool IsJetFile(const QString& path)
 {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class DatabaseError;
 class Progress;
 
 // Databases of the Windows program are Jet files (Access 97 "Jet 3" or Access
@@ -56,6 +57,13 @@ void CheckJetDatabase(const QString& jetPath, const QStringList& tables);
 // target cannot be written. A cancel (checked after each row) writes nothing.
 JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, const QStringList& tables,
                                  Progress& progress);
+
+// The refusal of a Jet file that cannot be read: "「work.mdb」は…壊れているため読み込めません。"
+DatabaseError DamagedJetFile(const QString& jetPath, const QString& detail = {});
+
+// Removes the unfinished copies ("<target>.partial-XXXXXX" and its journals)
+// that a conversion into `target` which was killed or stopped left beside it.
+void RemoveUnfinishedJetCopies(const QString& target);
 
 // Rows written per transaction into the converted file.
 inline constexpr int JetRowsPerCommit = 1000;

@@ -3,6 +3,7 @@
 #include "app/Prompt.h"
 #include "store/DatabaseError.h"
 #include "store/JetConverter.h"
+#include "store/JetWorker.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,7 +26,7 @@ bool convert(Prompt& prompt, const QString& jetPath, const QString& target,
     try {
         std::unique_ptr<Progress> progress = makeProgress ? makeProgress() : nullptr;
         QuietProgress quiet;
-        conversion = ConvertJetDatabase(jetPath, target, KnownJetTables(), progress ? *progress : quiet);
+        conversion = ConvertJetDatabaseInWorker(jetPath, target, KnownJetTables(), progress ? *progress : quiet);
     } catch (const DatabaseError& error) {
         prompt.critical(error.userMessage());
         return false;
@@ -57,7 +58,7 @@ bool convert(Prompt& prompt, const QString& jetPath, const QString& target,
 bool convertible(Prompt& prompt, const QString& jetPath)
 {
     try {
-        CheckJetDatabase(jetPath, KnownJetTables());
+        CheckJetDatabaseInWorker(jetPath, KnownJetTables());
         return true;
     } catch (const DatabaseError& error) {
         prompt.critical(error.userMessage());

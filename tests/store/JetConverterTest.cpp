@@ -3,6 +3,7 @@
 #include "TestHome.h"
 #include "app/Progress.h"
 #include "store/DatabaseError.h"
+#include "store/JetWorker.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -183,6 +184,17 @@ QByteArray utf16(const char* text)
     return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
 }
 
+// The two ways a file is converted: here, and in a worker process as Quillet
+// itself does it.
+using Converter = JetConversion (*)(const QString&, const QString&, const QStringList&, Progress&);
+const QList<std::pair<const char*, Converter>> kConverters{
+    {"in this process", &ConvertJetDatabase},
+    {"in a worker",
+     [](const QString& jet, const QString& target, const QStringList& tables, Progress& progress) {
+         return ConvertJetDatabaseInWorker(jet, target, tables, progress);
+     }},
+};
+
 class JetConverterTest : public ::testing::Test
 {
 protected:
@@ -217,7 +229,8 @@ TEST(JetFileTest, RecognisedByTheHeaderAndConvertedBesideItself)
 
 // Every table of the public Jet 3 and Jet 4 files, every value, as mdb-export
 // (an independent reader) prints it: text the same, numbers the same, yes/no
-// as -1/0, date/time as "yyyy/MM/dd HH:mm:ss", nothing for NULL.
+// as -1/0, date/time as "yyyy/MM/dd HH:mm:ss", nothing for NULL. Converted in
+// a worker process, as Quillet does it.
 TEST_F(JetConverterTest, EveryTableAndValueAsMdbExportReadsIt)
 {
     for (const char* name : {"jet3-access97.mdb", "jet4-access2000.mdb", "jet4-access2000-numeric.mdb"}) {
@@ -227,7 +240,7 @@ TEST_F(JetConverterTest, EveryTableAndValueAsMdbExportReadsIt)
         const QStringList tables = userTables(jet);
         ASSERT_FALSE(tables.isEmpty());
         const QString out = home.file(QString::fromLatin1(name) + QStringLiteral(".sqlite"));
-        const JetConversion conversion = ConvertJetDatabase(jet, out, tables, progress);
+        const JetConversion conversion = ConvertJetDatabaseInWorker(jet, out, tables, progress);
         EXPECT_FALSE(conversion.cancelled);
         EXPECT_EQ(conversion.tables, tables);
         EXPECT_EQ(conversion.jet3, QByteArray(name).startsWith("jet3"));
@@ -385,18 +398,20 @@ TEST_F(JetConverterTest, RefusedFilesLeaveNothingBehind)
          QStringLiteral("「cut.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
                         "ファイルが壊れているため読み込めません。")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.jet.toStdString());
-        const QByteArray before = hashOf(c.jet);
-        try {
-            ConvertJetDatabase(c.jet, target, c.tables, progress);
-            ADD_FAILURE() << "converted";
-        } catch (const DatabaseError& error) {
-            EXPECT_EQ(error.what16(), c.message);
+    for (const auto& [way, convert] : kConverters) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.jet.toStdString() + " " + way);
+            const QByteArray before = hashOf(c.jet);
+            try {
+                convert(c.jet, target, c.tables, progress);
+                ADD_FAILURE() << "converted";
+            } catch (const DatabaseError& error) {
+                EXPECT_EQ(error.what16(), c.message);
+            }
+            EXPECT_EQ(hashOf(c.jet), before);
+            EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("damaged.mdb"), QStringLiteral("cut.mdb")}),
+                      QStringList{});
         }
-        EXPECT_EQ(hashOf(c.jet), before);
-        EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("damaged.mdb"), QStringLiteral("cut.mdb")}),
-                  QStringList{});
     }
 }
 
@@ -427,12 +442,74 @@ TEST_F(JetConverterTest, LeftoversOfAKilledConversionAreCleared)
 
 TEST_F(JetConverterTest, CancelWritesNothing)
 {
-    progress.cancelAfterRows = 1;
-    const JetConversion conversion = ConvertJetDatabase(kFixtures + QStringLiteral("jet4-access2000.mdb"),
-                                                        target, {QStringLiteral("Table1")}, progress);
-    EXPECT_TRUE(conversion.cancelled);
-    EXPECT_EQ(progress.rows, 1);
-    EXPECT_EQ(otherEntries(home.path(), {}), QStringList{});
+    for (const auto& [way, convert] : kConverters) {
+        SCOPED_TRACE(way);
+        progress = CancellingProgress();
+        progress.cancelAfterRows = 1;
+        const JetConversion conversion = convert(kFixtures + QStringLiteral("jet4-access2000.mdb"), target,
+                                                 {QStringLiteral("Table1")}, progress);
+        EXPECT_TRUE(conversion.cancelled);
+        EXPECT_EQ(progress.rows, 1);
+        EXPECT_EQ(otherEntries(home.path(), {}), QStringList{});
+    }
+}
+
+// The worker tells every step and the result: the progress shown, the tables
+// copied, whether the text was read from the code page.
+TEST_F(JetConverterTest, TheWorkerTellsWhatThisProcessWouldSee)
+{
+    for (const char* name : {"jet3-access97.mdb", "jet4-access2000.mdb"}) {
+        SCOPED_TRACE(name);
+        const QString jet = kFixtures + QString::fromLatin1(name);
+        const QStringList tables{QStringLiteral("Table2"), QStringLiteral("Table1")};
+        QList<JetConversion> conversions;
+        QList<QStringList> explains;
+        for (const auto& [way, convert] : kConverters) {
+            progress = CancellingProgress();
+            const QString out = home.file(QString::fromLatin1(name) + QString::fromLatin1(way));
+            conversions.append(convert(jet, out, tables, progress));
+            explains.append(progress.explains);
+            EXPECT_EQ(readTable(out, QStringLiteral("Table1")).rows.size(), 2);
+        }
+        EXPECT_EQ(conversions.at(1).tables, tables);
+        EXPECT_EQ(conversions.at(1).tables, conversions.at(0).tables);
+        EXPECT_EQ(conversions.at(1).jet3, QByteArray(name).startsWith("jet3"));
+        EXPECT_EQ(conversions.at(1).jet3, conversions.at(0).jet3);
+        EXPECT_EQ(explains.at(1), explains.at(0));
+        EXPECT_EQ(explains.at(1), (QStringList{QStringLiteral("「Table2」を変換中。"),
+                                               QStringLiteral("「Table1」を変換中。")}));
+    }
+}
+
+// A file whose catalogue is damaged so that libmdb reads it for ever (one
+// byte changed in a page of the public Jet 4 file) is refused as damaged once
+// the worker has been silent for the time allowed; nothing is left behind.
+TEST_F(JetConverterTest, AFileThatLibmdbReadsForEverIsRefusedAsDamaged)
+{
+    QByteArray bytes = MemoFixtures::readBytes(kFixtures + QStringLiteral("jet4-access2000.mdb"));
+    bytes[2887476] = char(0x81);
+    const QString jet = home.file(QStringLiteral("endless.mdb"));
+    {
+        QFile file(jet);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const QString message = QStringLiteral("「endless.mdb」はWindows版のメモデータベース(Jet形式)ですが、"
+                                           "ファイルが壊れているため読み込めません。");
+    try {
+        CheckJetDatabaseInWorker(jet, {QStringLiteral("Table1")}, 1000);
+        ADD_FAILURE() << "checked";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.what16(), message);
+    }
+    try {
+        ConvertJetDatabaseInWorker(jet, target, {QStringLiteral("Table1")}, progress, 1000);
+        ADD_FAILURE() << "converted";
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(error.what16(), message);
+    }
+    EXPECT_EQ(otherEntries(home.path(), {QStringLiteral("endless.mdb")}), QStringList{});
+    EXPECT_EQ(MemoFixtures::readBytes(jet), bytes);
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "store/JetWorker.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +7,14 @@
 // tests share one main(); ctest sets QT_QPA_PLATFORM=offscreen.
 int main(int argc, char** argv)
 {
+    // Jet files are read in a child process of the running program: in a
+    // test, the test binary itself.
+    if (argc > 1 && qstrcmp(argv[1], JetWorkerArgument) == 0) {
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        return RunJetWorker(arguments);
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
