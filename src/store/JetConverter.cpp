@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -290,6 +291,11 @@ public:
             throw DatabaseError(QStringLiteral("変換したデータベースを書き込めません。\n") + target,
                                 QString::fromLocal8Bit(std::strerror(error)), error);
         }
+        // mkstemp makes the file private (0600); the copy is a database like
+        // any other, so it takes the permissions SQLite gives a new one.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0644 & ~mask);
         ::close(fd);
         m_path = QFile::decodeName(name);
     }

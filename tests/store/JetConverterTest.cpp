@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -311,6 +312,12 @@ TEST_F(JetConverterTest, KnownValuesOfTheJet3File)
     EXPECT_EQ(second.at(0).text, QStringLiteral("abcdefg"));
     EXPECT_EQ(second.at(1).text, QStringLiteral("hijklmnop"));
     EXPECT_EQ(second.at(4).integer, 333333333);
+    // Readable as a database SQLite made itself would be: 0644 less the umask.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info = {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644 & ~mask);
     EXPECT_EQ(second.at(6).text, QStringLiteral("1974/09/21 00:00:00"));
     EXPECT_EQ(second.at(7).real, 3.5);
     EXPECT_EQ(second.at(8).integer, -1);
