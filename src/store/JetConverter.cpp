@@ -360,6 +360,12 @@ DatabaseError DamagedJetFile(const QString& jetPath, const QString& detail)
                          detail);
 }
 
+void RefuseExistingJetTarget(const QString& target)
+{
+    if (QFileInfo::exists(target))
+        throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
+}
+
 void RemoveUnfinishedJetCopies(const QString& target)
 {
     const QFileInfo info(target);
@@ -461,8 +467,7 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
                                  Progress& progress)
 {
     OpenedJet jet = openJet(jetPath, tables);
-    if (QFileInfo::exists(target))
-        throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
+    RefuseExistingJetTarget(target);
     JetConversion result;
     result.jet3 = jet.jet3;
     MdbHandlePtr& mdb = jet.mdb;

@@ -61,6 +61,9 @@ JetConversion ConvertJetDatabase(const QString& jetPath, const QString& target, 
 // The refusal of a Jet file that cannot be read: "「work.mdb」は…壊れているため読み込めません。"
 DatabaseError DamagedJetFile(const QString& jetPath, const QString& detail = {});
 
+// Throws DatabaseError when a file stands at `target`: a conversion never replaces one.
+void RefuseExistingJetTarget(const QString& target);
+
 // Removes the unfinished copies ("<target>.partial-XXXXXX" and its journals)
 // that a conversion into `target` which was killed or stopped left beside it.
 void RemoveUnfinishedJetCopies(const QString& target);

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
 #include <cerrno>
@@ -224,8 +223,7 @@ JetConversion ConvertJetDatabaseInWorker(const QString& jetPath, const QString& 
 {
     // Refused here as the worker would, so that a file of the user's that
     // stands at `target` is never taken for the worker's own and removed.
-    if (QFileInfo::exists(target))
-        throw DatabaseError(QStringLiteral("変換先のファイルがすでにあります。\n") + target);
+    RefuseExistingJetTarget(target);
     return runWorker(jetPath, target, QStringList{QStringLiteral("convert"), jetPath, target} + tables,
                      progress, silenceMs);
 }

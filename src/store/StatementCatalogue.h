@@ -180,9 +180,9 @@ inline constexpr const char* UpdateMemo =
 inline constexpr const char* UpdateMemoBody =
     "UPDATE Memo SET Memo = ?2, UpdateTime = ?3 WHERE RecordID = ?1";
 // The merge's overwrite: PublishTime and Icon of the overwritten memo stay.
-inline constexpr const char* OverwriteMemo = "UPDATE Memo SET No = ?2, UpdateTime = ?3, Category = ?4, Title "
-                                             "= ?5, Memo = ?6, IsPass = ?7, IsTrash = ?8 "
-                                             "WHERE RecordID = ?1";
+inline constexpr const char* OverwriteMemo =
+    "UPDATE Memo SET No = ?2, UpdateTime = ?3, Category = ?4, Title = ?5, Memo = ?6, IsPass = ?7, "
+    "IsTrash = ?8 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoCategory = "UPDATE Memo SET Category = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoTrash = "UPDATE Memo SET IsTrash = ?2 WHERE RecordID = ?1";
 inline constexpr const char* WriteMemoIcon = "UPDATE Memo SET Icon = ?2 WHERE RecordID = ?1";
